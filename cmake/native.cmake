@@ -1,0 +1,21 @@
+# The native build: portable units, their unit tests, benchmarks and tools.
+find_package(GTest REQUIRED)
+find_package(Threads REQUIRED)
+
+file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(skyburst_unit_tests ${UNIT_TEST_SOURCES})
+target_link_libraries(skyburst_unit_tests PRIVATE skyburst_core player_core GTest::gtest GTest::gtest_main Threads::Threads)
+target_compile_definitions(skyburst_unit_tests PRIVATE SKYBURST_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+gtest_discover_tests(skyburst_unit_tests DISCOVERY_TIMEOUT 30)
+
+# The native build must never see <windows.h>: a portable unit that includes it fails here.
+find_package(benchmark QUIET)
+if(benchmark_FOUND)
+    file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/native/*.cpp)
+    if(BENCH_SOURCES)
+        add_executable(skyburst_bench ${BENCH_SOURCES})
+        target_link_libraries(skyburst_bench PRIVATE skyburst_core benchmark::benchmark Threads::Threads)
+    endif()
+endif()
+
+include(${CMAKE_SOURCE_DIR}/cmake/gif.cmake OPTIONAL)

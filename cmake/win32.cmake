@@ -1,0 +1,52 @@
+# The cross build: the plug-in DLL, the test player and the Windows-side tests, all linked
+# statically so that they import nothing but system DLLs.
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+set(WIN32_SYSTEM_LIBS user32 gdi32 comctl32 comdlg32 kernel32)
+
+add_library(skyburst_win STATIC ${SKYBURST_WIN32_SOURCES})
+target_link_libraries(skyburst_win PUBLIC skyburst_core ${WIN32_SYSTEM_LIBS})
+target_include_directories(skyburst_win PUBLIC ${CMAKE_SOURCE_DIR})
+
+file(GLOB RESOURCE_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
+add_library(vis_skyburst SHARED host/Vis_skyburst.cpp ${RESOURCE_SCRIPTS})
+set_target_properties(vis_skyburst PROPERTIES PREFIX "" OUTPUT_NAME vis_skyburst)
+target_link_libraries(vis_skyburst PRIVATE skyburst_win ${STATIC_RUNTIME})
+# Only the one entry the player looks for is exported; no import library is needed.
+target_link_options(vis_skyburst PRIVATE -Wl,--exclude-all-symbols -Wl,--kill-at)
+
+add_executable(player ${PLAYER_WIN32})
+target_include_directories(player PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(player PRIVATE player_core ${WIN32_SYSTEM_LIBS} ${STATIC_RUNTIME})
+target_link_options(player PRIVATE -mwindows)
+set_target_properties(player PROPERTIES OUTPUT_NAME player)
+
+# GoogleTest from the sources Debian installs, compiled with this toolchain.
+set(GTEST_SRC /usr/src/googletest/googletest)
+add_library(gtest_win STATIC ${GTEST_SRC}/src/gtest-all.cc ${GTEST_SRC}/src/gtest_main.cc)
+target_include_directories(gtest_win SYSTEM PUBLIC ${GTEST_SRC}/include PRIVATE ${GTEST_SRC})
+target_compile_options(gtest_win PRIVATE -w)
+
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+add_executable(skyburst_win_tests ${WIN_TEST_SOURCES})
+target_link_libraries(skyburst_win_tests PRIVATE skyburst_win gtest_win ${STATIC_RUNTIME})
+gtest_discover_tests(skyburst_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+    PROPERTIES TIMEOUT 120)
+
+# Whole runs: the real DLL inside the test player, and the DLL's export and import tables.
+file(GLOB RUN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/run/*.sh)
+foreach(script ${RUN_TESTS})
+    get_filename_component(name ${script} NAME_WE)
+    add_test(NAME run.${name}
+        COMMAND bash ${script} $<TARGET_FILE:player> $<TARGET_FILE:vis_skyburst>
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    set_tests_properties(run.${name} PROPERTIES TIMEOUT 180
+        ENVIRONMENT "SKYBURST_SOURCE_DIR=${CMAKE_SOURCE_DIR};SKYBURST_BUILD_DIR=${CMAKE_BINARY_DIR}")
+endforeach()
+
+file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win/*.cpp)
+if(WIN_BENCH_SOURCES)
+    add_executable(skyburst_win_bench ${WIN_BENCH_SOURCES})
+    target_link_libraries(skyburst_win_bench PRIVATE skyburst_win ${STATIC_RUNTIME})
+endif()

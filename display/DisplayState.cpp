@@ -1,0 +1,6 @@
+#include "display/DisplayState.h"
+
+TDisplayState& DisplayState() {
+    static TDisplayState state;
+    return state;
+}

@@ -1,0 +1,53 @@
+#include "display/RenderHook.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Truncates toward zero into 32 bits; absurd settings (a huge MaxSpectrumH) must not overflow.
+std::int32_t TruncToInt(double v) {
+    if (!(v == v)) {
+        return 0;
+    }
+    if (v >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
+    if (v <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    return static_cast<std::int32_t>(std::trunc(v));
+}
+
+}  // namespace
+
+void ReduceSpectrum(const std::uint8_t (&spectrum)[2][576], std::int32_t mainPanelRight, std::int32_t vuB,
+                    std::int32_t maxSpectrumH, std::array<std::int32_t, BandCount>& bands,
+                    std::array<std::int32_t, 2>& levels) {
+    // A band left undrawn keeps its height and adds to it; a renderer that drew it zeroed it.
+    // Sums are taken in 64 bits: a band may hold an absurd MaxSpectrumH from plugin.ini.
+    std::array<std::int64_t, BandCount> sums{};
+    for (int k = 0; k < BandCount; ++k) {
+        sums[k] = bands[k];
+    }
+    for (int ch = 0; ch < 2; ++ch) {
+        std::int32_t sum = 0;
+        for (int j = 0; j < SpectrumBinsUsed; ++j) {
+            const std::int32_t v = spectrum[ch][j];
+            sums[j / BinsPerBand] += v;
+            sum += v;
+        }
+        std::int32_t level = sum / 30;
+        if (level > 100) {
+            level = 100;
+        }
+        levels[ch] = TruncToInt((mainPanelRight * 0.5 - 9 - vuB - 3) * level * 0.01);
+    }
+    for (int k = 0; k < BandCount; ++k) {
+        std::int32_t h = TruncToInt(static_cast<double>(sums[k]) * 0.0625 * 0.00390625 * maxSpectrumH * 1.5);
+        if (h > maxSpectrumH) {
+            h = maxSpectrumH;
+        }
+        bands[k] = h;
+    }
+}

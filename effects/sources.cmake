@@ -1,0 +1,5 @@
+set(EFFECTS_PORTABLE
+    ${CMAKE_CURRENT_LIST_DIR}/EffectThread.cpp
+)
+set(EFFECTS_WIN32
+)

@@ -1,0 +1,8 @@
+set(FRAMEWORK_PORTABLE
+    ${CMAKE_CURRENT_LIST_DIR}/MemoryCanvas.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Random.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SettingsValue.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Thread.cpp
+)
+set(FRAMEWORK_WIN32
+)
