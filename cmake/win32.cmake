@@ -10,7 +10,7 @@ target_link_libraries(skyburst_win PUBLIC skyburst_core ${WIN32_SYSTEM_LIBS})
 target_include_directories(skyburst_win PUBLIC ${CMAKE_SOURCE_DIR})
 
 file(GLOB RESOURCE_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
-add_library(vis_skyburst SHARED host/Vis_skyburst.cpp ${RESOURCE_SCRIPTS})
+add_library(vis_skyburst SHARED ${CMAKE_SOURCE_DIR}/host/Vis_skyburst.cpp ${RESOURCE_SCRIPTS})
 set_target_properties(vis_skyburst PROPERTIES PREFIX "" OUTPUT_NAME vis_skyburst)
 target_link_libraries(vis_skyburst PRIVATE skyburst_win ${STATIC_RUNTIME})
 # Only the one entry the player looks for is exported; no import library is needed.
