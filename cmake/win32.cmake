@@ -16,11 +16,12 @@ target_link_libraries(vis_skyburst PRIVATE skyburst_win ${STATIC_RUNTIME})
 # Only the one entry the player looks for is exported; no import library is needed.
 target_link_options(vis_skyburst PRIVATE -Wl,--exclude-all-symbols -Wl,--kill-at)
 
-add_executable(player ${PLAYER_WIN32})
-target_include_directories(player PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(player PRIVATE player_core ${WIN32_SYSTEM_LIBS} ${STATIC_RUNTIME})
-target_link_options(player PRIVATE -mwindows)
-set_target_properties(player PROPERTIES OUTPUT_NAME player)
+if(PLAYER_WIN32)
+    add_executable(player ${PLAYER_WIN32})
+    target_include_directories(player PRIVATE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(player PRIVATE player_core ${WIN32_SYSTEM_LIBS} ${STATIC_RUNTIME})
+    target_link_options(player PRIVATE -mwindows)
+endif()
 
 # GoogleTest from the sources Debian installs, compiled with this toolchain.
 set(GTEST_SRC /usr/src/googletest/googletest)

@@ -5,4 +5,8 @@ set(FRAMEWORK_PORTABLE
     ${CMAKE_CURRENT_LIST_DIR}/Thread.cpp
 )
 set(FRAMEWORK_WIN32
+    ${CMAKE_CURRENT_LIST_DIR}/win32/Controls.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/GdiCanvas.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/ProfileStore.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/Window.cpp
 )

@@ -1,0 +1,228 @@
+#include "display/MainForm.h"
+
+#include <algorithm>
+
+#include "display/RenderHook.h"
+#include "framework/win32/Application.h"
+#include "host/VisSettings.h"
+
+namespace {
+
+constexpr int HintPanelHeight = 18;
+constexpr int TitlePanelHeight = 16;
+constexpr UINT_PTR Timer1Id = 1;
+constexpr UINT Timer1Interval = 100;
+
+}  // namespace
+
+TForm1::~TForm1() {
+    Shutdown();
+}
+
+bool TForm1::Create() {
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const DWORD exStyle = VisSettings().AlwaysTop ? WS_EX_TOPMOST : 0;
+    if (!CreateTopLevel(WS_POPUP | WS_CLIPCHILDREN, exStyle, {0, 0, screenWidth, screenHeight},
+                        Application().Handle, "Skyburst")) {
+        return false;
+    }
+    const HWND form = Handle();
+    const RECT none{0, 0, 0, 0};
+    if (!MainPanel.CreateChild(form, none, true) || !vuPanel.CreateChild(form, none, true) ||
+        !TitlePanel.CreateChild(form, none, true) || !HintPanel.CreateChild(MainPanel.Handle(), none, false) ||
+        !HintLabel.CreateChild(HintPanel.Handle(), none, true) || !mainPaintbox.Create(MainPanel.Handle(), none) ||
+        !vuPaintbox.Create(vuPanel.Handle(), none) || !TimeLabel.CreateChild(TitlePanel.Handle(), none, true)) {
+        Destroy();
+        return false;
+    }
+    const auto mouseUp = [this](TMouseButton button, int x, int y) { FormMouseUp(button, x, y); };
+    mainPaintbox.OnMouseUpHandler = mouseUp;
+    vuPaintbox.OnMouseUpHandler = mouseUp;
+    TimeLabel.OnMouseUpHandler = mouseUp;
+    mainPaintbox.OnPaintHandler = [this] { mainPaintboxPaint(); };
+    vuPaintbox.OnPaintHandler = [this] { vuPaintboxPaint(); };
+    HintPanel.RaisedBevel = true;
+    HintPanel.Color = GetSysColor(COLOR_BTNFACE);
+    HintLabel.Color = HintPanel.Color;
+    HintLabel.Font = TFont{"Arial", 11, true, clBlack};
+    TimeLabel.Font = TFont{"MS Sans Serif", 13, true, clBlack};
+    Timer1 = UniqueTimer(form, Timer1Id, Timer1Interval);
+    FormCreate();
+    return true;
+}
+
+void TForm1::FormCreate() {
+    const TVisSettings& s = VisSettings();
+    TDisplayState& state = DisplayState();
+    const int width = ClientWidth();
+    const int height = ClientHeight();
+
+    // Strip heights come from plugin.ini: hold them inside the screen so no panel gets a
+    // negative or overflowing size.
+    const int titleHeight = s.TitleEnabled ? TitlePanelHeight : 0;
+    const int vuHeight = s.vuEnabled ? std::clamp(s.vumeterH, 0, std::max(height - titleHeight, 0)) : 0;
+    const int mainHeight = std::max(height - titleHeight - vuHeight, 0);
+
+    MainPanel.SetBounds(0, 0, width, mainHeight);
+    vuPanel.SetBounds(0, mainHeight, width, vuHeight);
+    TitlePanel.SetBounds(0, height - titleHeight, width, titleHeight);
+    TitlePanel.SetVisible(s.TitleEnabled);
+    HintPanel.SetBounds(0, 0, width, HintPanelHeight);
+    HintLabel.SetBounds(0, 0, width, HintPanelHeight);
+    mainPaintbox.SetBounds(0, 0, width, mainHeight);
+    vuPaintbox.SetBounds(0, 0, width, vuHeight);
+    TimeLabel.SetBounds(0, 0, 0, titleHeight);
+
+    MainPanel.Color = s.Background;
+    vuPanel.Color = s.Background;
+    TitlePanel.Color = s.Background;
+    TimeLabel.Color = s.Background;
+
+    MainPanelWidth = width;
+    state.MainPanelRight = width - 1;
+    if (s.vuEnabled) {
+        PaintVUFrame();
+    }
+    state.MainPanelHeight = mainHeight;
+    LayoutSpectrum();
+    if (s.SpectrumStyle > 0 && s.SpectrumsEnabled) {
+        BuildSpectrumBitmap();
+    }
+}
+
+void TForm1::Show() {
+    ShowWindow(Handle(), SW_SHOW);
+    SetForegroundWindow(Handle());
+    SetFocus(Handle());
+    UpdateWindow(Handle());
+}
+
+void TForm1::OnShow(bool shown) {
+    if (shown) {
+        FormShow();
+    } else {
+        FormHide();
+    }
+}
+
+void TForm1::FormShow() {
+    if (!CursorHidden) {
+        ShowCursor(FALSE);
+        CursorHidden = true;
+    }
+    PaintMain();
+}
+
+void TForm1::FormHide() {
+    if (CursorHidden) {
+        ShowCursor(TRUE);
+        CursorHidden = false;
+    }
+}
+
+bool TForm1::OnClose() {
+    FormClose();
+    // The window is hidden, not destroyed, when it closes.
+    ShowWindow(Handle(), SW_HIDE);
+    FormHide();
+    return false;
+}
+
+void TForm1::FormClose() {
+    // The renderers draw with the ramps: stop them before the ramps go.
+    StopAll();
+    ReleaseRamps();
+    Application().Terminate();
+}
+
+void TForm1::ReleaseRamps() {
+    DisplayState().SpectrumBitmap.reset();
+    DisplayState().VUBitmap.reset();
+}
+
+bool TForm1::OnEraseBackground(HDC /*dc*/) {
+    return true;  // the panels cover the whole form
+}
+
+void TForm1::OnTimer(UINT_PTR id) {
+    if (id == Timer1Id) {
+        Timer1Timer();
+    }
+}
+
+void TForm1::Timer1Timer() {}
+
+void TForm1::RenderFrame(const winampVisModule& module) {
+    const TVisSettings& s = VisSettings();
+    TDisplayState& state = DisplayState();
+    ReduceSpectrum(module.spectrumData, state.MainPanelRight, s.vuB, s.MaxSpectrumH, state.BandHeights,
+                   state.VULevels);
+    state.FirstRender = false;
+}
+
+void TForm1::StopAll() {
+    Application().Terminate();
+}
+
+void TForm1::FormKeyDown(int key) {
+    if (key == VK_ESCAPE) {
+        StopAll();
+        Application().Terminate();
+    }
+}
+
+void TForm1::FormMouseUp(TMouseButton button, int /*x*/, int /*y*/) {
+    if (button == TMouseButton::Right) {
+        StopAll();
+        Application().Terminate();
+    }
+}
+
+void TForm1::mainPaintboxPaint() {
+    PaintMain();
+}
+
+void TForm1::vuPaintboxPaint() {
+    if (VisSettings().vuEnabled) {
+        PaintVUFrame();
+    }
+}
+
+void TForm1::PaintMain() {
+    TCanvas* canvas = mainPaintbox.Canvas();
+    TDisplayState& state = DisplayState();
+    state.VULevels = {};
+    state.BandHeights = {};
+    if (canvas != nullptr) {
+        canvas->Brush.Color = VisSettings().Background;
+        canvas->FillRect({0, 0, MainPanelWidth, state.MainPanelHeight});
+    }
+}
+
+void TForm1::PaintVUFrame() {
+    TCanvas* canvas = vuPaintbox.Canvas();
+    if (canvas != nullptr) {
+        canvas->Brush.Color = VisSettings().MeterBackground;
+        canvas->FillRect({0, 0, vuPaintbox.ClientWidth(), vuPaintbox.ClientHeight()});
+    }
+}
+
+void TForm1::LayoutSpectrum() {}
+
+void TForm1::BuildSpectrumBitmap() {}
+
+void TForm1::BuildVUBitmap() {}
+
+void TForm1::Shutdown() {
+    if (Handle() == nullptr) {
+        return;
+    }
+    Timer1.Reset();
+    FormHide();
+    ReleaseRamps();
+    // Children first: their canvases hold DCs of windows about to go.
+    mainPaintbox.DestroyBox();
+    vuPaintbox.DestroyBox();
+    Destroy();
+}

@@ -1,0 +1,72 @@
+#pragma once
+// The full-screen display window: a main drawing area, the VU strip and the title strip. It turns
+// every render call into band heights and levels, starts the renderers on the first one, and
+// asks the player to end the visualisation on Esc, a right click or the end of a renderer.
+
+#include <windows.h>
+
+#include "display/DisplayState.h"
+#include "framework/win32/Controls.h"
+#include "framework/win32/Handles.h"
+#include "framework/win32/Window.h"
+#include "host/VisRecords.h"
+
+class TForm1 : public TWindow {
+public:
+    TForm1() = default;
+    ~TForm1() override;
+
+    // Creates the window and its controls (FormCreate); false when the system refuses a window.
+    bool Create();
+    // Shows the window full screen (FormShow).
+    void Show();
+    // Stops the renderers, waits until they have ended and destroys the window; nothing of the
+    // form runs afterwards.
+    void Shutdown();
+
+    virtual void RenderFrame(const winampVisModule& module);
+    void StopAll();
+
+    void PaintMain();
+    void PaintVUFrame();
+    void LayoutSpectrum();
+    void BuildSpectrumBitmap();
+    void BuildVUBitmap();
+
+    void FormKeyDown(int key);
+    void FormMouseUp(TMouseButton button, int x, int y);
+
+    TCanvas* MainCanvas() const { return mainPaintbox.Canvas(); }
+    TCanvas* VUCanvas() const { return vuPaintbox.Canvas(); }
+
+protected:
+    void OnKeyDown(int virtualKey) override { FormKeyDown(virtualKey); }
+    void OnMouseUp(TMouseButton button, int x, int y) override { FormMouseUp(button, x, y); }
+    void OnShow(bool shown) override;
+    bool OnClose() override;
+    void OnTimer(UINT_PTR id) override;
+    bool OnEraseBackground(HDC dc) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormHide();
+    void FormClose();
+    void Timer1Timer();
+    void mainPaintboxPaint();
+    void vuPaintboxPaint();
+    void ReleaseRamps();
+
+    TPanel MainPanel;
+    TPanel HintPanel;
+    TLabel HintLabel;
+    TPaintBox mainPaintbox;
+    TPanel vuPanel;
+    TPaintBox vuPaintbox;
+    TPanel TitlePanel;
+    TLabel TimeLabel;
+    UniqueTimer Timer1;
+
+    int MainPanelWidth = 0;
+    bool CursorHidden = false;
+};

@@ -1,0 +1,19 @@
+#pragma once
+// The plug-in's application object: the window that owns its forms (the player's) and the
+// thread whose message loop ends the visualisation when it receives the quit request.
+
+#include <windows.h>
+
+struct TApplication {
+    HWND Handle = nullptr;     // the owner of the plug-in's top-level windows; none when detached
+    DWORD MainThreadId = 0;    // the thread that called Init
+
+    // Detaches from the player window and posts the quit request to the thread that called Init.
+    void Terminate() {
+        Handle = nullptr;
+        const DWORD thread = MainThreadId != 0 ? MainThreadId : GetCurrentThreadId();
+        PostThreadMessageA(thread, WM_QUIT, 0, 0);
+    }
+};
+
+TApplication& Application();

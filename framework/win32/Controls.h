@@ -1,0 +1,65 @@
+#pragma once
+// The few child controls the display window is made of: panels that fill themselves with a
+// colour, labels with centred text, and paint boxes whose canvas renderers draw on.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/Graphics.h"
+#include "framework/win32/GdiCanvas.h"
+#include "framework/win32/Window.h"
+
+using TMouseUpHandler = std::function<void(TMouseButton button, int x, int y)>;
+
+class TPanel : public TWindow {
+public:
+    TColor Color = clBlack;
+    bool RaisedBevel = false;
+    TMouseUpHandler OnMouseUpHandler;
+
+    void SetColor(TColor color);
+
+protected:
+    void OnPaint(HDC dc, const RECT& area) override;
+    void OnMouseUp(TMouseButton button, int x, int y) override;
+};
+
+class TLabel : public TWindow {
+public:
+    TColor Color = clBlack;
+    TFont Font;
+    TMouseUpHandler OnMouseUpHandler;
+
+    void SetText(const std::string& text);
+    const std::string& Text() const { return Caption; }
+    void SetColor(TColor color);
+
+protected:
+    void OnPaint(HDC dc, const RECT& area) override;
+    void OnMouseUp(TMouseButton button, int x, int y) override;
+
+private:
+    std::string Caption;
+};
+
+class TPaintBox : public TWindow {
+public:
+    std::function<void()> OnPaintHandler;
+    TMouseUpHandler OnMouseUpHandler;
+
+    // The canvas on the paint box's own DC; valid from creation until the window goes.
+    TCanvas* Canvas() const { return ControlCanvas.get(); }
+    bool Create(HWND parent, const RECT& bounds);
+    void DestroyBox();
+    ~TPaintBox() override;
+
+protected:
+    void OnPaint(HDC dc, const RECT& area) override;
+    void OnMouseUp(TMouseButton button, int x, int y) override;
+
+private:
+    std::unique_ptr<TGdiCanvas> ControlCanvas;
+};

@@ -1,0 +1,216 @@
+#include "framework/win32/GdiCanvas.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+DWORD RasterOperation(TCopyMode mode) {
+    switch (mode) {
+        case TCopyMode::Copy:
+            return SRCCOPY;
+        case TCopyMode::And:
+            return SRCAND;
+        case TCopyMode::Invert:
+            return SRCINVERT;
+        case TCopyMode::Blackness:
+            return BLACKNESS;
+        case TCopyMode::Whiteness:
+            return WHITENESS;
+    }
+    return SRCCOPY;
+}
+
+COLORREF ToColorRef(TColor c) {
+    return static_cast<COLORREF>(c & 0xFFFFFFu);
+}
+
+// GDI works on 32-bit coordinates but misbehaves far outside 16 bits on some drivers; untrusted
+// positions are held to a range that still clips correctly.
+int ClampCoordinate(int v) {
+    constexpr int Limit = 1 << 24;
+    return std::clamp(v, -Limit, Limit);
+}
+
+}  // namespace
+
+TGdiCanvas::TGdiCanvas(HDC dc, int width, int height, HWND sizeWindow)
+    : DeviceContext(dc), FixedWidth(width), FixedHeight(height), SizeWindow(sizeWindow) {}
+
+TGdiCanvas::~TGdiCanvas() {
+    if (DeviceContext == nullptr) {
+        return;
+    }
+    // Deselect our objects before their owners delete them.
+    if (OriginalPen != nullptr) {
+        SelectObject(DeviceContext, OriginalPen);
+    }
+    if (OriginalFont != nullptr) {
+        SelectObject(DeviceContext, OriginalFont);
+    }
+}
+
+int TGdiCanvas::Width() const {
+    if (SizeWindow != nullptr) {
+        RECT r{};
+        GetClientRect(SizeWindow, &r);
+        return r.right - r.left;
+    }
+    return FixedWidth;
+}
+
+int TGdiCanvas::Height() const {
+    if (SizeWindow != nullptr) {
+        RECT r{};
+        GetClientRect(SizeWindow, &r);
+        return r.bottom - r.top;
+    }
+    return FixedHeight;
+}
+
+void TGdiCanvas::FillRect(const TRect& r) {
+    if (DeviceContext == nullptr || r.IsEmpty()) {
+        return;
+    }
+    if (!BrushObject || BrushObjectColor != Brush.Color) {
+        BrushObject.Reset(CreateSolidBrush(ToColorRef(Brush.Color)));
+        BrushObjectColor = Brush.Color;
+    }
+    const RECT rect{ClampCoordinate(r.Left), ClampCoordinate(r.Top), ClampCoordinate(r.Right),
+                    ClampCoordinate(r.Bottom)};
+    ::FillRect(DeviceContext, &rect, static_cast<HBRUSH>(BrushObject.Get()));
+}
+
+void TGdiCanvas::SetPixel(int x, int y, TColor c) {
+    if (DeviceContext != nullptr) {
+        SetPixelV(DeviceContext, x, y, ToColorRef(c));
+    }
+}
+
+TColor TGdiCanvas::GetPixel(int x, int y) const {
+    if (DeviceContext == nullptr) {
+        return clBlack;
+    }
+    const COLORREF c = ::GetPixel(DeviceContext, x, y);
+    return c == CLR_INVALID ? clBlack : static_cast<TColor>(c);
+}
+
+void TGdiCanvas::UsePen() {
+    const int width = std::max(Pen.Width, 1);
+    if (CurrentPen && SelectedPen.Color == Pen.Color && SelectedPen.Width == width) {
+        return;
+    }
+    UniqueGdiObject pen(CreatePen(PS_SOLID, width, ToColorRef(Pen.Color)));
+    const HGDIOBJ previous = SelectObject(DeviceContext, pen.Get());
+    if (OriginalPen == nullptr) {
+        OriginalPen = previous;
+    }
+    CurrentPen = std::move(pen);  // the old pen is deselected by now, so deleting it is safe
+    SelectedPen = {Pen.Color, width};
+}
+
+void TGdiCanvas::MoveTo(int x, int y) {
+    if (DeviceContext != nullptr) {
+        MoveToEx(DeviceContext, ClampCoordinate(x), ClampCoordinate(y), nullptr);
+    }
+}
+
+void TGdiCanvas::LineTo(int x, int y) {
+    if (DeviceContext == nullptr) {
+        return;
+    }
+    UsePen();
+    ::LineTo(DeviceContext, ClampCoordinate(x), ClampCoordinate(y));
+}
+
+void TGdiCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& srcRect) {
+    const auto* gdiSource = dynamic_cast<const TGdiCanvas*>(&source);
+    if (DeviceContext == nullptr || gdiSource == nullptr || gdiSource->DeviceContext == nullptr) {
+        return;
+    }
+    const DWORD rop = RasterOperation(CopyMode);
+    if (dest.Width() == srcRect.Width() && dest.Height() == srcRect.Height()) {
+        BitBlt(DeviceContext, dest.Left, dest.Top, dest.Width(), dest.Height(), gdiSource->DeviceContext,
+               srcRect.Left, srcRect.Top, rop);
+    } else {
+        SetStretchBltMode(DeviceContext, COLORONCOLOR);
+        StretchBlt(DeviceContext, dest.Left, dest.Top, dest.Width(), dest.Height(), gdiSource->DeviceContext,
+                   srcRect.Left, srcRect.Top, srcRect.Width(), srcRect.Height(), rop);
+    }
+}
+
+void TGdiCanvas::UseFont() {
+    if (FontSelected && SelectedFont.Name == Font.Name && SelectedFont.Height == Font.Height &&
+        SelectedFont.Bold == Font.Bold) {
+        return;
+    }
+    UniqueGdiObject font(CreateFontA(-std::abs(Font.Height), 0, 0, 0, Font.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                     DEFAULT_QUALITY, DEFAULT_PITCH, Font.Name.c_str()));
+    const HGDIOBJ previous = SelectObject(DeviceContext, font.Get());
+    if (OriginalFont == nullptr) {
+        OriginalFont = previous;
+    }
+    CurrentFont = std::move(font);
+    SelectedFont = Font;
+    FontSelected = true;
+}
+
+void TGdiCanvas::TextOut(int x, int y, const std::string& text) {
+    if (DeviceContext == nullptr) {
+        return;
+    }
+    UseFont();
+    SetTextColor(DeviceContext, ToColorRef(Font.Color));
+    SetBkMode(DeviceContext, TRANSPARENT);
+    const int length = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+    ::TextOutA(DeviceContext, x, y, text.data(), length);
+}
+
+SIZE TGdiCanvas::MeasureText(const std::string& text) {
+    SIZE size{};
+    if (DeviceContext != nullptr) {
+        UseFont();
+        const int length = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+        GetTextExtentPoint32A(DeviceContext, text.data(), length, &size);
+    }
+    return size;
+}
+
+int TGdiCanvas::TextWidth(const std::string& text) {
+    return MeasureText(text).cx;
+}
+
+int TGdiCanvas::TextHeight(const std::string& text) {
+    return MeasureText(text).cy;
+}
+
+std::unique_ptr<TBitmap> TGdiCanvas::CreateBitmap(int width, int height) const {
+    return std::make_unique<TGdiBitmap>(DeviceContext, width, height);
+}
+
+TGdiBitmap::TGdiBitmap(HDC dc, int width, int height)
+    : BitmapWidth(std::max(width, 0)), BitmapHeight(std::max(height, 0)), Dc(CreateCompatibleDC(dc)) {
+    if (Dc && BitmapWidth > 0 && BitmapHeight > 0) {
+        // A compatible bitmap of a memory DC would be monochrome; take the format of the source
+        // DC, or of the screen when there is none.
+        HDC reference = dc;
+        WindowDc screen;
+        if (reference == nullptr) {
+            screen = WindowDc(nullptr);
+            reference = screen.Get();
+        }
+        Bitmap.Reset(CreateCompatibleBitmap(reference, BitmapWidth, BitmapHeight));
+    }
+    if (Bitmap) {
+        Selection.emplace(Dc.Get(), Bitmap.Get());
+        PatBlt(Dc.Get(), 0, 0, BitmapWidth, BitmapHeight, BLACKNESS);
+    }
+    Surface.emplace(Bitmap ? Dc.Get() : nullptr, BitmapWidth, BitmapHeight);
+}
+
+TGdiBitmap::~TGdiBitmap() {
+    // The canvas gives back its pen and font, then the bitmap leaves the DC before it is deleted.
+    Surface.reset();
+    Selection.reset();
+}

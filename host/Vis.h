@@ -1,0 +1,18 @@
+#pragma once
+// The module's four callbacks and the process-wide references they keep.
+
+#include "host/VisRecords.h"
+
+void VIS_CDECL Config(winampVisModule* module);
+int VIS_CDECL Init(winampVisModule* module);
+int VIS_CDECL Render(winampVisModule* module);
+void VIS_CDECL Quit(winampVisModule* module);
+
+// The module passed to the latest Render; nullptr until the first one.
+winampVisModule* CurrentModule();
+
+// Reads plugin.ini (beside the host executable) into the settings record.
+void LoadSettings();
+
+// Ends whatever still runs when the library is unloaded without a Quit.
+void ShutdownOnUnload();
