@@ -14,7 +14,9 @@ if(benchmark_FOUND)
     file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/native/*.cpp)
     if(BENCH_SOURCES)
         add_executable(skyburst_bench ${BENCH_SOURCES})
-        target_link_libraries(skyburst_bench PRIVATE skyburst_core benchmark::benchmark Threads::Threads)
+        # One main for all: the programs in bench/native only register benchmarks.
+        target_link_libraries(skyburst_bench PRIVATE skyburst_core benchmark::benchmark benchmark::benchmark_main
+            Threads::Threads)
     endif()
 endif()
 
