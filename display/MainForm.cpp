@@ -23,8 +23,8 @@ bool TForm1::Create() {
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     const DWORD exStyle = VisSettings().AlwaysTop ? WS_EX_TOPMOST : 0;
-    if (!CreateTopLevel(WS_POPUP | WS_CLIPCHILDREN, exStyle, {0, 0, screenWidth, screenHeight},
-                        Application().Handle, "Skyburst")) {
+    if (!CreateTopLevel(WS_POPUP | WS_CLIPCHILDREN, exStyle, {0, 0, screenWidth, screenHeight}, Application().Handle,
+                        "Skyburst")) {
         return false;
     }
     const HWND form = Handle();
@@ -156,8 +156,7 @@ void TForm1::Timer1Timer() {}
 void TForm1::RenderFrame(const winampVisModule& module) {
     const TVisSettings& s = VisSettings();
     TDisplayState& state = DisplayState();
-    ReduceSpectrum(module.spectrumData, state.MainPanelRight, s.vuB, s.MaxSpectrumH, state.BandHeights,
-                   state.VULevels);
+    ReduceSpectrum(module.spectrumData, state.MainPanelRight, s.vuB, s.MaxSpectrumH, state.BandHeights, state.VULevels);
     state.FirstRender = false;
 }
 

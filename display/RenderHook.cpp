@@ -21,8 +21,11 @@ std::int32_t TruncToInt(double v) {
 
 }  // namespace
 
-void ReduceSpectrum(const std::uint8_t (&spectrum)[2][576], std::int32_t mainPanelRight, std::int32_t vuB,
-                    std::int32_t maxSpectrumH, std::array<std::int32_t, BandCount>& bands,
+void ReduceSpectrum(const std::uint8_t (&spectrum)[2][576],
+                    std::int32_t mainPanelRight,
+                    std::int32_t vuB,
+                    std::int32_t maxSpectrumH,
+                    std::array<std::int32_t, BandCount>& bands,
                     std::array<std::int32_t, 2>& levels) {
     // A band left undrawn keeps its height and adds to it; a renderer that drew it zeroed it.
     // Sums are taken in 64 bits: a band may hold an absurd MaxSpectrumH from plugin.ini.

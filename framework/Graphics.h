@@ -11,9 +11,15 @@ using TColor = std::uint32_t;  // 0x00BBGGRR: red in the low byte
 constexpr TColor RGBColor(int r, int g, int b) {
     return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int RedOf(TColor c) { return static_cast<int>(c & 0xFF); }
-constexpr int GreenOf(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int BlueOf(TColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int RedOf(TColor c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GreenOf(TColor c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int BlueOf(TColor c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clWhite = 0xFFFFFF;

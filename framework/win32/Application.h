@@ -5,8 +5,8 @@
 #include <windows.h>
 
 struct TApplication {
-    HWND Handle = nullptr;     // the owner of the plug-in's top-level windows; none when detached
-    DWORD MainThreadId = 0;    // the thread that called Init
+    HWND Handle = nullptr;   // the owner of the plug-in's top-level windows; none when detached
+    DWORD MainThreadId = 0;  // the thread that called Init
 
     // Detaches from the player window and posts the quit request to the thread that called Init.
     void Terminate() {

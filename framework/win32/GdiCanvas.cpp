@@ -130,8 +130,8 @@ void TGdiCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect&
     }
     const DWORD rop = RasterOperation(CopyMode);
     if (dest.Width() == srcRect.Width() && dest.Height() == srcRect.Height()) {
-        BitBlt(DeviceContext, dest.Left, dest.Top, dest.Width(), dest.Height(), gdiSource->DeviceContext,
-               srcRect.Left, srcRect.Top, rop);
+        BitBlt(DeviceContext, dest.Left, dest.Top, dest.Width(), dest.Height(), gdiSource->DeviceContext, srcRect.Left,
+               srcRect.Top, rop);
     } else {
         SetStretchBltMode(DeviceContext, COLORONCOLOR);
         StretchBlt(DeviceContext, dest.Left, dest.Top, dest.Width(), dest.Height(), gdiSource->DeviceContext,
@@ -145,8 +145,8 @@ void TGdiCanvas::UseFont() {
         return;
     }
     UniqueGdiObject font(CreateFontA(-std::abs(Font.Height), 0, 0, 0, Font.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                     DEFAULT_QUALITY, DEFAULT_PITCH, Font.Name.c_str()));
+                                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                     DEFAULT_PITCH, Font.Name.c_str()));
     const HGDIOBJ previous = SelectObject(DeviceContext, font.Get());
     if (OriginalFont == nullptr) {
         OriginalFont = previous;

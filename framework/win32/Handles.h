@@ -126,7 +126,8 @@ private:
 class UniqueTimer {
 public:
     UniqueTimer() = default;
-    UniqueTimer(HWND window, UINT_PTR id, UINT intervalMs) : Window(window), Id(SetTimer(window, id, intervalMs, nullptr)) {}
+    UniqueTimer(HWND window, UINT_PTR id, UINT intervalMs)
+        : Window(window), Id(SetTimer(window, id, intervalMs, nullptr)) {}
     UniqueTimer(const UniqueTimer&) = delete;
     UniqueTimer& operator=(const UniqueTimer&) = delete;
     UniqueTimer(UniqueTimer&& o) noexcept : Window(std::exchange(o.Window, nullptr)), Id(std::exchange(o.Id, 0)) {}

@@ -51,7 +51,11 @@ TWindow::~TWindow() {
     Destroy();
 }
 
-bool TWindow::CreateWith(const char* className, DWORD style, DWORD exStyle, const RECT& bounds, HWND parent,
+bool TWindow::CreateWith(const char* className,
+                         DWORD style,
+                         DWORD exStyle,
+                         const RECT& bounds,
+                         HWND parent,
                          const std::string& title) {
     if (Hwnd != nullptr || !EnsureClasses()) {
         return false;

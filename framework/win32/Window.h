@@ -49,7 +49,11 @@ protected:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static bool EnsureClasses();
-    bool CreateWith(const char* className, DWORD style, DWORD exStyle, const RECT& bounds, HWND parent,
+    bool CreateWith(const char* className,
+                    DWORD style,
+                    DWORD exStyle,
+                    const RECT& bounds,
+                    HWND parent,
                     const std::string& title);
 
     HWND Hwnd = nullptr;

@@ -16,8 +16,11 @@ struct Result {
     std::array<std::int32_t, 2> levels{};
 };
 
-Result Reduce(const Frame& f, std::array<std::int32_t, BandCount> held = {}, std::int32_t maxH = 220,
-              std::int32_t right = 1023, std::int32_t vuB = 6) {
+Result Reduce(const Frame& f,
+              std::array<std::int32_t, BandCount> held = {},
+              std::int32_t maxH = 220,
+              std::int32_t right = 1023,
+              std::int32_t vuB = 6) {
     Result r;
     r.bands = held;
     ReduceSpectrum(f.bins, right, vuB, maxH, r.bands, r.levels);

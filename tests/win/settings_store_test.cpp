@@ -45,8 +45,9 @@ TEST_F(SettingsFile, MissingFileKeepsEveryDefault) {
 }
 
 TEST_F(SettingsFile, ValuesAreDecodedFromOurSectionOnly) {
-    WriteIni("Gravity=0x10\r\nMaxRocketNumber=$10\r\nBarB=abc\r\nAlwaysTop=2\r\nvuEnabled=0\r\n"
-             "Background=16711808\r\nvuB=-4\r\n");
+    WriteIni(
+        "Gravity=0x10\r\nMaxRocketNumber=$10\r\nBarB=abc\r\nAlwaysTop=2\r\nvuEnabled=0\r\n"
+        "Background=16711808\r\nvuB=-4\r\n");
     LoadSettings();
     EXPECT_EQ(VisSettings().Gravity, 16);
     EXPECT_EQ(VisSettings().MaxRocketNumber, 16);
