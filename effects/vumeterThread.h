@@ -1,0 +1,37 @@
+#pragma once
+// TvumeterThr: the stereo level meter in the VU strip. The left channel's bar grows leftward and
+// the right channel's rightward from the middle, each optionally cut into segments and followed
+// by a peak block that floats 3 pixels beyond the bar's end and sinks one column per frame.
+
+#include <array>
+#include <cstdint>
+
+#include "display/DisplayState.h"
+#include "effects/EffectThread.h"
+#include "host/VisSettings.h"
+
+// What the meter last showed (index 0 left, 1 right). It outlives any one renderer: only
+// VUDrawn restarts with a new one, and a repaint of the strip leaves all of it alone.
+struct TVUMeterState {
+    std::array<std::int32_t, 2> VUTarget{};  // lengths to show in the current frame
+    std::array<std::int32_t, 2> VUDrawn{};   // lengths last drawn
+    std::array<std::int32_t, 2> VUPeaks{};   // peak positions; the block starts 3 pixels beyond
+};
+
+// The instance the running renderer uses, alive as long as the library.
+TVUMeterState& VUMeterState();
+
+class TvumeterThr : public TEffectThread {
+public:
+    // Draws on canvas with the shared display values, settings and meter state.
+    explicit TvumeterThr(TCanvas* canvas);
+    // The same over explicit values, for tests and benchmarks.
+    TvumeterThr(TCanvas* canvas, TDisplayState& display, const TVisSettings& settings, TVUMeterState& meter);
+
+    void DrawFrame() override;
+
+private:
+    TDisplayState& Display;
+    const TVisSettings& Settings;
+    TVUMeterState& Meter;
+};
