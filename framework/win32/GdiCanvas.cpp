@@ -25,11 +25,47 @@ COLORREF ToColorRef(TColor c) {
     return static_cast<COLORREF>(c & 0xFFFFFFu);
 }
 
-// GDI works on 32-bit coordinates but misbehaves far outside 16 bits on some drivers; untrusted
+// GDI takes 32-bit coordinates but is slow or wrong far outside the 16-bit range; untrusted
 // positions are held to a range that still clips correctly.
+constexpr int CoordinateLimit = 1 << 15;
+
 int ClampCoordinate(int v) {
-    constexpr int Limit = 1 << 24;
-    return std::clamp(v, -Limit, Limit);
+    return std::clamp(v, -CoordinateLimit, CoordinateLimit);
+}
+
+// Cuts the line to the square of CoordinateLimit keeping its slope; false when none of it is in.
+bool ClipLine(double& x0, double& y0, double& x1, double& y1) {
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const double dx = x1 - x0;
+    const double dy = y1 - y0;
+    const double lim = CoordinateLimit;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x0 + lim, lim - x0, y0 + lim, lim - y0};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) {
+                return false;
+            }
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) {
+            t0 = std::max(t0, t);
+        } else {
+            t1 = std::min(t1, t);
+        }
+        if (t0 > t1) {
+            return false;
+        }
+    }
+    const double ox = x0;
+    const double oy = y0;
+    x0 = ox + t0 * dx;
+    y0 = oy + t0 * dy;
+    x1 = ox + t1 * dx;
+    y1 = oy + t1 * dy;
+    return true;
 }
 
 }  // namespace
@@ -110,17 +146,25 @@ void TGdiCanvas::UsePen() {
 }
 
 void TGdiCanvas::MoveTo(int x, int y) {
-    if (DeviceContext != nullptr) {
-        MoveToEx(DeviceContext, ClampCoordinate(x), ClampCoordinate(y), nullptr);
-    }
+    PenPosition = {x, y};
 }
 
 void TGdiCanvas::LineTo(int x, int y) {
+    const TPoint from = PenPosition;
+    PenPosition = {x, y};
     if (DeviceContext == nullptr) {
         return;
     }
+    double x0 = from.X;
+    double y0 = from.Y;
+    double x1 = x;
+    double y1 = y;
+    if (!ClipLine(x0, y0, x1, y1)) {
+        return;
+    }
     UsePen();
-    ::LineTo(DeviceContext, ClampCoordinate(x), ClampCoordinate(y));
+    MoveToEx(DeviceContext, static_cast<int>(x0), static_cast<int>(y0), nullptr);
+    ::LineTo(DeviceContext, static_cast<int>(x1), static_cast<int>(y1));
 }
 
 void TGdiCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& srcRect) {

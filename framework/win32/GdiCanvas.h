@@ -38,6 +38,7 @@ private:
     SIZE MeasureText(const std::string& text);
 
     HDC DeviceContext;
+    TPoint PenPosition;
     int FixedWidth;
     int FixedHeight;
     HWND SizeWindow;
