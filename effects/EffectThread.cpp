@@ -9,6 +9,8 @@ void TEffectThread::Execute() {
         if (!Synchronize([this] { DrawFrame(); })) {
             return;  // the window thread is shutting down: no more frames
         }
-        SleepMs(Latency);
+        if (Latency > 0) {
+            SleepMs(Latency);
+        }
     }
 }

@@ -1,15 +1,202 @@
 #include "framework/Thread.h"
 
+#include <algorithm>
 #include <chrono>
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Slice of a wait in which a condition that nobody signals (a flag set by another thread) is
+// looked at again.
+constexpr int PollSliceMs = 10;
+
+int RemainingMs(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, PollSliceMs));
+}
+
+Clock::time_point DeadlineAfter(int timeoutMs) {
+    return Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+}
+
+}  // namespace
+
+bool TDirectHandOver::ServeUntil(const std::function<bool()>& done, int timeoutMs) {
+    const auto deadline = DeadlineAfter(timeoutMs);
+    while (!done()) {
+        const int slice = RemainingMs(deadline);
+        if (slice == 0) {
+            return done();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(slice));
+    }
+    return true;
+}
+
+TQueuedHandOver::TQueuedHandOver() : ServingThread(std::this_thread::get_id()) {}
+
+TQueuedHandOver::~TQueuedHandOver() {
+    Shutdown();
+}
+
+bool TQueuedHandOver::Enqueue(const TRequestPtr& request) {
+    {
+        std::lock_guard<std::mutex> guard(Lock);
+        if (ShutDown) {
+            return false;
+        }
+        Pending.push_back(request);
+    }
+    if (Signal()) {
+        return true;
+    }
+    // Nobody was told. Withdraw the request unless a drain already took it (another request's
+    // signal can have served it); a taken request runs and must be waited for.
+    std::lock_guard<std::mutex> guard(Lock);
+    const auto it = std::find(Pending.begin(), Pending.end(), request);
+    if (it == Pending.end()) {
+        return true;
+    }
+    Pending.erase(it);
+    request->State = TState::Cancelled;
+    return false;
+}
+
+bool TQueuedHandOver::Run(const std::function<void()>& work) {
+    auto request = std::make_shared<TRequest>();
+    request->Work = work;
+    if (!Enqueue(request)) {
+        return false;
+    }
+    std::unique_lock<std::mutex> guard(Lock);
+    Finished.wait(guard, [&] { return request->State == TState::Ran || request->State == TState::Cancelled; });
+    return request->State == TState::Ran;
+}
+
+bool TQueuedHandOver::Post(std::function<void()> work) {
+    auto request = std::make_shared<TRequest>();
+    request->Work = std::move(work);
+    return Enqueue(request);
+}
+
+int TQueuedHandOver::Drain() {
+    std::deque<TRequestPtr> taken;
+    {
+        std::lock_guard<std::mutex> guard(Lock);
+        taken.swap(Pending);
+        for (auto& request : taken) {
+            request->State = TState::Running;
+        }
+    }
+    int ran = 0;
+    for (auto& request : taken) {
+        // Work may shut the hand-over down; what was taken but not yet run is then cancelled.
+        bool run = false;
+        {
+            std::lock_guard<std::mutex> guard(Lock);
+            run = !ShutDown;
+        }
+        if (run) {
+            // An exception must not cross the window procedure that called us; the frame is lost.
+            try {
+                request->Work();
+            } catch (...) {
+            }
+            ++ran;
+        }
+        {
+            std::lock_guard<std::mutex> guard(Lock);
+            request->State = run ? TState::Ran : TState::Cancelled;
+        }
+        Finished.notify_all();
+        request->Work = nullptr;  // a posted request's captures go now, on the serving thread
+    }
+    return ran;
+}
+
+void TQueuedHandOver::Shutdown() {
+    std::deque<TRequestPtr> cancelled;
+    {
+        std::lock_guard<std::mutex> guard(Lock);
+        ShutDown = true;
+        cancelled.swap(Pending);
+        for (auto& request : cancelled) {
+            request->State = TState::Cancelled;
+        }
+    }
+    Finished.notify_all();
+    // Posted work is released here, unrun, together with whatever it captured.
+}
+
+bool TQueuedHandOver::IsShutDown() const {
+    std::lock_guard<std::mutex> guard(Lock);
+    return ShutDown;
+}
+
+int TQueuedHandOver::PendingCount() const {
+    std::lock_guard<std::mutex> guard(Lock);
+    return static_cast<int>(Pending.size());
+}
+
+bool TQueuedHandOver::Signal() {
+    Queued.notify_all();
+    return true;
+}
+
+void TQueuedHandOver::WaitForWork(int timeoutMs) {
+    std::unique_lock<std::mutex> guard(Lock);
+    Queued.wait_for(guard, std::chrono::milliseconds(timeoutMs), [this] { return !Pending.empty() || ShutDown; });
+}
+
+bool TQueuedHandOver::ServeUntil(const std::function<bool()>& done, int timeoutMs) {
+    const auto deadline = DeadlineAfter(timeoutMs);
+    const bool serving = OnServingThread();
+    for (;;) {
+        if (serving) {
+            Drain();
+        }
+        if (done()) {
+            return true;
+        }
+        const int slice = RemainingMs(deadline);
+        if (slice == 0) {
+            return done();
+        }
+        if (serving) {
+            WaitForWork(slice);
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(slice));
+        }
+    }
+}
+
 TThread::~TThread() {
-    Terminate();
+    if (!Worker.joinable()) {
+        return;
+    }
+    TerminateNow();
+    if (HandOver != nullptr) {
+        HandOver->ServeUntil([this] { return Finished(); }, 5000);
+    }
     Join();
 }
 
 void TThread::Start(TFrameHandOver& handOver) {
+    if (Worker.joinable() || BodyFinished) {
+        return;  // a thread runs its body once
+    }
     HandOver = &handOver;
     Worker = std::thread([this] { Body(); });
+}
+
+void TThread::TerminateNow() {
+    TerminateRequested = true;
+    {
+        std::lock_guard<std::mutex> guard(WakeLock);
+        WakeRequested = true;
+    }
+    Wake.notify_all();
 }
 
 void TThread::Join() {
@@ -18,14 +205,22 @@ void TThread::Join() {
     }
 }
 
+void TThread::Detach() {
+    if (Worker.joinable()) {
+        Worker.detach();
+    }
+}
+
 bool TThread::Synchronize(const std::function<void()>& work) {
     return HandOver != nullptr && HandOver->Run(work);
 }
 
 void TThread::SleepMs(int ms) {
-    if (ms > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    if (ms <= 0) {
+        return;
     }
+    std::unique_lock<std::mutex> guard(WakeLock);
+    Wake.wait_for(guard, std::chrono::milliseconds(ms), [this] { return WakeRequested; });
 }
 
 void TThread::Body() {

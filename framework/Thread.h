@@ -1,27 +1,93 @@
 #pragma once
 // Worker threads that only pace: a renderer's thread hands each frame to the window thread,
 // waits until it has been drawn there, then sleeps. The hand-over is an interface so that the
-// Windows message queue serves it in the product and a plain call serves it in native tests.
+// Windows message queue serves it in the product and a plain queue or call serves it in native
+// tests.
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 class TFrameHandOver {
 public:
     virtual ~TFrameHandOver() = default;
-    // Runs work on the window thread and returns once it has run. Returns false, without running
-    // work, when the hand-over is shutting down.
+    // From a worker: runs work on the window thread and returns once it has run. Returns false,
+    // without running work, when the hand-over is shutting down or could not queue it.
     virtual bool Run(const std::function<void()>& work) = 0;
+    // From any thread: queues work to run later on the window thread, without waiting. False when
+    // it could not be queued; the work is then released and never runs.
+    virtual bool Post(std::function<void()> work) = 0;
+    // Waits until done() holds or timeoutMs passes, serving queued work meanwhile when called on
+    // the window thread (a window thread that only waited would deadlock with a worker waiting in
+    // Run). Returns done().
+    virtual bool ServeUntil(const std::function<bool()>& done, int timeoutMs) = 0;
 };
 
-// Runs work at once on the calling thread: for tests and for code with no window thread.
+// Runs work at once on the calling thread: for tests and for code with no window thread. It
+// cannot queue, so Post refuses.
 class TDirectHandOver : public TFrameHandOver {
 public:
     bool Run(const std::function<void()>& work) override {
         work();
         return true;
     }
+    bool Post(std::function<void()>) override { return false; }
+    bool ServeUntil(const std::function<bool()>& done, int timeoutMs) override;
+};
+
+// A queue that the thread which created it serves. Every request that is queued is either run
+// or released: Shutdown cancels whatever is still queued (waiters in Run get false) and refuses
+// everything after it. Derived classes tell the serving thread about new work their own way
+// (the Windows one posts a message to a window of that thread).
+class TQueuedHandOver : public TFrameHandOver {
+public:
+    TQueuedHandOver();
+    TQueuedHandOver(const TQueuedHandOver&) = delete;
+    TQueuedHandOver& operator=(const TQueuedHandOver&) = delete;
+    // Shuts down. Every thread that may still call in must have ended before.
+    ~TQueuedHandOver() override;
+
+    bool Run(const std::function<void()>& work) override;
+    bool Post(std::function<void()> work) override;
+    bool ServeUntil(const std::function<bool()>& done, int timeoutMs) override;
+
+    // Serving thread only: runs every queued request, oldest first; returns how many ran.
+    int Drain();
+    // Cancels every queued request and refuses new ones. Idempotent.
+    void Shutdown();
+    bool IsShutDown() const;
+    bool OnServingThread() const { return std::this_thread::get_id() == ServingThread; }
+    // Requests queued and not yet taken by the serving thread.
+    int PendingCount() const;
+
+protected:
+    // Called after a request was queued, without the lock held: tells the serving thread.
+    // False when that failed; the request is then withdrawn unless the serving thread took it.
+    virtual bool Signal();
+    // Blocks the serving thread until work may be queued or timeoutMs passes.
+    virtual void WaitForWork(int timeoutMs);
+
+private:
+    enum class TState { Queued, Running, Ran, Cancelled };
+    struct TRequest {
+        std::function<void()> Work;
+        TState State = TState::Queued;
+    };
+    using TRequestPtr = std::shared_ptr<TRequest>;
+
+    // Queues request; false when shut down or when the serving thread could not be told.
+    bool Enqueue(const TRequestPtr& request);
+
+    const std::thread::id ServingThread;
+    mutable std::mutex Lock;
+    std::condition_variable Finished;  // a request ran or was cancelled
+    std::condition_variable Queued;    // a request was queued (for the portable WaitForWork)
+    std::deque<TRequestPtr> Pending;
+    bool ShutDown = false;
 };
 
 class TThread {
@@ -31,30 +97,41 @@ public:
     TThread() = default;
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
-    // Joins the worker; whoever destroys a thread first asks it to terminate.
+    // Asks the worker to end at once and waits for it. A worker may be waiting for the window
+    // thread in its hand-over, so when this runs on that thread it serves the hand-over while it
+    // waits; owners should still stop and reap threads before destroying them.
     virtual ~TThread();
 
     // Starts the body on a new thread; frames are handed over through handOver, which must
-    // outlive the thread.
+    // outlive the thread. Set OnTerminate and OnBodyFinished before.
     void Start(TFrameHandOver& handOver);
+    bool Started() const { return Worker.joinable() || BodyFinished; }
+    // Asks the body to end at its next check; a sleep in progress runs to its end.
     void Terminate() { TerminateRequested = true; }
+    // Asks the body to end and cuts a sleep in progress short: for shutting down, when nothing
+    // may be left running however long the latency is.
+    void TerminateNow();
     bool Terminated() const { return TerminateRequested; }
     // True once the body has returned (the thread may still be finishing).
     bool Finished() const { return BodyFinished; }
-    // Waits for the worker to end; safe to call more than once.
+    // Waits for the worker to end; safe to call more than once and from the worker itself.
     void Join();
+    // Lets the worker run on unowned: only for an owner that gave up waiting for it.
+    void Detach();
 
     // Run on the window thread by the owner once the body has returned.
     TNotifyEvent OnTerminate;
     // Called on the worker thread when the body has returned; the owner uses it to learn, on
-    // its own thread, that the thread has ended (for example by posting itself a message).
-    std::function<void(TThread* sender)> OnBodyFinished;
+    // its own thread, that the thread has ended (by posting itself a request).
+    TNotifyEvent OnBodyFinished;
 
 protected:
     virtual void Execute() = 0;
     // Runs work on the window thread and waits; false when the hand-over refused it.
     bool Synchronize(const std::function<void()>& work);
-    void SleepMs(int ms);
+    // Sleeps ms milliseconds (nothing for 0 or less); TerminateNow ends it early. Virtual so that
+    // a test can see the pacing without waiting for it.
+    virtual void SleepMs(int ms);
 
 private:
     void Body();
@@ -63,4 +140,7 @@ private:
     TFrameHandOver* HandOver = nullptr;
     std::atomic<bool> TerminateRequested{false};
     std::atomic<bool> BodyFinished{false};
+    std::mutex WakeLock;
+    std::condition_variable Wake;
+    bool WakeRequested = false;
 };

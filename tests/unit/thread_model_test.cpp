@@ -1,0 +1,217 @@
+// The renderer thread model on a portable queue that the test thread serves, as the window
+// thread does in the product: pacing, stopping, the hand-over's promises and the owner.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "effects/Renderers.h"
+#include "framework/MemoryCanvas.h"
+
+namespace {
+
+constexpr int WaitMs = 5000;
+
+// A renderer that records what the thread model does with it.
+class TProbe : public TEffectThread {
+public:
+    TProbe(TCanvas* canvas, int latency) : TEffectThread(canvas, latency) {}
+
+    void DrawFrame() override {
+        ++Frames;
+        FrameThreads.push_back(std::this_thread::get_id());
+        if (StopAtFrame > 0 && Frames == StopAtFrame) {
+            Terminate();
+        }
+    }
+
+    std::atomic<int> Frames{0};
+    std::vector<std::thread::id> FrameThreads;  // written on the serving thread only
+    int StopAtFrame = 0;
+    int StopInSleep = 0;  // asks to stop during this sleep (1-based)
+    bool RealSleep = false;
+    std::vector<int> Sleeps;  // what the body asked to sleep, in order
+
+protected:
+    void SleepMs(int ms) override {
+        Sleeps.push_back(ms);
+        if (StopInSleep > 0 && static_cast<int>(Sleeps.size()) == StopInSleep) {
+            Terminate();
+        }
+        if (RealSleep) {
+            TEffectThread::SleepMs(ms);
+        }
+    }
+};
+
+bool ServeUntil(TFrameHandOver& handOver, const std::function<bool()>& done) {
+    return handOver.ServeUntil(done, WaitMs);
+}
+
+}  // namespace
+
+TEST(ThreadModel, PacingAndStopping) {
+    TMemoryCanvas canvas(8, 8);
+    struct Case {
+        const char* name;
+        TCanvas* canvas;
+        int latency;
+        int stopAtFrame;
+        int stopInSleep;
+        int wantFrames;
+        std::vector<int> wantSleeps;
+    };
+    const Case cases[] = {
+        {"nil canvas: ends at once, draws nothing", nullptr, 20, 0, 0, 0, {}},
+        {"latency 0: frames back to back", &canvas, 0, 3, 0, 3, {}},
+        {"negative latency: no sleep", &canvas, -5, 3, 0, 3, {}},
+        {"stop seen in a frame: that frame's sleep still runs", &canvas, 7, 3, 0, 3, {7, 7, 7}},
+        {"stop during a sleep: no frame after it", &canvas, 7, 0, 2, 2, {7, 7}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TQueuedHandOver handOver;
+        TProbe probe(c.canvas, c.latency);
+        probe.StopAtFrame = c.stopAtFrame;
+        probe.StopInSleep = c.stopInSleep;
+        probe.Start(handOver);
+        ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
+        probe.Join();
+        EXPECT_EQ(probe.Frames, c.wantFrames);
+        EXPECT_EQ(probe.Sleeps, c.wantSleeps);
+        for (const auto& id : probe.FrameThreads) {
+            EXPECT_EQ(id, std::this_thread::get_id()) << "a frame was drawn off the serving thread";
+        }
+    }
+}
+
+TEST(ThreadModel, TerminateNowCutsALongSleepShort) {
+    TMemoryCanvas canvas(8, 8);
+    TQueuedHandOver handOver;
+    TProbe probe(&canvas, 1000000000);
+    probe.RealSleep = true;
+    probe.Start(handOver);
+    ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1 && probe.Sleeps.size() == 1; }));
+    probe.TerminateNow();
+    ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
+    probe.Join();
+    EXPECT_EQ(probe.Frames, 1);
+}
+
+TEST(ThreadModel, HandOverRunsOrReleasesEveryRequest) {
+    // Shutdown: a waiter gets false, posted work is released unrun, later requests are refused.
+    TQueuedHandOver handOver;
+    std::atomic<int> ran{0};
+    auto token = std::make_shared<int>(0);
+    ASSERT_TRUE(handOver.Post([&ran, token] { ++ran; }));
+    std::atomic<int> runResult{-1};
+    std::thread waiter([&] { runResult = handOver.Run([&ran] { ++ran; }) ? 1 : 0; });
+    while (handOver.PendingCount() < 2) {
+        std::this_thread::yield();
+    }
+    handOver.Shutdown();
+    waiter.join();
+    EXPECT_EQ(runResult, 0);
+    EXPECT_EQ(ran, 0);
+    EXPECT_EQ(token.use_count(), 1) << "posted work was kept after shutdown";
+    EXPECT_FALSE(handOver.Run([&ran] { ++ran; }));
+    EXPECT_FALSE(handOver.Post([&ran] { ++ran; }));
+    EXPECT_EQ(handOver.Drain(), 0);
+    EXPECT_EQ(ran, 0);
+}
+
+TEST(ThreadModel, FailedSignalWithdrawsTheRequest) {
+    class TDeafHandOver : public TQueuedHandOver {
+    protected:
+        bool Signal() override { return false; }
+    };
+    TDeafHandOver handOver;
+    int ran = 0;
+    auto token = std::make_shared<int>(0);
+    EXPECT_FALSE(handOver.Post([&ran, token] { ++ran; }));
+    std::thread worker([&] { EXPECT_FALSE(handOver.Run([&ran] { ++ran; })); });
+    worker.join();
+    EXPECT_EQ(handOver.PendingCount(), 0);
+    EXPECT_EQ(token.use_count(), 1);
+    EXPECT_EQ(handOver.Drain(), 0);
+    EXPECT_EQ(ran, 0);
+}
+
+TEST(ThreadOwner, EndOfOneRendererStopsAllAndAnnouncesEachOnce) {
+    TMemoryCanvas canvas(8, 8);
+    TQueuedHandOver handOver;
+    TRenderers renderers(handOver);
+    std::vector<TThread*> announced;
+    std::vector<std::thread::id> handlerThreads;
+    // The handler re-enters the owner, as the display window's StopAll does.
+    const auto stopAll = [&](TThread* sender) {
+        announced.push_back(sender);
+        handlerThreads.push_back(std::this_thread::get_id());
+        renderers.RequestStopAll();
+    };
+    auto vu = std::make_unique<TProbe>(&canvas, 1);
+    auto bars = std::make_unique<TProbe>(&canvas, 1);
+    auto effect = std::make_unique<TProbe>(nullptr, 1);  // ends at once
+    TProbe* vuProbe = vu.get();
+    TProbe* barsProbe = bars.get();
+    renderers.Start(TRendererSlot::VUMeterThread, std::move(vu), stopAll);
+    renderers.Start(TRendererSlot::SpectrumBarsThread, std::move(bars), stopAll);
+    renderers.Start(TRendererSlot::EffectThread, std::move(effect), stopAll);
+    EXPECT_TRUE(renderers.IsRunning(TRendererSlot::VUMeterThread));
+    ASSERT_TRUE(ServeUntil(handOver, [&] { return renderers.Count() == 0; }));
+    EXPECT_EQ(announced.size(), 3u);
+    EXPECT_EQ(std::count(announced.begin(), announced.end(), vuProbe), 1);
+    EXPECT_EQ(std::count(announced.begin(), announced.end(), barsProbe), 1);
+    for (auto slot : {TRendererSlot::EffectThread, TRendererSlot::SpectrumBarsThread, TRendererSlot::VUMeterThread}) {
+        EXPECT_FALSE(renderers.IsRunning(slot));
+    }
+    for (const auto& id : handlerThreads) {
+        EXPECT_EQ(id, std::this_thread::get_id()) << "a handler ran off the serving thread";
+    }
+}
+
+TEST(ThreadOwner, RequestStopClearsReferencesAtOnceObjectsLiveOn) {
+    TMemoryCanvas canvas(8, 8);
+    TQueuedHandOver handOver;
+    TRenderers renderers(handOver);
+    int announced = 0;
+    auto probe = std::make_unique<TProbe>(&canvas, 0);
+    TProbe* raw = probe.get();
+    renderers.Start(TRendererSlot::EffectThread, std::move(probe), [&](TThread*) { ++announced; });
+    ASSERT_TRUE(ServeUntil(handOver, [&] { return raw->Frames >= 5; }));
+    renderers.RequestStopAll();
+    EXPECT_FALSE(renderers.IsRunning(TRendererSlot::EffectThread));
+    EXPECT_EQ(renderers.Count(), 1);
+    ASSERT_TRUE(ServeUntil(handOver, [&] { return renderers.Count() == 0; }));
+    EXPECT_EQ(announced, 1);
+}
+
+TEST(ThreadOwner, StopAndWaitEndsEveryThreadWhateverItIsDoing) {
+    // One renderer waits for a frame that nobody has served yet, one sleeps for days, one draws
+    // back to back: stopping for good must neither deadlock nor wait out the sleep.
+    TMemoryCanvas canvas(8, 8);
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        TQueuedHandOver handOver;
+        TRenderers renderers(handOver);
+        int announced = 0;
+        auto sleeper = std::make_unique<TProbe>(&canvas, 1000000000);
+        sleeper->RealSleep = true;
+        TProbe* sleeperRaw = sleeper.get();
+        renderers.Start(TRendererSlot::EffectThread, std::move(sleeper), [&](TThread*) { ++announced; });
+        renderers.Start(TRendererSlot::SpectrumBarsThread, std::make_unique<TProbe>(&canvas, 0),
+                        [&](TThread*) { ++announced; });
+        ASSERT_TRUE(ServeUntil(handOver, [&] { return sleeperRaw->Sleeps.size() == 1; }));
+        renderers.Start(TRendererSlot::VUMeterThread, std::make_unique<TProbe>(&canvas, 5),
+                        [&](TThread*) { ++announced; });
+        while (handOver.PendingCount() == 0) {
+            std::this_thread::yield();  // a frame is queued and unserved
+        }
+        EXPECT_TRUE(renderers.StopAndWait(WaitMs));
+        EXPECT_EQ(renderers.Count(), 0);
+        EXPECT_EQ(announced, 0) << "handlers run while stopping for good";
+    }
+}

@@ -1,0 +1,78 @@
+// Many display lifetimes in one process, each with renderers running when it ends: nothing may
+// crash and no thread may outlive its owner (the player unloads the library right after Quit).
+
+#include <gtest/gtest.h>
+// clang-format off
+#include <windows.h>
+#include <tlhelp32.h>  // needs <windows.h> first
+// clang-format on
+
+#include <memory>
+
+#include "effects/Renderers.h"
+#include "framework/MemoryCanvas.h"
+#include "framework/win32/HandOver.h"
+
+namespace {
+
+int ThreadsOfThisProcess() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    int count = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) {
+            ++count;
+        }
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+class TBusy : public TEffectThread {
+public:
+    TBusy(TCanvas* canvas, int latency) : TEffectThread(canvas, latency) {}
+    void DrawFrame() override { GetCanvas()->SetPixel(Frames++ % 16, 0, clWhite); }
+    int Frames = 0;
+};
+
+}  // namespace
+
+TEST(RenderersCycles, ManyLifetimesLeaveNoThreadBehind) {
+    int before = 0;
+    TMemoryCanvas mainCanvas(64, 64);
+    TMemoryCanvas vuCanvas(64, 8);
+    for (int cycle = 0; cycle <= 50; ++cycle) {
+        SCOPED_TRACE(cycle);
+        if (cycle == 1) {
+            // Counted after one lifetime: the system may keep helper threads of its own from the
+            // first window on.
+            before = ThreadsOfThisProcess();
+            ASSERT_GT(before, 0);
+        }
+        auto handOver = std::make_unique<TWindowHandOver>();
+        auto renderers = std::make_unique<TRenderers>(*handOver);
+        int stops = 0;
+        const auto stopAll = [&](TThread*) {
+            ++stops;
+            renderers->RequestStopAll();
+        };
+        // Latencies as plugin.ini may hold them: none, usual, and one that would outlast any wait.
+        renderers->Start(TRendererSlot::VUMeterThread, std::make_unique<TBusy>(&vuCanvas, 0), stopAll);
+        renderers->Start(TRendererSlot::SpectrumBarsThread, std::make_unique<TBusy>(&mainCanvas, 15), stopAll);
+        renderers->Start(TRendererSlot::EffectThread, std::make_unique<TBusy>(&mainCanvas, 2000000000), stopAll);
+        PumpMessagesUntil([] { return false; }, cycle % 5 * 7);
+        if (cycle % 3 == 1) {
+            stopAll(nullptr);  // Esc just before Quit: the threads are ending when Quit comes
+        }
+        EXPECT_TRUE(renderers->StopAndWait(TRenderers::DefaultStopTimeoutMs));
+        renderers.reset();
+        handOver.reset();
+        // What the player's loop may still hold for the dead window is harmless.
+        PumpMessagesUntil([] { return false; }, 1);
+    }
+    EXPECT_EQ(ThreadsOfThisProcess(), before);
+}
