@@ -1,0 +1,152 @@
+#include "player/CrashGuard.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "player/PlayerLog.h"
+
+namespace player {
+namespace {
+
+// Process-wide because exception handlers and signal handlers take no context.
+struct CrashState {
+    std::atomic<EventLog*> log{nullptr};
+    std::atomic<HMODULE> plugin{nullptr};
+    std::atomic<bool> reported{false};
+};
+CrashState crashState;
+
+constexpr DWORD AbortCode = 0x40000015;  // STATUS_FATAL_APP_EXIT
+
+[[noreturn]] void ReportCrash(DWORD code) {
+    // Only the first fault of a cascade is reported; a second thread waits to be terminated.
+    if (!crashState.reported.exchange(true)) {
+        if (EventLog* log = crashState.log.load()) {
+            log->Write(CrashLine(code));
+        }
+        TerminateProcess(GetCurrentProcess(), 1);
+    }
+    for (;;) {
+        Sleep(INFINITE);
+    }
+}
+
+bool IsFault(DWORD code) {
+    switch (code) {
+        case EXCEPTION_ACCESS_VIOLATION:
+        case EXCEPTION_ILLEGAL_INSTRUCTION:
+        case EXCEPTION_PRIV_INSTRUCTION:
+        case EXCEPTION_INT_DIVIDE_BY_ZERO:
+        case EXCEPTION_INT_OVERFLOW:
+        case EXCEPTION_STACK_OVERFLOW:
+        case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
+        case EXCEPTION_DATATYPE_MISALIGNMENT:
+        case EXCEPTION_IN_PAGE_ERROR:
+        case EXCEPTION_NONCONTINUABLE_EXCEPTION:
+        case EXCEPTION_FLT_DIVIDE_BY_ZERO:
+        case EXCEPTION_FLT_INVALID_OPERATION:
+        case EXCEPTION_FLT_OVERFLOW:
+        case EXCEPTION_FLT_STACK_CHECK:
+        case 0xC0000374:  // heap corruption
+        case 0xC0000409:  // stack buffer overrun
+            return true;
+        default:
+            return false;
+    }
+}
+
+HMODULE ModuleOf(const void* address) {
+    MEMORY_BASIC_INFORMATION info{};
+    if (VirtualQuery(address, &info, sizeof info) == 0) {
+        return nullptr;
+    }
+    return static_cast<HMODULE>(info.AllocationBase);
+}
+
+// First chance: system code may catch its own faults, so only faults in our code or the
+// plug-in's are judged here; everything else reaches the unhandled-exception filter if nobody
+// handles it.
+LONG CALLBACK OnFirstChance(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    if (!IsFault(record->ExceptionCode)) {
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    const HMODULE module = ModuleOf(record->ExceptionAddress);
+    const HMODULE plugin = crashState.plugin.load();
+    if (module == nullptr || (module != plugin && module != GetModuleHandleW(nullptr))) {
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    ReportCrash(record->ExceptionCode);
+}
+
+LONG WINAPI OnUnhandled(EXCEPTION_POINTERS* info) {
+    ReportCrash(info->ExceptionRecord->ExceptionCode);
+}
+
+void OnAbort(int) {
+    ReportCrash(AbortCode);
+}
+
+}  // namespace
+
+bool EventLog::Open(const std::string& path) {
+    if (path.empty()) {
+        return true;
+    }
+    // Appending makes each line one atomic write even when the watchdog writes too.
+    file_.Reset(CreateFileA(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file_);
+}
+
+void EventLog::Write(const std::string& line) {
+    if (!file_) {
+        return;
+    }
+    const std::string text = line + "\n";
+    DWORD written = 0;
+    WriteFile(file_.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+void InstallCrashGuard(EventLog& log) {
+    crashState.log = &log;
+    // No system dialogs: a missing DLL, a fault or abort() must not wait for a click.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    _set_error_mode(_OUT_TO_STDERR);
+    AddVectoredExceptionHandler(1, OnFirstChance);
+    SetUnhandledExceptionFilter(OnUnhandled);
+    std::signal(SIGABRT, OnAbort);
+}
+
+void WatchModule(HMODULE plugin) {
+    crashState.plugin = plugin;
+}
+
+Watchdog::Watchdog(EventLog& log, DWORD limitMs)
+    : log_(log), limitMs_(limitMs), disarm_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    if (disarm_) {
+        thread_.Reset(CreateThread(nullptr, 64 * 1024, Main, this, 0, nullptr));
+    }
+}
+
+Watchdog::~Watchdog() {
+    if (thread_) {
+        SetEvent(disarm_.Get());
+        WaitForSingleObject(thread_.Get(), INFINITE);
+    }
+}
+
+DWORD WINAPI Watchdog::Main(void* self) {
+    auto* dog = static_cast<Watchdog*>(self);
+    if (WaitForSingleObject(dog->disarm_.Get(), dog->limitMs_) == WAIT_TIMEOUT) {
+        if (!crashState.reported.exchange(true)) {
+            dog->log_.Write("hang");
+            TerminateProcess(GetCurrentProcess(), 1);
+        }
+    }
+    return 0;
+}
+
+}  // namespace player

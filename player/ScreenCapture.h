@@ -1,0 +1,10 @@
+#pragma once
+// Screenshots: the whole screen as the X server shows it, saved as a 24-bit BMP.
+
+#include <string>
+
+namespace player {
+
+bool CaptureScreen(const std::string& path);
+
+}  // namespace player
