@@ -57,25 +57,22 @@ bool IsFault(DWORD code) {
     }
 }
 
-HMODULE ModuleOf(const void* address) {
+// Whether a fault at this instruction is ours to judge: the player's code, the plug-in's, or
+// memory that is no longer mapped (code of a plug-in that ran on after it was unloaded).
+bool IsWatchedCode(const void* address) {
     MEMORY_BASIC_INFORMATION info{};
-    if (VirtualQuery(address, &info, sizeof info) == 0) {
-        return nullptr;
+    if (VirtualQuery(address, &info, sizeof info) == 0 || info.State == MEM_FREE) {
+        return true;
     }
-    return static_cast<HMODULE>(info.AllocationBase);
+    const auto module = static_cast<HMODULE>(info.AllocationBase);
+    return module != nullptr && (module == crashState.plugin.load() || module == GetModuleHandleW(nullptr));
 }
 
-// First chance: system code may catch its own faults, so only faults in our code or the
-// plug-in's are judged here; everything else reaches the unhandled-exception filter if nobody
-// handles it.
+// First chance: system code may catch its own faults, so only faults in watched code are judged
+// here; everything else reaches the unhandled-exception filter if nobody handles it.
 LONG CALLBACK OnFirstChance(EXCEPTION_POINTERS* info) {
     const EXCEPTION_RECORD* record = info->ExceptionRecord;
-    if (!IsFault(record->ExceptionCode)) {
-        return EXCEPTION_CONTINUE_SEARCH;
-    }
-    const HMODULE module = ModuleOf(record->ExceptionAddress);
-    const HMODULE plugin = crashState.plugin.load();
-    if (module == nullptr || (module != plugin && module != GetModuleHandleW(nullptr))) {
+    if (!IsFault(record->ExceptionCode) || !IsWatchedCode(record->ExceptionAddress)) {
         return EXCEPTION_CONTINUE_SEARCH;
     }
     ReportCrash(record->ExceptionCode);

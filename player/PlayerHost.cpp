@@ -166,6 +166,7 @@ int PlayerHost::Run() {
     module_->nCh = source_.Channels();
     const int status = options_.config ? RunConfig() : RunDisplay();
     Unload();
+    DrainAfterUnload();
     return status;
 }
 
@@ -280,6 +281,21 @@ void PlayerHost::PumpMessages() {
         }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+    }
+}
+
+void PlayerHost::DrainAfterUnload() {
+    // A plug-in that leaves a window or a thread behind faults here, while the crash guard still
+    // reports it. The quit message its Quit posted is the expected one and is dropped.
+    for (int round = 0; round < 4; ++round) {
+        MSG msg;
+        for (int i = 0; i < MaxMessagesPerPump && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+            if (msg.message != WM_QUIT) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+        Sleep(50);
     }
 }
 

@@ -38,6 +38,7 @@ private:
     void Unload();
 
     void PumpMessages();
+    void DrainAfterUnload();
     void OnQuitMessage();
     void RunDueEvents();
     void RunEvent(const TimedEvent& event);
