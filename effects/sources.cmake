@@ -3,6 +3,7 @@ set(EFFECTS_PORTABLE
     ${CMAKE_CURRENT_LIST_DIR}/SpectrumThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/vumeterThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Renderers.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RocketThread.cpp
 )
 set(EFFECTS_WIN32
 )
