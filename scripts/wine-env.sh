@@ -72,9 +72,16 @@ REG
     touch "$WINEPREFIX/.skyburst-ready"
 }
 
-# One wineserver stays up for the whole run, so each process does not start its own.
+# One wineserver stays up for the whole run, so each process does not start its own. The first
+# program also starts Wine's background services; started here with their output sent away, they
+# cannot hold a caller's pipes open (ctest would wait for them forever).
 start_wineserver() {
     wineserver -p </dev/null >/dev/null 2>&1 &
+    timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+wineserver_running() {
+    pgrep -u "$(id -u)" -x wineserver >/dev/null 2>&1 || pgrep -u "$(id -u)" -f 'wineserver' >/dev/null 2>&1
 }
 
 stop_wineserver() {
