@@ -2,6 +2,7 @@ set(EFFECTS_PORTABLE
     ${CMAKE_CURRENT_LIST_DIR}/EffectThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SpectrumThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/vumeterThread.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LightThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Renderers.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RocketThread.cpp
 )
