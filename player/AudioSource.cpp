@@ -45,12 +45,14 @@ float Clamp(double v) {
 
 // Logarithmic sine sweep from 40 Hz to 16 kHz, repeated every six seconds.
 StereoSample Sweep(std::int64_t index) {
-    constexpr double F0 = 40.0, F1 = 16000.0, Period = 6.0;
-    const std::int64_t periodSamples = static_cast<std::int64_t>(Period * SynthSampleRate);
+    constexpr double F0 = 40.0;
+    constexpr double F1 = 16000.0;
+    constexpr double Period = 6.0;
+    const auto periodSamples = static_cast<std::int64_t>(Period * SynthSampleRate);
     const double t = static_cast<double>(index % periodSamples) / SynthSampleRate;
     const double k = std::log(F1 / F0) / Period;
     const double phase = 2.0 * Pi * F0 * (std::exp(k * t) - 1.0) / k;
-    const float v = static_cast<float>(0.1 * std::sin(phase));
+    const auto v = static_cast<float>(0.1 * std::sin(phase));
     return {v, v};
 }
 
@@ -130,7 +132,7 @@ StereoSample WavSource::At(std::int64_t index) const {
     if (index < 0 || frames == 0) {
         return {};
     }
-    const std::size_t frame = static_cast<std::size_t>(index % static_cast<std::int64_t>(frames));
+    const auto frame = static_cast<std::size_t>(index % static_cast<std::int64_t>(frames));
     const float left = data_.samples[frame * data_.channels] / 32768.0f;
     const float right = data_.channels == 2 ? data_.samples[frame * 2 + 1] / 32768.0f : left;
     return {left, right};

@@ -20,10 +20,10 @@ struct StereoSample {
 class AudioSource {
 public:
     virtual ~AudioSource() = default;
-    virtual int SampleRate() const = 0;
-    virtual int Channels() const = 0;
+    [[nodiscard]] virtual int SampleRate() const = 0;
+    [[nodiscard]] virtual int Channels() const = 0;
     // Full scale is +-1. Indices before the start are silence.
-    virtual StereoSample At(std::int64_t index) const = 0;
+    [[nodiscard]] virtual StereoSample At(std::int64_t index) const = 0;
 };
 
 // The full signal is a comb of sines, one at every third analysis bin with a low crest factor,
@@ -31,9 +31,9 @@ public:
 class SynthSource final : public AudioSource {
 public:
     explicit SynthSource(SignalKind kind);
-    int SampleRate() const override { return SynthSampleRate; }
-    int Channels() const override { return 2; }
-    StereoSample At(std::int64_t index) const override;
+    [[nodiscard]] int SampleRate() const override { return SynthSampleRate; }
+    [[nodiscard]] int Channels() const override { return 2; }
+    [[nodiscard]] StereoSample At(std::int64_t index) const override;
 
 private:
     SignalKind kind_;
@@ -44,9 +44,9 @@ private:
 class WavSource final : public AudioSource {
 public:
     explicit WavSource(WavData data) : data_(std::move(data)) {}
-    int SampleRate() const override { return data_.sampleRate; }
-    int Channels() const override { return data_.channels; }
-    StereoSample At(std::int64_t index) const override;
+    [[nodiscard]] int SampleRate() const override { return data_.sampleRate; }
+    [[nodiscard]] int Channels() const override { return data_.channels; }
+    [[nodiscard]] StereoSample At(std::int64_t index) const override;
 
 private:
     WavData data_;

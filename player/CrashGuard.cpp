@@ -64,7 +64,7 @@ bool IsWatchedCode(const void* address) {
     if (VirtualQuery(address, &info, sizeof info) == 0 || info.State == MEM_FREE) {
         return true;
     }
-    const auto module = static_cast<HMODULE>(info.AllocationBase);
+    auto* const module = static_cast<HMODULE>(info.AllocationBase);
     return module != nullptr && (module == crashState.plugin.load() || module == GetModuleHandleW(nullptr));
 }
 
@@ -82,7 +82,7 @@ LONG WINAPI OnUnhandled(EXCEPTION_POINTERS* info) {
     ReportCrash(info->ExceptionRecord->ExceptionCode);
 }
 
-void OnAbort(int) {
+void OnAbort(int /*signal*/) {
     ReportCrash(AbortCode);
 }
 

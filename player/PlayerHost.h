@@ -29,7 +29,7 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT AnswerRequest(WPARAM wParam, LPARAM lParam) const;
+    [[nodiscard]] LRESULT AnswerRequest(WPARAM wParam, LPARAM lParam) const;
 
     bool CreateMainWindow();
     bool LoadPlugin();
@@ -46,8 +46,8 @@ private:
     void RenderOnce();
     void OnConfigTick();
 
-    std::int64_t NowUs() const;
-    std::int64_t ElapsedMs() const { return NowUs() / 1000; }
+    [[nodiscard]] std::int64_t NowUs() const;
+    [[nodiscard]] std::int64_t ElapsedMs() const { return NowUs() / 1000; }
 
     HINSTANCE instance_;
     const PlayerOptions& options_;

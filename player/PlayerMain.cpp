@@ -28,7 +28,7 @@ int Fail(const std::string& message) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*show*/) {
     const std::vector<std::string> args(__argv + 1, __argv + __argc);
     const player::ParseResult parsed = player::ParseOptions(args);
     if (!parsed.ok) {

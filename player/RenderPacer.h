@@ -10,8 +10,8 @@ public:
     // delayMs below 1 is treated as 1, so a plug-in asking for 0 cannot spin the loop.
     RenderPacer(std::int64_t startUs, int delayMs);
 
-    bool Due(std::int64_t nowUs) const { return nowUs >= nextUs_; }
-    std::int64_t NextUs() const { return nextUs_; }
+    [[nodiscard]] bool Due(std::int64_t nowUs) const { return nowUs >= nextUs_; }
+    [[nodiscard]] std::int64_t NextUs() const { return nextUs_; }
 
     // After a Render at nowUs. A loop that fell more than one period behind (a slow Render, a
     // screenshot) starts a fresh period instead of calling Render back to back to catch up.

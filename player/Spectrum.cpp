@@ -44,7 +44,8 @@ void Transform(const Complex* in,
     const int p = SmallestFactor(n);
     const int m = n / p;
     for (int r = 0; r < p; ++r) {
-        Transform(in + r * stride, stride * p, out + r * m, m, twiddles, twiddleStep * p, scratch);
+        Transform(in + r * stride, stride * p, out + static_cast<std::ptrdiff_t>(r) * m, m, twiddles, twiddleStep * p,
+                  scratch);
     }
     // X[k + m q] = sum over r of Y_r[k] * W_n^(r (k + m q)); each k touches only the indices k + m j.
     const std::size_t base = scratch.size();

@@ -33,10 +33,10 @@ public:
     SpectrumAnalyser();
 
     // left and right hold FftSize samples each, oldest first, full scale +-1.
-    SpectrumFrame Analyse(const float* left, const float* right) const;
+    [[nodiscard]] SpectrumFrame Analyse(const float* left, const float* right) const;
 
     // The window of the source that ends just before sample `end`.
-    SpectrumFrame AnalyseAt(const AudioSource& source, std::int64_t end) const;
+    [[nodiscard]] SpectrumFrame AnalyseAt(const AudioSource& source, std::int64_t end) const;
 
 private:
     std::array<double, FftSize> window_;

@@ -27,7 +27,7 @@ struct WavData {
     int channels = 0;
     std::vector<std::int16_t> samples;  // interleaved, left first
 
-    std::size_t FrameCount() const { return channels > 0 ? samples.size() / channels : 0; }
+    [[nodiscard]] std::size_t FrameCount() const { return channels > 0 ? samples.size() / channels : 0; }
 };
 
 struct WavResult {

@@ -25,7 +25,7 @@ public:
     UniqueOwner& operator=(const UniqueOwner&) = delete;
     ~UniqueOwner() { Reset(); }
 
-    T Get() const { return value_; }
+    [[nodiscard]] T Get() const { return value_; }
     explicit operator bool() const { return value_ != Release::Empty(); }
     void Reset(T value = Release::Empty()) {
         if (value_ != Release::Empty()) {
@@ -81,7 +81,7 @@ public:
             ReleaseDC(window_, dc_);
         }
     }
-    HDC Get() const { return dc_; }
+    [[nodiscard]] HDC Get() const { return dc_; }
 
 private:
     HWND window_;
@@ -137,7 +137,7 @@ public:
             UnregisterClassA(MAKEINTATOM(atom_), instance_);
         }
     }
-    ATOM Atom() const { return atom_; }
+    [[nodiscard]] ATOM Atom() const { return atom_; }
 
 private:
     HINSTANCE instance_;
