@@ -22,6 +22,10 @@ constexpr std::size_t LoopExtensionSize = 19;  // up to and including the loop s
 
 // A chunked copy may store up to this many bytes past the end of the string it copies.
 constexpr std::size_t CopySlack = 8;
+// No LZW string is longer than the table has entries (each entry adds one byte to an earlier string).
+constexpr std::size_t MaxString = LzwTableSize + 1;
+// Codes stop widening at 12 bits (only a minimum code size of 12 starts them at 13).
+constexpr unsigned MaxCodeLength = 12;
 
 int Le16(const std::uint8_t* p) {
     return p[0] | (p[1] << 8);
@@ -160,6 +164,8 @@ public:
         std::uint8_t* const stop = base + until;
         std::uint8_t* const outEnd = base + total_;
         std::uint8_t* const bufEnd = base + bufferSize_;
+        // Below this point any string fits with its chunked copy's overrun, so the copy needs no bounds test.
+        std::uint8_t* const safeEnd = bufferSize_ > MaxString + CopySlack ? bufEnd - MaxString - CopySlack : base;
         const std::uint8_t* in = in_;
         const std::uint8_t* const inEnd = inEnd_;
         std::uint64_t acc = acc_;
@@ -167,12 +173,12 @@ public:
         unsigned codeLen = codeLen_;
         unsigned mask = (1u << codeLen) - 1;
         unsigned nextFree = nextFree_;
-        unsigned threshold = threshold_;
         std::uint32_t prevPos = prevPos_;
         unsigned prevLen = prevLen_;
-        bool hasPrev = hasPrev_;
+        unsigned hasPrev = hasPrev_ ? 1 : 0;
         const unsigned clear = clear_;
         const unsigned end = end_;
+        const unsigned firstEntry = end + 1;
 
         while (out < stop) {
             if (bits < codeLen) {
@@ -196,31 +202,28 @@ public:
             bits -= codeLen;
 
             unsigned len;
-            if (code < clear) {
-                *out = static_cast<std::uint8_t>(code);
-                len = 1;
-            } else if (code > end && code < nextFree) {
+            if (code - firstEntry < nextFree - firstEntry) {
+                // A table entry: its string lies wholly before `out`, so 8-byte chunks never read what they
+                // write.
                 len = length_[code];
                 const std::uint8_t* src = base + offset_[code];
-                // The entry's string lies wholly before `out`, so 8-byte chunks never read what they write.
-                if (len + CopySlack <= static_cast<std::size_t>(bufEnd - out)) {
+                if (out < safeEnd) {
                     std::size_t i = 0;
                     do {
                         std::memcpy(out + i, src + i, 8);
                         i += 8;
                     } while (i < len);
                 } else {
-                    const std::size_t n = std::min<std::size_t>(len, outEnd - out);
-                    for (std::size_t i = 0; i < n; ++i) {
-                        out[i] = src[i];
-                    }
+                    CopyNearEnd(out, src, len, outEnd);
                 }
+            } else if (code < clear) {
+                *out = static_cast<std::uint8_t>(code);
+                len = 1;
             } else if (code == clear) {
                 codeLen = codeSize_ + 1;
                 mask = (1u << codeLen) - 1;
-                nextFree = end + 1;
-                threshold = 2 * clear;
-                hasPrev = false;
+                nextFree = firstEntry;
+                hasPrev = 0;
                 continue;
             } else if (code == end) {
                 Stop(TLzwStatus::EndCode);
@@ -230,7 +233,7 @@ public:
                 // prevPos and runs on into `out`, so copy the previous string and then repeat its first byte.
                 len = prevLen + 1;
                 const std::uint8_t* src = base + prevPos;
-                if (len + CopySlack <= static_cast<std::size_t>(bufEnd - out)) {
+                if (out < safeEnd) {
                     std::size_t i = 0;
                     do {
                         std::memcpy(out + i, src + i, 8);
@@ -238,30 +241,33 @@ public:
                     } while (i < prevLen);
                     out[prevLen] = src[0];
                 } else {
-                    const std::size_t n = std::min<std::size_t>(len, outEnd - out);
-                    for (std::size_t i = 0; i < n; ++i) {
-                        out[i] = src[i];
-                    }
+                    CopyNearEnd(out, src, len, outEnd);
                 }
             } else {
                 Stop(TLzwStatus::BadCode);
                 break;
             }
 
-            if (hasPrev && nextFree < LzwTableSize) {
+            // The new entry is the previous string and the first byte of this one, which stand side by side.
+            // Slot LzwTableSize takes the write when the table is full. Codes widen only when an entry is added.
+            if (hasPrev) {
                 offset_[nextFree] = prevPos;
                 length_[nextFree] = static_cast<std::uint16_t>(prevLen + 1);
-                ++nextFree;
-                if (nextFree >= threshold && threshold < LzwTableSize) {
-                    threshold *= 2;
-                    ++codeLen;
-                    mask = (1u << codeLen) - 1;
+                if (nextFree < LzwTableSize) {
+                    ++nextFree;
+                    if (nextFree > mask && codeLen < MaxCodeLength) {
+                        ++codeLen;
+                        mask = 2 * mask + 1;
+                    }
                 }
             }
-            hasPrev = true;
+            hasPrev = 1;
             prevPos = static_cast<std::uint32_t>(out - base);
             prevLen = len;
-            out += std::min<std::size_t>(len, outEnd - out);
+            out += len;
+            if (out >= safeEnd && out > outEnd) {
+                out = outEnd;  // the last string was cut at the end of the image
+            }
         }
 
         if (stopped_ && out < outEnd) {
@@ -278,10 +284,19 @@ public:
         bits_ = bits;
         codeLen_ = codeLen;
         nextFree_ = nextFree;
-        threshold_ = threshold;
+        threshold_ = mask + 1;
         prevPos_ = prevPos;
         prevLen_ = prevLen;
-        hasPrev_ = hasPrev;
+        hasPrev_ = hasPrev != 0;
+    }
+
+    // Byte by byte and cut at the end of the image; forward order also makes the code being defined come out
+    // right, as its last byte is the first one written.
+    static void CopyNearEnd(std::uint8_t* out, const std::uint8_t* src, std::size_t len, std::uint8_t* outEnd) {
+        const std::size_t n = std::min<std::size_t>(len, static_cast<std::size_t>(outEnd - out));
+        for (std::size_t i = 0; i < n; ++i) {
+            out[i] = src[i];
+        }
     }
 
     std::size_t Written() const { return written_; }
@@ -418,8 +433,8 @@ private:
     std::size_t bufferSize_ = 0;
     std::uint32_t prevPos_ = 0;
     unsigned prevLen_ = 0;
-    std::uint32_t offset_[LzwTableSize] = {};
-    std::uint16_t length_[LzwTableSize] = {};
+    std::uint32_t offset_[LzwTableSize + 1] = {};
+    std::uint16_t length_[LzwTableSize + 1] = {};
 
     // careful path
     unsigned prevCode_ = 0;

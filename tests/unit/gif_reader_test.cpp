@@ -498,3 +498,45 @@ TEST(GifReader, ProgressReports) {
 }
 
 }  // namespace
+
+namespace {
+
+// Arbitrary code streams for every code size up to 8: the fast decoder must match the per-pixel one bit for
+// bit (code sizes 0 and 1 catch widening the codes without adding an entry: there the first free code already
+// reaches the width threshold right after a clear code).
+TEST(GifReader, FastAndCarefulDecodersAgreeOnRandomData) {
+    std::mt19937 rng(11);
+    int compared = 0;
+    for (int round = 0; round < 400; ++round) {
+        const int codeSize = round % 9;
+        const int w = 1 + static_cast<int>(rng() % 40);
+        const int h = 1 + static_cast<int>(rng() % 12);
+        // Mostly small codes, so that streams run long before a code names no entry.
+        BitWriter bw;
+        const unsigned clear = 1u << codeSize;
+        for (int i = 0; i < 400; ++i) {
+            const unsigned r = rng() % 16;
+            const unsigned code = r == 0 ? clear : r < 10 ? static_cast<unsigned>(rng() % clear) : clear + 2 + r;
+            bw.Put(code, codeSize + 1 + static_cast<int>(rng() % 2));
+        }
+        bw.Flush();
+        GifBuilder b(w, h);
+        b.Control(0, 0, static_cast<int>(rng() % 4));
+        b.Raw({0x2C, 0, 0, 0, 0, static_cast<std::uint8_t>(w), 0, static_cast<std::uint8_t>(h), 0,
+               static_cast<std::uint8_t>(round % 2 ? 0x40 : 0), static_cast<std::uint8_t>(codeSize)});
+        const Bytes blocks = SubBlocks(bw.out, 1 + static_cast<int>(rng() % 255));
+        b.bytes.insert(b.bytes.end(), blocks.begin(), blocks.end());
+        const Bytes d = b.Trailer().bytes;
+        TGifStream fast, careful;
+        careful.CarefulDecoding = true;
+        ASSERT_TRUE(Decode(fast, d));
+        ASSERT_TRUE(Decode(careful, d));
+        EXPECT_EQ(AsciiOf(fast.Frame(1)), AsciiOf(careful.Frame(1))) << "round " << round;
+        EXPECT_EQ(fast.Frame(1).MaskBits, careful.Frame(1).MaskBits) << "round " << round;
+        EXPECT_EQ(fast.Frame(1).DataStatus, careful.Frame(1).DataStatus) << "round " << round;
+        compared += fast.Frame(1).DataStatus != TLzwStatus::BadCode;
+    }
+    EXPECT_GT(compared, 40);
+}
+
+}  // namespace
