@@ -248,8 +248,10 @@ int PlayerHost::RunDisplay() {
 }
 
 void PlayerHost::RenderOnce() {
+    // The song starts one analysis window before Init, so even the first Render sees a whole
+    // window of sound (a full-scale signal is full-scale from the first frame on).
     const std::int64_t heardMs = ElapsedMs() + std::max(0, module_->latencyMs);
-    const std::int64_t end = heardMs * source_.SampleRate() / 1000;
+    const std::int64_t end = heardMs * source_.SampleRate() / 1000 + FftSize;
     const SpectrumFrame frame = analyser_.AnalyseAt(source_, end);
     for (int ch = 0; ch < 2; ++ch) {
         std::copy(frame[ch].begin(), frame[ch].end(), module_->spectrumData[ch]);
