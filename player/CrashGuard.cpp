@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "player/PlayerLog.h"
 
@@ -21,13 +22,17 @@ CrashState crashState;
 constexpr DWORD AbortCode = 0x40000015;  // STATUS_FATAL_APP_EXIT
 
 [[noreturn]] void ReportCrash(DWORD code) {
-    // Only the first fault of a cascade is reported; a second thread waits to be terminated.
+    // Only the first fault of a cascade is reported. Any other (another thread, or a fault while
+    // reporting) gives the report a moment to be written, then ends the process itself.
     if (!crashState.reported.exchange(true)) {
         if (EventLog* log = crashState.log.load()) {
-            log->Write(CrashLine(code));
+            char line[48];
+            log->WriteRaw(line, FormatCrashLine(code, line, sizeof line));
         }
-        TerminateProcess(GetCurrentProcess(), 1);
+    } else {
+        Sleep(2000);
     }
+    TerminateProcess(GetCurrentProcess(), 1);
     for (;;) {
         Sleep(INFINITE);
     }
@@ -99,12 +104,26 @@ bool EventLog::Open(const std::string& path) {
 }
 
 void EventLog::Write(const std::string& line) {
+    WriteRaw(line.data(), line.size());
+}
+
+void EventLog::WriteRaw(const char* text, std::size_t length) {
     if (!file_) {
         return;
     }
-    const std::string text = line + "\n";
+    char small[256];
+    std::string large;
+    const char* data = small;
+    if (length < sizeof small) {
+        std::memcpy(small, text, length);
+        small[length] = '\n';
+    } else {
+        large.assign(text, length).push_back('\n');
+        data = large.data();
+    }
+    // One write per line: appends from two threads never interleave inside a line.
     DWORD written = 0;
-    WriteFile(file_.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteFile(file_.Get(), data, static_cast<DWORD>(length + 1), &written, nullptr);
 }
 
 void InstallCrashGuard(EventLog& log) {
@@ -140,8 +159,8 @@ DWORD WINAPI Watchdog::Main(void* self) {
     if (WaitForSingleObject(dog->disarm_.Get(), dog->limitMs_) == WAIT_TIMEOUT) {
         if (!crashState.reported.exchange(true)) {
             dog->log_.Write("hang");
-            TerminateProcess(GetCurrentProcess(), 1);
         }
+        TerminateProcess(GetCurrentProcess(), 1);
     }
     return 0;
 }

@@ -17,6 +17,8 @@ public:
     // An empty path keeps no file; lines are then dropped.
     bool Open(const std::string& path);
     void Write(const std::string& line);
+    // The same for a crash handler: one write of text and a newline, no allocation.
+    void WriteRaw(const char* text, std::size_t length);
 
 private:
     UniqueFile file_;

@@ -1,5 +1,6 @@
 #include "player/PlayerLog.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "host/VisRecords.h"
@@ -62,10 +63,12 @@ std::string RenderSummaryLine(std::int64_t count, std::int64_t nonzero) {
     return "render count=" + std::to_string(count) + " nonzero=" + std::to_string(nonzero);
 }
 
-std::string CrashLine(std::uint32_t code) {
-    char line[32];
-    std::snprintf(line, sizeof line, "crash code=0x%08X", static_cast<unsigned>(code));
-    return line;
+std::size_t FormatCrashLine(std::uint32_t code, char* buffer, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const int length = std::snprintf(buffer, size, "crash code=0x%08X", static_cast<unsigned>(code));
+    return length < 0 ? 0 : std::min(static_cast<std::size_t>(length), size - 1);
 }
 
 }  // namespace player

@@ -35,14 +35,35 @@ TEST(PlayerLog, Lines) {
         {CommandLine(40045, 0), "command id=40045"},
         {CommandLine((1u << 16) | 40061, 7), "command id=40061 code=1 lparam=7"},
         {RenderSummaryLine(987, 0), "render count=987 nonzero=0"},
-        {CrashLine(0xC0000005u), "crash code=0xC0000005"},
-        {CrashLine(0x40000015u), "crash code=0x40000015"},
         {QuoteText("say \"hi\"\\\n\xE9"), "\"say \\\"hi\\\"\\\\\\x0A\\xE9\""},
         {QuoteText("abcdef", 3), "\"abc\""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.have, c.want);
     }
+}
+
+TEST(PlayerLog, CrashLineFitsAnyBuffer) {
+    struct Case {
+        std::uint32_t code;
+        std::size_t size;
+        const char* want;
+    };
+    const Case cases[] = {
+        {0xC0000005u, 64, "crash code=0xC0000005"},
+        {0x40000015u, 22, "crash code=0x40000015"},
+        {0xC0000005u, 8, "crash c"},
+        {0xC0000005u, 1, ""},
+    };
+    for (const Case& c : cases) {
+        char buffer[64];
+        const std::size_t length = FormatCrashLine(c.code, buffer, c.size);
+        EXPECT_EQ(std::string(buffer, length), c.want) << "size " << c.size;
+        EXPECT_EQ(buffer[length], '\0') << "size " << c.size;
+    }
+    char untouched = 'x';
+    EXPECT_EQ(FormatCrashLine(1, &untouched, 0), 0u);
+    EXPECT_EQ(untouched, 'x');
 }
 
 TEST(PlayerBmp, HeaderAndPaddedBottomUpRows) {
