@@ -2,7 +2,12 @@
 
 #include <algorithm>
 
+#include "display/BandLayout.h"
 #include "display/RenderHook.h"
+#include "effects/LightThread.h"
+#include "effects/RocketThread.h"
+#include "effects/SpectrumThread.h"
+#include "effects/vumeterThread.h"
 #include "framework/win32/Application.h"
 #include "host/VisSettings.h"
 
@@ -48,6 +53,8 @@ bool TForm1::Create() {
     HintLabel.Font = TFont{"Arial", 11, true, clBlack};
     TimeLabel.Font = TFont{"MS Sans Serif", 13, true, clBlack};
     Timer1 = UniqueTimer(form, Timer1Id, Timer1Interval);
+    HandOver = std::make_unique<TWindowHandOver>();
+    Renderers = std::make_unique<TRenderers>(*HandOver);
     FormCreate();
     return true;
 }
@@ -85,6 +92,8 @@ void TForm1::FormCreate() {
         PaintVUFrame();
     }
     state.MainPanelHeight = mainHeight;
+    // The image overlays take their place here; until they are shown the set has no width.
+    ImageSet = s.ImageEnabled ? 1 : 0;
     LayoutSpectrum();
     if (s.SpectrumStyle > 0 && s.SpectrumsEnabled) {
         BuildSpectrumBitmap();
@@ -130,7 +139,8 @@ bool TForm1::OnClose() {
 }
 
 void TForm1::FormClose() {
-    // The renderers draw with the ramps: stop them before the ramps go.
+    // The renderers draw with the ramps: they are asked to stop first, and a frame that still
+    // comes draws flat without them.
     StopAll();
     ReleaseRamps();
     Application().Terminate();
@@ -189,34 +199,45 @@ void TForm1::vuPaintboxPaint() {
 }
 
 void TForm1::PaintMain() {
-    TCanvas* canvas = mainPaintbox.Canvas();
-    TDisplayState& state = DisplayState();
-    state.VULevels = {};
-    state.BandHeights = {};
-    if (canvas != nullptr) {
-        canvas->Brush.Color = VisSettings().Background;
-        canvas->FillRect({0, 0, MainPanelWidth, state.MainPanelHeight});
+    if (TCanvas* canvas = mainPaintbox.Canvas()) {
+        ::PaintMain(*canvas, MainPanelWidth, DisplayState().MainPanelHeight, DisplayState(), VisSettings());
     }
 }
 
 void TForm1::PaintVUFrame() {
-    TCanvas* canvas = vuPaintbox.Canvas();
-    if (canvas != nullptr) {
-        canvas->Brush.Color = VisSettings().MeterBackground;
-        canvas->FillRect({0, 0, vuPaintbox.ClientWidth(), vuPaintbox.ClientHeight()});
+    if (TCanvas* canvas = vuPaintbox.Canvas()) {
+        ::PaintVUFrame(*canvas, DisplayState(), VisSettings(), vuPanel.ClientHeight());
     }
 }
 
-void TForm1::LayoutSpectrum() {}
+void TForm1::LayoutSpectrum() {
+    // No overlay is shown yet, so both images are 0 pixels wide.
+    ::LayoutSpectrum(DisplayState(), VisSettings(), ImageSet, 0, 0);
+}
 
-void TForm1::BuildSpectrumBitmap() {}
+void TForm1::BuildSpectrumBitmap() {
+    if (TCanvas* canvas = mainPaintbox.Canvas()) {
+        ::BuildSpectrumBitmap(DisplayState(), VisSettings(), *canvas);
+    }
+}
 
-void TForm1::BuildVUBitmap() {}
+void TForm1::BuildVUBitmap() {
+    if (TCanvas* canvas = vuPaintbox.Canvas()) {
+        ::BuildVUBitmap(DisplayState(), VisSettings(), *canvas, vuPanel.ClientHeight());
+    }
+}
 
 void TForm1::Shutdown() {
     if (Handle() == nullptr) {
         return;
     }
+    // Nothing of a renderer may run once the form is gone: stop them and wait, serving their
+    // pending frames meanwhile.
+    if (Renderers) {
+        Renderers->StopAndWait();
+        Renderers.reset();
+    }
+    HandOver.reset();
     Timer1.Reset();
     FormHide();
     ReleaseRamps();

@@ -5,8 +5,12 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "display/DisplayState.h"
+#include "effects/Renderers.h"
 #include "framework/win32/Controls.h"
+#include "framework/win32/HandOver.h"
 #include "framework/win32/Handles.h"
 #include "framework/win32/Window.h"
 #include "host/VisRecords.h"
@@ -38,6 +42,8 @@ public:
 
     TCanvas* MainCanvas() const { return mainPaintbox.Canvas(); }
     TCanvas* VUCanvas() const { return vuPaintbox.Canvas(); }
+    // The running renderers (tests look at them); nullptr once the form has shut down.
+    TRenderers* RunningRenderers() const { return Renderers.get(); }
 
 protected:
     void OnKeyDown(int virtualKey) override { FormKeyDown(virtualKey); }
@@ -67,6 +73,12 @@ private:
     TLabel TimeLabel;
     UniqueTimer Timer1;
 
+    // Renderers hand their frames to this thread through HandOver; both live as long as the form's
+    // window, and the renderers go first.
+    std::unique_ptr<TWindowHandOver> HandOver;
+    std::unique_ptr<TRenderers> Renderers;
+
+    int ImageSet = 0;  // 1 or 2 while an image set is shown, 0 for none
     int MainPanelWidth = 0;
     bool CursorHidden = false;
 };
