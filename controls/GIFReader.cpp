@@ -111,7 +111,11 @@ public:
                 return true;
             }
             const std::size_t take = std::min(n, size - pos);
-            blocks_.push_back({inputSize_, pos});
+            // Progress needs only an approximate file position, so a block is noted every KiB of data: the
+            // notes stay small even for a file of one-byte sub-blocks.
+            if (blocks_.empty() || inputSize_ - blocks_.back().inputOffset >= 1024) {
+                blocks_.push_back({inputSize_, pos});
+            }
             std::memcpy(input_.data() + inputSize_, data + pos, take);
             inputSize_ += take;
             pos += take;
@@ -119,17 +123,17 @@ public:
         return false;
     }
 
-    // Where in the file the decoder has read up to.
+    // About where in the file the decoder has read up to: exact at noted blocks, and between them short by
+    // at most the length bytes it skipped, so it never goes backwards.
     std::size_t FilePosition() const {
         const std::size_t consumed = static_cast<std::size_t>(in_ - input_.data()) - bits_ / 8;
-        std::size_t filePos = 0;
-        for (const auto& b : blocks_) {
-            if (b.inputOffset > consumed) {
-                break;
-            }
-            filePos = b.filePosition + (consumed - b.inputOffset);
+        auto after = std::upper_bound(blocks_.begin(), blocks_.end(), consumed,
+                                      [](std::size_t c, const Block& b) { return c < b.inputOffset; });
+        if (after == blocks_.begin()) {
+            return 0;
         }
-        return filePos;
+        --after;
+        return after->filePosition + (consumed - after->inputOffset);
     }
 
     void Start(int codeSize) {

@@ -5,6 +5,18 @@
 //
 // Every byte of the stream is treated as hostile: every length is checked against what remains before it
 // is used, every table index is bounded, and buffer sizes are computed in 64 bits against fixed budgets.
+//
+// What odd data gets:
+// - Data that ends inside a block: the frames already complete are kept, and so is the frame being read,
+//   with index 0 wherever no pixel was decoded; the load succeeds. A frame cut off inside its descriptor
+//   or colour table is dropped. Only a header, logical screen or global colour table that is cut off fails
+//   the load (code 3): there is nothing to show.
+// - A minimum code size above 12: that frame is left empty (index 0, opaque) and the stream goes on.
+// - A code that names no table entry yet (beyond the next free code, or anything but a root right after a
+//   clear code): that frame's data stops there, as if its end code had come. Repeated clear codes are
+//   skipped. Missing initial clear or end codes are fine.
+// - A frame whose pixel buffer would exceed MaxFrameBytes, frames that together would exceed
+//   MaxStreamBytes, or an image larger than MaxImagePixels: the load fails (code 3) before allocating.
 
 #include <array>
 #include <cstddef>
