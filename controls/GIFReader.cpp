@@ -136,7 +136,7 @@ public:
         return after->filePosition + (consumed - after->inputOffset);
     }
 
-    void Start(int codeSize) {
+    void Start(int codeSize, bool careful) {
         in_ = input_.data();
         inEnd_ = in_ + inputSize_;
         acc_ = 0;
@@ -146,6 +146,15 @@ public:
         status_ = TLzwStatus::Complete;
         stopped_ = false;
         ResetTable();
+        if (careful) {
+            // Roots stand for themselves. Only entries above the end code are ever written, so this holds
+            // through every clear code of the frame. The clear code can be 4096: bound by the table.
+            const unsigned roots = std::min<unsigned>(clear_, LzwTableSize);
+            for (unsigned i = 0; i < roots; ++i) {
+                suffix_[i] = static_cast<std::uint16_t>(i);
+                prefix_[i] = 0;
+            }
+        }
     }
 
     // ---- fast path ----
@@ -168,7 +177,7 @@ public:
         std::uint8_t* const stop = base + until;
         std::uint8_t* const outEnd = base + total_;
         std::uint8_t* const bufEnd = base + bufferSize_;
-        // Below this point any string fits with its chunked copy's overrun, so the copy needs no bounds test.
+        // Below this point any string fits with its chunked copy's overrun, so the copy needs no length test.
         std::uint8_t* const safeEnd = bufferSize_ > MaxString + CopySlack ? bufEnd - MaxString - CopySlack : base;
         const std::uint8_t* in = in_;
         const std::uint8_t* const inEnd = inEnd_;
@@ -177,12 +186,12 @@ public:
         unsigned codeLen = codeLen_;
         unsigned mask = (1u << codeLen) - 1;
         unsigned nextFree = nextFree_;
-        std::uint32_t prevPos = prevPos_;
-        unsigned prevLen = prevLen_;
-        unsigned hasPrev = hasPrev_ ? 1 : 0;
+        // 1 when a string has been decoded since the last clear code: then table slot nextFree already holds
+        // the entry the next code completes (that string plus the next string's first byte, which will stand
+        // right after it), and a code equal to nextFree means exactly that entry.
+        unsigned pending = hasPrev_ ? 1 : 0;
         const unsigned clear = clear_;
-        const unsigned end = end_;
-        const unsigned firstEntry = end + 1;
+        const unsigned firstEntry = end_ + 1;
 
         while (out < stop) {
             if (bits < codeLen) {
@@ -206,17 +215,21 @@ public:
             bits -= codeLen;
 
             unsigned len;
-            if (code - firstEntry < nextFree - firstEntry) {
-                // A table entry: its string lies wholly before `out`, so 8-byte chunks never read what they
-                // write.
+            if (code - firstEntry < nextFree + pending - firstEntry) {
+                // A table entry, or the one being defined. Its string starts before `out`; an entry's string
+                // ends there too, so 8-byte chunks never read what they write. The entry being defined ends
+                // with the byte at `out` itself, which is its own first byte: that one is put right after.
                 len = length_[code];
                 const std::uint8_t* src = base + offset_[code];
-                if (out < safeEnd) {
+                if (out < safeEnd || len + CopySlack <= static_cast<std::size_t>(bufEnd - out)) {
                     std::size_t i = 0;
                     do {
                         std::memcpy(out + i, src + i, 8);
                         i += 8;
                     } while (i < len);
+                    if (code == nextFree) {
+                        out[len - 1] = src[0];
+                    }
                 } else {
                     CopyNearEnd(out, src, len, outEnd);
                 }
@@ -227,47 +240,28 @@ public:
                 codeLen = codeSize_ + 1;
                 mask = (1u << codeLen) - 1;
                 nextFree = firstEntry;
-                hasPrev = 0;
+                pending = 0;
                 continue;
-            } else if (code == end) {
+            } else if (code == end_) {
                 Stop(TLzwStatus::EndCode);
                 break;
-            } else if (code == nextFree && hasPrev && nextFree < LzwTableSize) {
-                // The code being defined: the previous string plus its own first byte. That string starts at
-                // prevPos and runs on into `out`, so copy the previous string and then repeat its first byte.
-                len = prevLen + 1;
-                const std::uint8_t* src = base + prevPos;
-                if (out < safeEnd) {
-                    std::size_t i = 0;
-                    do {
-                        std::memcpy(out + i, src + i, 8);
-                        i += 8;
-                    } while (i < prevLen);
-                    out[prevLen] = src[0];
-                } else {
-                    CopyNearEnd(out, src, len, outEnd);
-                }
             } else {
                 Stop(TLzwStatus::BadCode);
                 break;
             }
 
-            // The new entry is the previous string and the first byte of this one, which stand side by side.
-            // Slot LzwTableSize takes the write when the table is full. Codes widen only when an entry is added.
-            if (hasPrev) {
-                offset_[nextFree] = prevPos;
-                length_[nextFree] = static_cast<std::uint16_t>(prevLen + 1);
-                if (nextFree < LzwTableSize) {
-                    ++nextFree;
-                    if (nextFree > mask && codeLen < MaxCodeLength) {
-                        ++codeLen;
-                        mask = 2 * mask + 1;
-                    }
+            // The pending entry becomes real (codes widen only then); slot LzwTableSize soaks up the writes
+            // once the table is full.
+            if (pending && nextFree < LzwTableSize) {
+                ++nextFree;
+                if (nextFree > mask && codeLen < MaxCodeLength) {
+                    ++codeLen;
+                    mask = 2 * mask + 1;
                 }
             }
-            hasPrev = 1;
-            prevPos = static_cast<std::uint32_t>(out - base);
-            prevLen = len;
+            pending = 1;
+            offset_[nextFree] = static_cast<std::uint32_t>(out - base);
+            length_[nextFree] = static_cast<std::uint16_t>(len + 1);
             out += len;
             if (out >= safeEnd && out > outEnd) {
                 out = outEnd;  // the last string was cut at the end of the image
@@ -289,9 +283,7 @@ public:
         codeLen_ = codeLen;
         nextFree_ = nextFree;
         threshold_ = mask + 1;
-        prevPos_ = prevPos;
-        prevLen_ = prevLen;
-        hasPrev_ = hasPrev != 0;
+        hasPrev_ = pending != 0;
     }
 
     // Byte by byte and cut at the end of the image; forward order also makes the code being defined come out
@@ -390,12 +382,6 @@ private:
         threshold_ = 2 * clear_;
         hasPrev_ = false;
         sp_ = 0;
-        // Roots stand for themselves; the clear code can be 4096, so bound by the table.
-        const unsigned roots = std::min<unsigned>(clear_, LzwTableSize);
-        for (unsigned i = 0; i < roots; ++i) {
-            suffix_[i] = static_cast<std::uint16_t>(i);
-            prefix_[i] = 0;
-        }
     }
 
     int ReadCode() {
@@ -435,8 +421,6 @@ private:
     std::size_t written_ = 0;
     std::size_t total_ = 0;
     std::size_t bufferSize_ = 0;
-    std::uint32_t prevPos_ = 0;
-    unsigned prevLen_ = 0;
     std::uint32_t offset_[LzwTableSize + 1] = {};
     std::uint16_t length_[LzwTableSize + 1] = {};
 
@@ -781,13 +765,14 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
         DataStatus = TLzwStatus::BadCodeSize;
         return;
     }
-    lzw.Start(codeSize);
+    const bool careful = codeSize > 8 || owner.CarefulDecoding;
+    lzw.Start(codeSize, careful);
 
     const bool reportRows =
         owner.OnProgress && static_cast<std::int64_t>(Width) * static_cast<std::int64_t>(Height) > ProgressMinPixels;
     const int reportEvery = Width > 320 ? 32 : 64;
 
-    if (codeSize > 8 || owner.CarefulDecoding) {
+    if (careful) {
         // One pixel at a time, straight into its row.
         for (int k = 0; k < Height && !lzw.Stopped(); ++k) {
             const int row = RowOf(k, Height, Interlaced);
