@@ -99,9 +99,19 @@ public:
     // Copies the data sub-blocks at `pos` into one run of bytes, leaving `pos` past the terminator or at the
     // end of the data. Returns whether the terminator was found.
     bool Gather(const std::uint8_t* data, std::size_t size, std::size_t& pos) {
-        const std::size_t room = size - pos + CopySlack;
-        if (input_.size() < room) {
-            input_.resize(room);
+        // Measure first, so that the run is as long as this image's data and not the rest of the file.
+        std::size_t total = 0;
+        for (std::size_t p = pos; p < size;) {
+            const std::size_t n = data[p++];
+            if (n == 0) {
+                break;
+            }
+            const std::size_t take = std::min(n, size - p);
+            total += take;
+            p += take;
+        }
+        if (input_.size() < total + CopySlack) {
+            input_.resize(total + CopySlack);
         }
         blocks_.clear();
         inputSize_ = 0;
