@@ -104,7 +104,9 @@ void TForm1::Show() {
     ShowWindow(Handle(), SW_SHOW);
     SetForegroundWindow(Handle());
     SetFocus(Handle());
-    UpdateWindow(Handle());
+    // Paint every control now, before the renderers start: a first paint arriving later would
+    // wipe bars that a steady signal never redraws.
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void TForm1::OnShow(bool shown) {
@@ -167,10 +169,37 @@ void TForm1::RenderFrame(const winampVisModule& module) {
     const TVisSettings& s = VisSettings();
     TDisplayState& state = DisplayState();
     ReduceSpectrum(module.spectrumData, state.MainPanelRight, s.vuB, s.MaxSpectrumH, state.BandHeights, state.VULevels);
+    if (state.FirstRender && Renderers) {
+        StartRenderers();
+    }
     state.FirstRender = false;
 }
 
+void TForm1::StartRenderers() {
+    const TVisSettings& s = VisSettings();
+    const auto stopAll = [this](TThread* /*sender*/) { StopAll(); };
+    if (!Renderers->IsRunning(TRendererSlot::VUMeterThread) && s.vuEnabled) {
+        Renderers->Start(TRendererSlot::VUMeterThread, std::make_unique<TvumeterThr>(vuPaintbox.Canvas()), stopAll);
+    }
+    if (!Renderers->IsRunning(TRendererSlot::SpectrumBarsThread) && s.SpectrumsEnabled) {
+        Renderers->Start(TRendererSlot::SpectrumBarsThread, std::make_unique<TSpectrumThr>(mainPaintbox.Canvas()),
+                         stopAll);
+    }
+    if (!Renderers->IsRunning(TRendererSlot::EffectThread) && s.EffectEnabled) {
+        std::unique_ptr<TEffectThread> effect;
+        if (s.Effect == 0) {
+            effect = std::make_unique<TRocketThr>(mainPaintbox.Canvas());
+        } else {
+            effect = std::make_unique<TLightSpeed>(mainPaintbox.Canvas());
+        }
+        Renderers->Start(TRendererSlot::EffectThread, std::move(effect), stopAll);
+    }
+}
+
 void TForm1::StopAll() {
+    if (Renderers) {
+        Renderers->RequestStopAll();
+    }
     Application().Terminate();
 }
 

@@ -62,6 +62,8 @@ private:
     void mainPaintboxPaint();
     void vuPaintboxPaint();
     void ReleaseRamps();
+    // Starts the enabled renderers in their order: VU meter, spectrum bars, background effect.
+    void StartRenderers();
 
     TPanel MainPanel;
     TPanel HintPanel;

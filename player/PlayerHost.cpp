@@ -210,6 +210,7 @@ int PlayerHost::RunDisplay() {
         return 1;
     }
     QueryPerformanceCounter(&start_);
+    displayRunning_ = true;
     RenderPacer pacer(0, module_->delayMs);
     const std::int64_t endUs = options_.runMs * 1000;
     for (;;) {
@@ -241,6 +242,7 @@ int PlayerHost::RunDisplay() {
         MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>((waitUs + 999) / 1000), QS_ALLINPUT,
                                     MWMO_INPUTAVAILABLE);
     }
+    displayRunning_ = false;
     log_.Write(RenderSummaryLine(renderCount_, renderNonzero_));
     module_->Quit(module_);
     log_.Write("quit");
@@ -348,9 +350,18 @@ void PlayerHost::RunEvent(const TimedEvent& event) {
 void PlayerHost::TakeScreenshot(const std::string& path) {
     // Wine hands a window's pixels to the X server when its thread goes idle, so let the
     // plug-in finish what it queued and the server catch up before reading the screen.
+    // The player keeps feeding the plug-in meanwhile, as a playing player does: a pause in the
+    // spectrum would let the bars fall just before the picture is taken.
     PumpMessages();
-    Sleep(50);
-    PumpMessages();
+    const std::int64_t settleEnd = NowUs() + 50 * 1000;
+    const int delayMs = std::max(1, module_->delayMs);
+    while (NowUs() < settleEnd) {
+        if (displayRunning_ && !quitRequested_) {
+            RenderOnce();
+        }
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(delayMs), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        PumpMessages();
+    }
     if (CaptureScreen(path)) {
         log_.Write("shot " + path);
     } else {

@@ -68,7 +68,8 @@ private:
     std::size_t nextEvent_ = 0;
     bool inEvents_ = false;
     bool quitRequested_ = false;
-    bool stopRequested_ = false;  // the main window was closed
+    bool displayRunning_ = false;  // Render may be called (not while Config runs)
+    bool stopRequested_ = false;   // the main window was closed
     std::int64_t lastCloseMs_ = -1;
 };
 

@@ -15,6 +15,7 @@ protected:
     void SetUp() override {
         VisSettings() = TVisSettings{};
         VisSettings().AlwaysTop = false;
+        DisplayState() = TDisplayState{};
         ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
         ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
     }
@@ -92,6 +93,9 @@ TEST_F(MainFormLayout, EscAndTheRightButtonEndTheDisplay) {
 }
 
 TEST_F(MainFormLayout, RenderFrameReducesTheSpectrumIntoTheSharedValues) {
+    VisSettings().EffectEnabled = false;
+    VisSettings().SpectrumsEnabled = false;
+    VisSettings().vuEnabled = false;
     CreateForm();
     winampVisModule module{};
     for (int ch = 0; ch < 2; ++ch) {
@@ -103,6 +107,55 @@ TEST_F(MainFormLayout, RenderFrameReducesTheSpectrumIntoTheSharedValues) {
     EXPECT_EQ(DisplayState().BandHeights[0], 220);
     EXPECT_EQ(DisplayState().VULevels[1], static_cast<int>((ScreenWidth - 1) * 0.5 - 9 - 6 - 3));
     EXPECT_FALSE(DisplayState().FirstRender);
+    EXPECT_EQ(Form->RunningRenderers()->Count(), 0) << "all three disabled: nothing starts";
+}
+
+}  // namespace
+
+namespace {
+
+void PumpFor(int ms) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message != WM_QUIT) {
+                DispatchMessageA(&msg);
+            }
+        }
+    }
+}
+
+TEST_F(MainFormLayout, FirstRenderStartsTheEnabledRenderersAndTheyDrawOnTheWindowThread) {
+    VisSettings().EffectEnabled = false;
+    CreateForm();
+    Form->Show();
+    winampVisModule module{};
+    for (auto& row : module.spectrumData) {
+        for (auto& bin : row) {
+            bin = 255;
+        }
+    }
+    Form->RenderFrame(module);
+    ASSERT_NE(Form->RunningRenderers(), nullptr);
+    EXPECT_EQ(Form->RunningRenderers()->Count(), 2);
+    EXPECT_TRUE(Form->RunningRenderers()->IsRunning(TRendererSlot::SpectrumBarsThread));
+    EXPECT_TRUE(Form->RunningRenderers()->IsRunning(TRendererSlot::VUMeterThread));
+    EXPECT_FALSE(Form->RunningRenderers()->IsRunning(TRendererSlot::EffectThread));
+    PumpFor(100);
+    const TDisplayState& state = DisplayState();
+    EXPECT_EQ(state.BandHeights[0], 0) << "the bars consumed the band heights";
+    // As the player does: a render every 10 ms keeps the bars up.
+    for (int i = 0; i < 30; ++i) {
+        Form->RenderFrame(module);
+        PumpFor(10);
+    }
+    // Bar 0 stands on the bottom of the main area, in the spectrum colour family (not black).
+    const int x = state.SpectrumLeft + state.BandMargin + state.BandWidth / 2;
+    EXPECT_NE(Form->MainCanvas()->GetPixel(x, state.MainPanelHeight - 20), VisSettings().Background);
+    Form->Shutdown();
+    EXPECT_EQ(Form->RunningRenderers(), nullptr);
 }
 
 }  // namespace
