@@ -1,0 +1,41 @@
+# Full scale: 36 bars of MaxSpectrumH stand on the bottom of the main area, in the spectrum
+# colour family, and both VU bars reach full length. Silence: no bars, blocks at rest.
+source "$(dirname "$0")/common.inc"
+
+# The 1024 x 768 screen gives MainPanelRight 1023 and, without the title strip, a main area
+# 768 - 15 = 753 high; with no image shown
+# the cells are 28 wide from x = 7, bar k covering columns 28k + 7 to 28k + 32.
+H=753
+bar_centre() { echo $((28 * $1 + 7 + 13)); }
+
+enter_run_dir bars_full
+write_ini EffectEnabled=0 TitleEnabled=0 vusegmented=0
+play --seconds 3 --signal full --shot "1200=$(shot_path shot.bmp)"
+[ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
+for k in 0 1 17 35; do
+    x=$(bar_centre $k)
+    for y in $((H - 1)) $((H - 110)) $((H - 220)); do
+        IFS=, read -r r g b <<<"$(pixel shot.bmp "$x" "$y")"
+        # The 3D ramp fades the base colour (red 128, blue 255) towards white: blue stays highest.
+        [ "$b" -ge 200 ] && [ "$r" -ge 100 ] || fail "bar $k at ($x,$y) is $r,$g,$b"
+    done
+    [ "$(pixel shot.bmp "$x" $((H - 240)))" = "0,0,0" ] || fail "bar $k is taller than 220"
+    [ "$(pixel shot.bmp $((28 * k + 7 + 27)) $((H - 50)))" = "0,0,0" ] || fail "no gap after bar $k"
+done
+# VU bars: left 13..505, right 517..1009, rows 2..12 of the strip below the main area.
+for x in 14 300 504 518 700 1008; do
+    IFS=, read -r r g b <<<"$(pixel shot.bmp "$x" $((H + 7)))"
+    [ "$r" -ge 200 ] && [ "$b" -lt 200 ] || fail "VU bar at ($x,$((H + 7))) is $r,$g,$b"
+done
+
+enter_run_dir bars_silent
+write_ini EffectEnabled=0 TitleEnabled=0
+play --seconds 2 --signal silence --shot "1500=$(shot_path shot.bmp)"
+[ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
+for k in 0 35; do
+    x=$(bar_centre $k)
+    [ "$(pixel shot.bmp "$x" $((H - 1)))" = "0,0,0" ] || fail "bar $k stands in silence"
+    # Resting block: rows H - BarB - 3 to H - 4.
+    [ "$(pixel shot.bmp "$x" $((H - 5)))" != "0,0,0" ] || fail "bar $k has no resting block"
+done
+echo ok
