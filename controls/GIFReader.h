@@ -126,6 +126,9 @@ public:
         return Transparent && (MaskBits[static_cast<std::size_t>(y) * MaskStride + (x >> 3)] & (0x80 >> (x & 7))) != 0;
     }
 
+    // ReadImage and DecodePixels are steps of the owner's DecodeData and read the data it is decoding; they
+    // are not to be called on their own.
+    //
     // Reads the image at Position (an image separator) and advances Position past its data. Returns false
     // when the byte there is not 0x2C, or when the descriptor or local colour table is cut off by the end of
     // the data (then the frame is not worth keeping). Throws on a budget or allocation failure.
@@ -151,7 +154,7 @@ public:
     void ResetFrames();
 
     int FrameCount() const { return static_cast<int>(Frames.size()); }
-    // 1-based, as the control numbers its frames.
+    // 1-based, as the control numbers its frames: index must lie in 1..FrameCount().
     const TFrame& Frame(int index) const { return *Frames[static_cast<std::size_t>(index) - 1]; }
 
     std::vector<std::unique_ptr<TFrame>> Frames;
