@@ -113,7 +113,10 @@ bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0);
     for (;;) {
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // One message at a time between the checks: a renderer without latency posts its next
+        // frame while this one is being drawn, so "until the queue is empty" might never come.
+        const bool got = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
+        if (got) {
             if (msg.message == WM_QUIT) {
                 PostQuitMessage(static_cast<int>(msg.wParam));
                 return done();
@@ -127,6 +130,9 @@ bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs) {
         const int left = MsUntil(deadline);
         if (left == 0) {
             return done();
+        }
+        if (got) {
+            continue;  // more may be queued
         }
         MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left < PollSliceMs ? left : PollSliceMs),
                                     QS_ALLINPUT, MWMO_INPUTAVAILABLE);

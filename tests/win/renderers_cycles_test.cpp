@@ -9,7 +9,9 @@
 
 #include <memory>
 
+#include "effects/LightThread.h"
 #include "effects/Renderers.h"
+#include "effects/RocketThread.h"
 #include "framework/MemoryCanvas.h"
 #include "framework/win32/HandOver.h"
 
@@ -45,6 +47,13 @@ TEST(RenderersCycles, ManyLifetimesLeaveNoThreadBehind) {
     int before = 0;
     TMemoryCanvas mainCanvas(64, 64);
     TMemoryCanvas vuCanvas(64, 8);
+    TDisplayState display;
+    display.MainPanelRight = 63;
+    display.MainPanelHeight = 64;
+    TVisSettings settings;
+    settings.SkyburstLatency = 1;
+    settings.LightLatency = 0;
+    TRandom random;
     for (int cycle = 0; cycle <= 50; ++cycle) {
         SCOPED_TRACE(cycle);
         if (cycle == 1) {
@@ -64,6 +73,14 @@ TEST(RenderersCycles, ManyLifetimesLeaveNoThreadBehind) {
         renderers->Start(TRendererSlot::VUMeterThread, std::make_unique<TBusy>(&vuCanvas, 0), stopAll);
         renderers->Start(TRendererSlot::SpectrumBarsThread, std::make_unique<TBusy>(&mainCanvas, 15), stopAll);
         renderers->Start(TRendererSlot::EffectThread, std::make_unique<TBusy>(&mainCanvas, 2000000000), stopAll);
+        // The real effects replace it (the one above is asked to stop and released).
+        if (cycle % 2 == 0) {
+            renderers->Start(TRendererSlot::EffectThread,
+                             std::make_unique<TRocketThr>(&mainCanvas, display, settings, random), stopAll);
+        } else {
+            renderers->Start(TRendererSlot::EffectThread,
+                             std::make_unique<TLightSpeed>(&mainCanvas, display, settings, random), stopAll);
+        }
         PumpMessagesUntil([] { return false; }, cycle % 5 * 7);
         if (cycle % 3 == 1) {
             stopAll(nullptr);  // Esc just before Quit: the threads are ending when Quit comes
