@@ -732,10 +732,10 @@ bool TFrame::ReadImage(TGifStream& owner, std::size_t& Position, const TPendingR
     const std::uint64_t pixelBytes = stride * static_cast<std::uint64_t>(Height);
     const std::uint64_t maskStride = (static_cast<std::uint64_t>(Width) + 31) / 32 * 4;
     const std::uint64_t maskBytes = Transparent ? maskStride * static_cast<std::uint64_t>(Height) : 0;
-    if (pixelBytes > MaxFrameBytes) {
+    if (pixelBytes > owner.FrameBudget) {
         owner.Fail(TGifFault::FrameTooLarge);
     }
-    if (owner.allocated_ + pixelBytes + maskBytes > MaxStreamBytes) {
+    if (owner.allocated_ + pixelBytes + maskBytes > owner.StreamBudget) {
         owner.Fail(TGifFault::StreamTooLarge);
     }
     owner.allocated_ += pixelBytes + maskBytes;

@@ -50,8 +50,8 @@ enum class TGifFault : std::uint8_t {
     EmptyData,
     BadSignature,     // the first three bytes are not "GIF"
     TruncatedHeader,  // the data ends inside the header, the logical screen or the global colour table
-    FrameTooLarge,    // a frame's pixel buffer would exceed MaxFrameBytes
-    StreamTooLarge,   // all frames together would exceed MaxStreamBytes
+    FrameTooLarge,    // a frame's pixel buffer would exceed the frame budget (MaxFrameBytes)
+    StreamTooLarge,   // all frames' pixel and mask buffers would exceed the stream budget (MaxStreamBytes)
     ImageTooLarge,    // ImageWidth x ImageHeight exceeds MaxImagePixels
     OutOfMemory,
     Cancelled,
@@ -147,6 +147,9 @@ public:
     TProgressEvent OnProgress;
     // Use only the per-pixel decoder (slow); it cross-checks the fast one in tests and fuzzing.
     bool CarefulDecoding = false;
+    // The budgets a decode is held to; lower them to try the limits without gigabytes.
+    std::uint64_t FrameBudget = MaxFrameBytes;
+    std::uint64_t StreamBudget = MaxStreamBytes;
 
     // Parses data[0..size). On failure the frames are gone, as after ResetFrames.
     bool DecodeData(const std::uint8_t* data, std::size_t size);

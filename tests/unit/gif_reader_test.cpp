@@ -409,6 +409,36 @@ TEST(GifReader, SizesAndBudgets) {
     }
 }
 
+TEST(GifReader, StreamBudgetCountsPixelsAndMasks) {
+    // 4 x 4 frames: 16 pixel bytes, and 16 mask bytes (4 rows of 4) when transparent.
+    const Picture p = Ascii({"1111", "1111", "1111", "1111"});
+    struct Case {
+        const char* name;
+        int frames;
+        bool transparent;
+        bool ok;
+    } cases[] = {
+        {"6 opaque frames fit 100 bytes", 6, false, true},
+        {"7 opaque frames do not", 7, false, false},
+        {"3 transparent frames fit", 3, true, true},
+        {"4 transparent frames do not", 4, true, false},
+    };
+    for (const auto& c : cases) {
+        GifBuilder b(4, 4);
+        for (int i = 0; i < c.frames; ++i) {
+            if (c.transparent) {
+                b.Control(0, 0, 1);
+            }
+            b.Image(p);
+        }
+        TGifStream s;
+        s.StreamBudget = 100;
+        EXPECT_EQ(Decode(s, b.Trailer().bytes), c.ok) << c.name;
+        EXPECT_EQ(s.Fault, c.ok ? TGifFault::None : TGifFault::StreamTooLarge) << c.name;
+        EXPECT_EQ(s.FrameCount(), c.ok ? c.frames : 0) << c.name;
+    }
+}
+
 TEST(GifReader, CutAtEveryByte) {
     // A file cut anywhere after its header loads, keeps every frame that was complete, and keeps the frame
     // being read with index 0 where its data stopped.
