@@ -172,6 +172,7 @@ bool TQueuedHandOver::ServeUntil(const std::function<bool()>& done, int timeoutM
 }
 
 TThread::~TThread() {
+    Dying = true;
     if (!Worker.joinable()) {
         return;
     }
@@ -212,7 +213,14 @@ void TThread::Detach() {
 }
 
 bool TThread::Synchronize(const std::function<void()>& work) {
-    return HandOver != nullptr && HandOver->Run(work);
+    if (HandOver == nullptr) {
+        return false;
+    }
+    return HandOver->Run([this, &work] {
+        if (!Dying) {
+            work();
+        }
+    });
 }
 
 void TThread::SleepMs(int ms) {

@@ -140,6 +140,9 @@ private:
     TFrameHandOver* HandOver = nullptr;
     std::atomic<bool> TerminateRequested{false};
     std::atomic<bool> BodyFinished{false};
+    // Set when destruction begins: by then the derived parts are gone, so work still queued for
+    // this thread must not run (it would call into a half-destroyed object).
+    std::atomic<bool> Dying{false};
     std::mutex WakeLock;
     std::condition_variable Wake;
     bool WakeRequested = false;

@@ -101,6 +101,22 @@ TEST(ThreadModel, TerminateNowCutsALongSleepShort) {
     EXPECT_EQ(probe.Frames, 1);
 }
 
+TEST(ThreadModel, DestroyingARendererWithAFramePendingDrawsNothing) {
+    // Regression: the destructor served the pending frame after the renderer's own parts were
+    // gone, a call through a half-destroyed object.
+    TMemoryCanvas canvas(8, 8);
+    TQueuedHandOver handOver;
+    auto probe = std::make_unique<TProbe>(&canvas, 0);
+    probe->Start(handOver);
+    while (handOver.PendingCount() == 0) {
+        std::this_thread::yield();
+    }
+    const int framesBefore = probe->Frames;
+    probe.reset();
+    EXPECT_EQ(framesBefore, 0);
+    EXPECT_EQ(handOver.PendingCount(), 0);
+}
+
 TEST(ThreadModel, HandOverRunsOrReleasesEveryRequest) {
     // Shutdown: a waiter gets false, posted work is released unrun, later requests are refused.
     TQueuedHandOver handOver;
