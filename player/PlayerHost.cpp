@@ -180,7 +180,7 @@ int PlayerHost::RunConfig() {
     // screenshots, injects the keys and ends the run.
     UniqueTimer timer(mainWindow_.Get(), ConfigTimerId, ConfigTickMs);
     module_->Config(module_);
-    timer.Kill();
+    timer.Reset();
     log_.Write("config");
     return 0;
 }
