@@ -45,7 +45,15 @@ TEffectThread* TRenderers::Start(TRendererSlot slot,
     };
     Core->Owned.push_back({id, std::move(renderer)});
     reference = started;
-    started->Start(HandOver);
+    try {
+        started->Start(HandOver);
+    } catch (...) {
+        // No thread could be made: the renderer never ran, so it is dropped and the failure
+        // passes to the caller.
+        reference = nullptr;
+        Core->Owned.pop_back();
+        throw;
+    }
     return started;
 }
 

@@ -232,7 +232,11 @@ void TThread::SleepMs(int ms) {
 }
 
 void TThread::Body() {
-    Execute();
+    // An exception leaving a thread would end the host's process; it ends only this thread.
+    try {
+        Execute();
+    } catch (...) {
+    }
     BodyFinished = true;
     if (OnBodyFinished) {
         OnBodyFinished(this);
