@@ -51,3 +51,6 @@ if(WIN_BENCH_SOURCES)
     add_executable(skyburst_win_bench ${WIN_BENCH_SOURCES})
     target_link_libraries(skyburst_win_bench PRIVATE skyburst_win ${STATIC_RUNTIME})
 endif()
+
+# The lifetime tests load the real DLL from beside the test executable.
+add_dependencies(skyburst_win_tests vis_skyburst)

@@ -141,9 +141,10 @@ bool TForm1::OnClose() {
 }
 
 void TForm1::FormClose() {
-    // The renderers draw with the ramps: they are asked to stop first, and a frame that still
-    // comes draws flat without them.
-    StopAll();
+    // The renderers draw with the ramps and on a window about to be hidden: they end first.
+    if (Renderers) {
+        Renderers->StopAndWait();
+    }
     ReleaseRamps();
     Application().Terminate();
 }

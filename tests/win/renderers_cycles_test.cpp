@@ -2,10 +2,7 @@
 // crash and no thread may outlive its owner (the player unloads the library right after Quit).
 
 #include <gtest/gtest.h>
-// clang-format off
 #include <windows.h>
-#include <tlhelp32.h>  // needs <windows.h> first
-// clang-format on
 
 #include <memory>
 
@@ -14,25 +11,9 @@
 #include "effects/RocketThread.h"
 #include "framework/MemoryCanvas.h"
 #include "framework/win32/HandOver.h"
+#include "tests/win/process_threads.h"
 
 namespace {
-
-int ThreadsOfThisProcess() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
-        return -1;
-    }
-    int count = 0;
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID == GetCurrentProcessId()) {
-            ++count;
-        }
-    }
-    CloseHandle(snapshot);
-    return count;
-}
 
 class TBusy : public TEffectThread {
 public:

@@ -1,0 +1,118 @@
+// The real DLL through many player lifetimes in one process: load, Init, Render with renderers
+// running, Quit, FreeLibrary. Nothing of the plug-in may run after it is unloaded: no crash, no
+// thread, no window class left behind.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "framework/win32/ProfileStore.h"
+#include "host/VisRecords.h"
+#include "tests/win/process_threads.h"
+
+namespace {
+
+void Pump(int ms) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+    // Renderers without a sleep keep the queue full: the time, not an empty queue, ends the pump.
+    do {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+        MSG msg;
+        while (static_cast<int>(end - GetTickCount()) > 0 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message != WM_QUIT) {  // the plug-in's quit requests are ours to ignore here
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+    } while (static_cast<int>(end - GetTickCount()) > 0);
+}
+
+class PluginCycles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DllPath = ExecutableDirectory() + "vis_skyburst.dll";
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "PluginCyclesHost";
+        RegisterClassA(&wc);
+        Host = CreateWindowA("PluginCyclesHost", "1. A - B - Player", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+        ASSERT_NE(Host, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(Host);
+        UnregisterClassA("PluginCyclesHost", GetModuleHandleA(nullptr));
+        DeleteFileA(SettingsFilePath().c_str());
+    }
+
+    // One lifetime; returns the module handle the library had.
+    HMODULE Cycle(int renders) {
+        HMODULE dll = LoadLibraryA(DllPath.c_str());
+        EXPECT_NE(dll, nullptr) << DllPath << " error " << GetLastError();
+        if (dll == nullptr) {
+            return nullptr;
+        }
+        // Through void*: the export's true type is not the FARPROC the loader hands out.
+        auto getHeader =
+            reinterpret_cast<VisGetHeaderFunction>(reinterpret_cast<void*>(GetProcAddress(dll, "winampVisGetHeader")));
+        EXPECT_NE(getHeader, nullptr);
+        winampVisModule* module = getHeader != nullptr ? getHeader()->getModule(0) : nullptr;
+        if (module != nullptr) {
+            module->hwndParent = Host;
+            EXPECT_EQ(module->Init(module), 0);
+            for (int i = 0; i < renders; ++i) {
+                for (auto& row : module->spectrumData) {
+                    for (auto& bin : row) {
+                        bin = static_cast<std::uint8_t>((i * 37) & 0xFF);
+                    }
+                }
+                EXPECT_EQ(module->Render(module), 0);
+                Pump(5);
+            }
+            module->Quit(module);
+        }
+        FreeLibrary(dll);
+        // Anything of ours still running would now fault in unmapped code.
+        Pump(20);
+        return dll;
+    }
+
+    std::string DllPath;
+    HWND Host = nullptr;
+};
+
+TEST_F(PluginCycles, ManyLifetimesLeaveNothingRunning) {
+    const int before = ThreadsOfThisProcess();
+    HMODULE last = nullptr;
+    for (int i = 0; i < 12; ++i) {
+        last = Cycle(i % 3 == 0 ? 0 : 15);  // some lifetimes end before the first render
+    }
+    EXPECT_EQ(ThreadsOfThisProcess(), before) << "threads outlived the library";
+    WNDCLASSEXA info{};
+    info.cbSize = sizeof info;
+    EXPECT_FALSE(GetClassInfoExA(reinterpret_cast<HINSTANCE>(last), "SkyburstForm", &info))
+        << "a window class outlived the library";
+}
+
+TEST_F(PluginCycles, SlowAndBusyRenderersAreStoppedBeforeUnload) {
+    // A renderer asleep for ages and renderers with no sleep at all, with both effects.
+    for (const char* body : {"SkyburstLatency=2000000000\r\nvuLatency=0\r\nSpectrumsLatency=0\r\n",
+                             "Effect=1\r\nLightLatency=0\r\nvuLatency=2147483647\r\n"}) {
+        const std::string ini = std::string("[Skyburst]\r\n") + body;
+        HANDLE file = CreateFileA(SettingsFilePath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, ini.data(), static_cast<DWORD>(ini.size()), &written, nullptr);
+        CloseHandle(file);
+        const int before = ThreadsOfThisProcess();
+        const DWORD start = GetTickCount();
+        Cycle(20);
+        EXPECT_LT(GetTickCount() - start, 5000u) << "Quit waited for a renderer's sleep";
+        EXPECT_EQ(ThreadsOfThisProcess(), before);
+    }
+}
+
+}  // namespace
