@@ -24,6 +24,16 @@ constexpr std::size_t LoopExtensionSize = 19;  // up to and including the loop s
 constexpr std::size_t CopySlack = 8;
 // No LZW string is longer than the table has entries (each entry adds one byte to an earlier string).
 constexpr std::size_t MaxString = LzwTableSize + 1;
+// Every root's one-byte string, with room for a chunked copy's overrun.
+struct RootBytes {
+    constexpr RootBytes() : bytes() {
+        for (int i = 0; i < 256; ++i) {
+            bytes[i] = static_cast<std::uint8_t>(i);
+        }
+    }
+    std::uint8_t bytes[256 + CopySlack];
+};
+constexpr RootBytes kRoots;
 // Codes stop widening at 12 bits (only a minimum code size of 12 starts them at 13).
 constexpr unsigned MaxCodeLength = 12;
 
@@ -156,7 +166,15 @@ public:
         status_ = TLzwStatus::Complete;
         stopped_ = false;
         ResetTable();
-        if (careful) {
+        if (!careful) {
+            // A frame writes entries from its end code up, so the roots below stay ready for the next frame
+            // unless it has more of them.
+            for (unsigned i = readyRoots_; i < clear_; ++i) {
+                where_[i] = kRoots.bytes + i;
+                length_[i] = 1;
+            }
+            readyRoots_ = clear_;
+        } else {
             // Roots stand for themselves. Only entries above the end code are ever written, so this holds
             // through every clear code of the frame. The clear code can be 4096: bound by the table.
             const unsigned roots = std::min<unsigned>(clear_, LzwTableSize);
@@ -224,13 +242,13 @@ public:
             acc >>= codeLen;
             bits -= codeLen;
 
-            unsigned len;
-            if (code - firstEntry < nextFree + pending - firstEntry) {
-                // A table entry, or the one being defined. Its string starts before `out`; an entry's string
-                // ends there too, so 8-byte chunks never read what they write. The entry being defined ends
-                // with the byte at `out` itself, which is its own first byte: that one is put right after.
-                len = length_[code];
-                const std::uint8_t* src = base + offset_[code];
+            // Roots, table entries and the entry being defined all name a string that already stands
+            // somewhere: roots in kRoots, the others earlier in the run. An entry's string ends before `out`,
+            // so 8-byte chunks never read what they write; the entry being defined ends with the byte at
+            // `out` itself, which is its own first byte, so that one is put right after.
+            if (code < nextFree + pending && code - clear > 1) {
+                const unsigned len = length_[code];
+                const std::uint8_t* src = where_[code];
                 if (out < safeEnd || len + CopySlack <= static_cast<std::size_t>(bufEnd - out)) {
                     std::size_t i = 0;
                     do {
@@ -243,38 +261,30 @@ public:
                 } else {
                     CopyNearEnd(out, src, len, outEnd);
                 }
-            } else if (code < clear) {
-                *out = static_cast<std::uint8_t>(code);
-                len = 1;
+                // The pending entry becomes real (codes widen only then); slot LzwTableSize soaks up the
+                // writes once the table is full.
+                if (pending && nextFree < LzwTableSize) {
+                    ++nextFree;
+                    if (nextFree > mask && codeLen < MaxCodeLength) {
+                        ++codeLen;
+                        mask = 2 * mask + 1;
+                    }
+                }
+                pending = 1;
+                where_[nextFree] = out;
+                length_[nextFree] = static_cast<std::uint16_t>(len + 1);
+                out += len;
+                if (out >= safeEnd && out > outEnd) {
+                    out = outEnd;  // the last string was cut at the end of the image
+                }
             } else if (code == clear) {
                 codeLen = codeSize_ + 1;
                 mask = (1u << codeLen) - 1;
                 nextFree = firstEntry;
                 pending = 0;
-                continue;
-            } else if (code == end_) {
-                Stop(TLzwStatus::EndCode);
-                break;
             } else {
-                Stop(TLzwStatus::BadCode);
+                Stop(code == end_ ? TLzwStatus::EndCode : TLzwStatus::BadCode);
                 break;
-            }
-
-            // The pending entry becomes real (codes widen only then); slot LzwTableSize soaks up the writes
-            // once the table is full.
-            if (pending && nextFree < LzwTableSize) {
-                ++nextFree;
-                if (nextFree > mask && codeLen < MaxCodeLength) {
-                    ++codeLen;
-                    mask = 2 * mask + 1;
-                }
-            }
-            pending = 1;
-            offset_[nextFree] = static_cast<std::uint32_t>(out - base);
-            length_[nextFree] = static_cast<std::uint16_t>(len + 1);
-            out += len;
-            if (out >= safeEnd && out > outEnd) {
-                out = outEnd;  // the last string was cut at the end of the image
             }
         }
 
@@ -431,8 +441,9 @@ private:
     std::size_t written_ = 0;
     std::size_t total_ = 0;
     std::size_t bufferSize_ = 0;
-    std::uint32_t offset_[LzwTableSize + 1] = {};
+    const std::uint8_t* where_[LzwTableSize + 1] = {};  // where each code's string stands
     std::uint16_t length_[LzwTableSize + 1] = {};
+    unsigned readyRoots_ = 0;  // root slots below this still point into kRoots
 
     // careful path
     unsigned prevCode_ = 0;
