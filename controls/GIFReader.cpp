@@ -96,9 +96,10 @@ void MaskRow(const std::uint8_t* row, int count, std::uint8_t index, std::uint8_
 // The LZW decoder's state, set up once per stream and reused by every frame, so nothing is allocated per
 // code. Two decoders share the data gathering:
 //  - the fast one (minimum code sizes up to 8) writes the frame's pixels into one contiguous run and keeps,
-//    for every table entry, where its string already stands in that run and how long it is. A code then
-//    costs one copy of earlier output, done in 8-byte chunks wherever the string fits before the end of the
-//    buffer; rows, interlace passes and the mask are handled afterwards, per row.
+//    for every code, where its string already stands (earlier in that run, or for a root in a constant
+//    table of all bytes) and how long it is. Every code then costs the same one copy, in 8-byte chunks
+//    wherever the string fits before the end of the buffer, with no branch on what kind of code it was;
+//    rows, interlace passes and the mask are handled afterwards, per row.
 //  - the careful one follows the table of prefixes and suffixes one pixel at a time, with 16-bit pixel
 //    values; it serves code sizes 9 to 12 (whose roots do not fit a byte, so transparency must compare the
 //    whole code) and cross-checks the fast one.
