@@ -227,8 +227,21 @@ void TThread::SleepMs(int ms) {
     if (ms <= 0) {
         return;
     }
-    std::unique_lock<std::mutex> guard(WakeLock);
-    Wake.wait_for(guard, std::chrono::milliseconds(ms), [this] { return WakeRequested; });
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    const double asked = ms;
+    const double wait = std::max(0.0, asked - SleepLeadMs);
+    {
+        std::unique_lock<std::mutex> guard(WakeLock);
+        Wake.wait_for(guard, std::chrono::duration<double, std::milli>(wait), [this] { return WakeRequested; });
+        if (WakeRequested) {
+            return;  // cut short on purpose: nothing to learn from this one
+        }
+    }
+    // Move the lead a quarter of the way towards what would have hit the asked time, within
+    // bounds, so that one late wake-up (a busy machine) does not throw it off.
+    const double slept = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    SleepLeadMs = std::clamp(SleepLeadMs + 0.25 * (slept - asked), 0.0, std::min(asked * 0.5, 5.0));
 }
 
 void TThread::Body() {

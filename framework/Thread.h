@@ -146,4 +146,8 @@ private:
     std::mutex WakeLock;
     std::condition_variable Wake;
     bool WakeRequested = false;
+    // How much earlier than asked a sleep is ended, learnt from the sleeps so far: the platform's
+    // timed waits overshoot by about a millisecond (more under Wine), which would otherwise add
+    // to every frame period.
+    double SleepLeadMs = 0.0;
 };

@@ -17,7 +17,7 @@ start_private_display() {
     local n
     for n in $(seq 91 120); do
         if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-            Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+            Xvfb ":$n" -screen 0 "${SKYBURST_SCREEN:-1024x768x24}" -nolisten tcp </dev/null >/dev/null 2>&1 &
             SKYBURST_XVFB_PID=$!
             export DISPLAY=":$n"
             local i

@@ -1,7 +1,8 @@
-// Each background effect at its default settings on a real full-screen window, driven through the
-// real hand-over for a few seconds: how long DrawFrame holds the window thread (median, p99) and
-// the frame period achieved against the renderer's latency. A renderer that draws nothing shows
-// what the hand-over itself costs. Run on a 1920 x 1080 display for the full-HD figures.
+// Each renderer at its default settings on a real full-screen window, driven through the real
+// hand-over for a few seconds: how long DrawFrame holds the window thread (median, p99) and the
+// frame period achieved against the renderer's latency. The bars get a loud signal that moves
+// every bar every frame. A renderer that draws nothing shows what the hand-over itself costs.
+// Run on a 1920 x 1080 display for the full-HD figures.
 //
 //   skyburst_win_bench.exe [seconds per effect, default 4]
 
@@ -11,12 +12,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "display/BandLayout.h"
 #include "effects/LightThread.h"
 #include "effects/Renderers.h"
 #include "effects/RocketThread.h"
+#include "effects/SpectrumThread.h"
+#include "effects/vumeterThread.h"
 #include "framework/win32/GdiCanvas.h"
 #include "framework/win32/HandOver.h"
 #include "framework/win32/Handles.h"
@@ -32,14 +37,20 @@ struct TSamples {
     std::vector<double> DrawMs;
 };
 
-// Times every frame where it runs: on the window thread, GDI batch flushed.
+// Times every frame where it runs: on the window thread, GDI batch flushed. Feed, when set, runs
+// before the timed part (the render hook's share, for the bars).
 template <typename TEffect>
 class TTimed : public TEffect {
 public:
     template <typename... TArgs>
     TTimed(TSamples& samples, TArgs&&... args) : TEffect(std::forward<TArgs>(args)...), Samples(samples) {}
 
+    std::function<void()> Feed;
+
     void DrawFrame() override {
+        if (Feed) {
+            Feed();
+        }
         const auto start = Clock::now();
         TEffect::DrawFrame();
         GdiFlush();
@@ -135,6 +146,28 @@ int main(int argc, char** argv) {
             [&](TSamples& s) { return std::make_unique<TTimed<TRocketThr>>(s, &canvas, display, settings, random); });
         run("starfield", settings.LightLatency,
             [&](TSamples& s) { return std::make_unique<TTimed<TLightSpeed>>(s, &canvas, display, settings, random); });
+        // The bars: cells and ramps as the window lays them out, and heights that swing between
+        // full and a quarter every frame, so every bar and both meters move every frame.
+        LayoutSpectrum(display, settings, 0, 0, 0);
+        BuildSpectrumBitmap(display, settings, canvas);
+        PaintVUFrame(canvas, display, settings, settings.vumeterH);
+        int frame = 0;
+        const auto loud = [&display, &settings, &frame] {
+            const bool high = (++frame & 1) != 0;
+            display.BandHeights.fill(high ? settings.MaxSpectrumH : settings.MaxSpectrumH / 4);
+            const int full = display.MainPanelRight / 2 - 12 - settings.vuB;
+            display.VULevels.fill(high ? full : full / 4);
+        };
+        run("spectrum bars", settings.SpectrumsLatency, [&](TSamples& s) {
+            auto bars = std::make_unique<TTimed<TSpectrumThr>>(s, &canvas, display, settings, SpectrumBarsState());
+            bars->Feed = loud;
+            return bars;
+        });
+        run("VU meter", settings.vuLatency, [&](TSamples& s) {
+            auto meter = std::make_unique<TTimed<TvumeterThr>>(s, &canvas, display, settings, VUMeterState());
+            meter->Feed = loud;
+            return meter;
+        });
         for (int latency : {0, 1, 20}) {
             run("hand-over only", latency,
                 [&](TSamples& s) { return std::make_unique<TTimed<TIdle>>(s, &canvas, latency); });
