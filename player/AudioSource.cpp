@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "player/Spectrum.h"
+#include "player/FrequencyAnalyser.h"
 
 namespace player {
 namespace {

@@ -10,8 +10,8 @@
 #include "host/VisRecords.h"
 #include "player/AudioSource.h"
 #include "player/CrashGuard.h"
+#include "player/FrequencyAnalyser.h"
 #include "player/PlayerOptions.h"
-#include "player/Spectrum.h"
 #include "player/Win32Owners.h"
 
 namespace player {

@@ -6,7 +6,7 @@ set(PLAYER_PORTABLE
     ${CMAKE_CURRENT_LIST_DIR}/PlayerLog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PlayerOptions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RenderPacer.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Spectrum.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FrequencyAnalyser.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WavFile.cpp)
 set(PLAYER_WIN32
     ${CMAKE_CURRENT_LIST_DIR}/CrashGuard.cpp

@@ -1,4 +1,4 @@
-#include "player/Spectrum.h"
+#include "player/FrequencyAnalyser.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 #include <numeric>
 
 #include "player/AudioSource.h"
-#include "player/Spectrum.h"
+#include "player/FrequencyAnalyser.h"
 
 namespace player {
 namespace {
