@@ -6,7 +6,7 @@ write_ini Background=10053171 EffectEnabled=0 SpectrumsEnabled=0 vuEnabled=0 Tit
 play --seconds 3 --shot "1500=$(winepath -w "$RUN_DIR/shot.bmp" 2>/dev/null)"
 [ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
 [ -f shot.bmp ] || fail "no screenshot"
-size=$(identify -format '%w %h' shot.bmp)
+size=$("$CONVERT" shot.bmp -format '%w %h' info:)
 [ "$size" = "1024 768" ] || fail "screenshot size $size"
 for xy in "0 0" "1023 0" "512 384" "0 767" "1023 767" "300 700"; do
     set -- $xy
