@@ -159,3 +159,35 @@ TEST_F(MainFormLayout, FirstRenderStartsTheEnabledRenderersAndTheyDrawOnTheWindo
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainFormLayout, TheEndOfAnyRendererStopsTheOthersAndAsksThePlayerToQuit) {
+    CreateForm();
+    Application().MainThreadId = GetCurrentThreadId();
+    winampVisModule module{};
+    Form->RenderFrame(module);
+    TRenderers* renderers = Form->RunningRenderers();
+    ASSERT_EQ(renderers->Count(), 3);
+    // The VU meter ends on its own (as a renderer given no canvas would): StopAll follows.
+    renderers->Get(TRendererSlot::VUMeterThread)->Terminate();
+    const DWORD end = GetTickCount() + 3000;
+    bool quitPosted = false;
+    while (renderers->Count() > 0 && static_cast<int>(end - GetTickCount()) > 0) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quitPosted = true;
+            } else {
+                DispatchMessageA(&msg);
+            }
+        }
+    }
+    EXPECT_TRUE(quitPosted);
+    EXPECT_FALSE(renderers->IsRunning(TRendererSlot::EffectThread));
+    EXPECT_FALSE(renderers->IsRunning(TRendererSlot::SpectrumBarsThread));
+    EXPECT_EQ(renderers->Count(), 0) << "every renderer ended and was reaped";
+}
+
+}  // namespace
