@@ -38,4 +38,24 @@ for k in 0 35; do
     # Resting block: rows H - BarB - 3 to H - 4.
     [ "$(pixel shot.bmp "$x" $((H - 5)))" != "0,0,0" ] || fail "bar $k has no resting block"
 done
+# Loud, then silent: the bars fall back to nothing and the blocks sink to rest (one row a frame,
+# so 220 rows take under 4 s at the default 15 ms).
+enter_run_dir bars_fall
+write_ini EffectEnabled=0 TitleEnabled=0
+sox -n -r 44100 -c 2 -b 16 loud.wav synth 1 whitenoise vol 0.9 &&
+    sox -n -r 44100 -c 2 -b 16 quiet.wav trim 0 6 &&
+    sox loud.wav quiet.wav music.wav || fail "sox could not make the test sound"
+play --seconds 6.5 --wav "$(shot_path music.wav)" --shot "900=$(shot_path loud.bmp)" --shot "6200=$(shot_path rest.bmp)"
+[ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
+risen=0
+for k in $(seq 0 35); do
+    [ "$(pixel loud.bmp "$(bar_centre "$k")" $((H - 30)))" != "0,0,0" ] && risen=$((risen + 1))
+done
+[ "$risen" -ge 30 ] || fail "only $risen bars stood while the sound was loud"
+for k in 0 9 18 27 35; do
+    x=$(bar_centre "$k")
+    [ "$(pixel rest.bmp "$x" $((H - 30)))" = "0,0,0" ] || fail "bar $k did not fall back"
+    [ "$(pixel rest.bmp "$x" $((H - 5)))" != "0,0,0" ] || fail "bar $k has no block at rest"
+    [ "$(pixel rest.bmp "$x" $((H - 8)))" = "0,0,0" ] || fail "bar $k's block is not at rest yet"
+done
 echo ok
