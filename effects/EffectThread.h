@@ -8,6 +8,7 @@
 class TEffectThread : public TThread {
 public:
     TEffectThread(TCanvas* canvas, int latency) : Canvas(canvas), Latency(latency) {}
+    ~TEffectThread() override { StopAndJoin(); }
 
     // Draws one frame; runs on the window thread only. Public so that tests can draw frames
     // one by one on a memory canvas without a thread.

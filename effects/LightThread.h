@@ -28,6 +28,8 @@ class TLightSpeed : public TEffectThread {
 public:
     // Draws on canvas with the shared display values, settings and random generator.
     explicit TLightSpeed(TCanvas* canvas);
+    // The body draws with this object's state: the thread ends before any of it goes.
+    ~TLightSpeed() override { StopAndJoin(); }
     // The same over explicit values, for tests and benchmarks.
     TLightSpeed(TCanvas* canvas, TDisplayState& display, const TVisSettings& settings, TRandom& random);
 

@@ -37,6 +37,8 @@ class TRocketThr : public TEffectThread {
 public:
     // Draws on canvas with the shared display values, settings and random generator.
     explicit TRocketThr(TCanvas* canvas);
+    // The body draws with this object's state: the thread ends before any of it goes.
+    ~TRocketThr() override { StopAndJoin(); }
     // The same over explicit values, for tests and benchmarks.
     TRocketThr(TCanvas* canvas, TDisplayState& display, const TVisSettings& settings, TRandom& random);
 

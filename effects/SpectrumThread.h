@@ -24,6 +24,8 @@ class TSpectrumThr : public TEffectThread {
 public:
     // Draws on canvas with the shared display values, settings and bar state.
     explicit TSpectrumThr(TCanvas* canvas);
+    // The body draws with this object's state: the thread ends before any of it goes.
+    ~TSpectrumThr() override { StopAndJoin(); }
     // The same over explicit values, for tests and benchmarks.
     TSpectrumThr(TCanvas* canvas, TDisplayState& display, const TVisSettings& settings, TSpectrumBarsState& bars);
 

@@ -25,6 +25,8 @@ class TvumeterThr : public TEffectThread {
 public:
     // Draws on canvas with the shared display values, settings and meter state.
     explicit TvumeterThr(TCanvas* canvas);
+    // The body draws with this object's state: the thread ends before any of it goes.
+    ~TvumeterThr() override { StopAndJoin(); }
     // The same over explicit values, for tests and benchmarks.
     TvumeterThr(TCanvas* canvas, TDisplayState& display, const TVisSettings& settings, TVUMeterState& meter);
 

@@ -172,6 +172,10 @@ bool TQueuedHandOver::ServeUntil(const std::function<bool()>& done, int timeoutM
 }
 
 TThread::~TThread() {
+    StopAndJoin();
+}
+
+void TThread::StopAndJoin() {
     Dying = true;
     if (!Worker.joinable()) {
         return;

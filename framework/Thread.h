@@ -97,9 +97,7 @@ public:
     TThread() = default;
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
-    // Asks the worker to end at once and waits for it. A worker may be waiting for the window
-    // thread in its hand-over, so when this runs on that thread it serves the hand-over while it
-    // waits; owners should still stop and reap threads before destroying them.
+    // StopAndJoin. Owners should still stop and reap threads before destroying them.
     virtual ~TThread();
 
     // Starts the body on a new thread; frames are handed over through handOver, which must
@@ -126,6 +124,12 @@ public:
     TNotifyEvent OnBodyFinished;
 
 protected:
+    // Asks the worker to end at once and waits for it. A worker may be waiting for the window
+    // thread in its hand-over, so when this runs on that thread it serves the hand-over while it
+    // waits. Every class whose body uses its own members calls it from its destructor: by the
+    // time a base destructor runs, those members are gone while the worker may still use them.
+    void StopAndJoin();
+
     virtual void Execute() = 0;
     // Runs work on the window thread and waits; false when the hand-over refused it.
     bool Synchronize(const std::function<void()>& work);

@@ -44,6 +44,7 @@ class TTimed : public TEffect {
 public:
     template <typename... TArgs>
     TTimed(TSamples& samples, TArgs&&... args) : TEffect(std::forward<TArgs>(args)...), Samples(samples) {}
+    ~TTimed() override { this->StopAndJoin(); }
 
     std::function<void()> Feed;
 

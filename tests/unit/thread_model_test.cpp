@@ -19,6 +19,7 @@ constexpr int WaitMs = 5000;
 class TProbe : public TEffectThread {
 public:
     TProbe(TCanvas* canvas, int latency) : TEffectThread(canvas, latency) {}
+    ~TProbe() override { StopAndJoin(); }
 
     void DrawFrame() override {
         ++Frames;
@@ -33,12 +34,14 @@ public:
     int StopAtFrame = 0;
     int StopInSleep = 0;  // asks to stop during this sleep (1-based)
     bool RealSleep = false;
-    std::vector<int> Sleeps;  // what the body asked to sleep, in order
+    std::vector<int> Sleeps;         // what the body asked to sleep, in order: read it once the thread has ended
+    std::atomic<int> SleepCount{0};  // how many sleeps so far, for watching a running thread
 
 protected:
     void SleepMs(int ms) override {
         Sleeps.push_back(ms);
-        if (StopInSleep > 0 && static_cast<int>(Sleeps.size()) == StopInSleep) {
+        ++SleepCount;
+        if (StopInSleep > 0 && SleepCount == StopInSleep) {
             Terminate();
         }
         if (RealSleep) {
@@ -94,7 +97,7 @@ TEST(ThreadModel, TerminateNowCutsALongSleepShort) {
     TProbe probe(&canvas, 1000000000);
     probe.RealSleep = true;
     probe.Start(handOver);
-    ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1 && probe.Sleeps.size() == 1; }));
+    ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1 && probe.SleepCount == 1; }));
     probe.TerminateNow();
     ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
     probe.Join();
@@ -220,7 +223,7 @@ TEST(ThreadOwner, StopAndWaitEndsEveryThreadWhateverItIsDoing) {
         renderers.Start(TRendererSlot::EffectThread, std::move(sleeper), [&](TThread*) { ++announced; });
         renderers.Start(TRendererSlot::SpectrumBarsThread, std::make_unique<TProbe>(&canvas, 0),
                         [&](TThread*) { ++announced; });
-        ASSERT_TRUE(ServeUntil(handOver, [&] { return sleeperRaw->Sleeps.size() == 1; }));
+        ASSERT_TRUE(ServeUntil(handOver, [&] { return sleeperRaw->SleepCount == 1; }));
         renderers.Start(TRendererSlot::VUMeterThread, std::make_unique<TProbe>(&canvas, 5),
                         [&](TThread*) { ++announced; });
         while (handOver.PendingCount() == 0) {

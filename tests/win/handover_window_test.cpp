@@ -22,6 +22,7 @@ constexpr int WaitMs = 10000;
 class TProbe : public TEffectThread {
 public:
     TProbe(TCanvas* canvas, int latency) : TEffectThread(canvas, latency) {}
+    ~TProbe() override { StopAndJoin(); }
     void DrawFrame() override {
         FrameThreads.push_back(GetCurrentThreadId());
         ++Frames;

@@ -18,6 +18,7 @@ namespace {
 class TBusy : public TEffectThread {
 public:
     TBusy(TCanvas* canvas, int latency) : TEffectThread(canvas, latency) {}
+    ~TBusy() override { StopAndJoin(); }
     void DrawFrame() override { GetCanvas()->SetPixel(Frames++ % 16, 0, clWhite); }
     int Frames = 0;
 };
