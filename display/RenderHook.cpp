@@ -1,25 +1,6 @@
 #include "display/RenderHook.h"
 
-#include <cmath>
-#include <limits>
-
-namespace {
-
-// Truncates toward zero into 32 bits; absurd settings (a huge MaxSpectrumH) must not overflow.
-std::int32_t TruncToInt(double v) {
-    if (!(v == v)) {
-        return 0;
-    }
-    if (v >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    if (v <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(std::trunc(v));
-}
-
-}  // namespace
+#include "framework/Numbers.h"
 
 void ReduceSpectrum(const std::uint8_t (&spectrum)[2][576],
                     std::int32_t mainPanelRight,
@@ -44,10 +25,10 @@ void ReduceSpectrum(const std::uint8_t (&spectrum)[2][576],
         if (level > 100) {
             level = 100;
         }
-        levels[ch] = TruncToInt((mainPanelRight * 0.5 - 9 - vuB - 3) * level * 0.01);
+        levels[ch] = Trunc((mainPanelRight * 0.5 - 9 - vuB - 3) * level * 0.01);
     }
     for (int k = 0; k < BandCount; ++k) {
-        std::int32_t h = TruncToInt(static_cast<double>(sums[k]) * 0.0625 * 0.00390625 * maxSpectrumH * 1.5);
+        std::int32_t h = Trunc(static_cast<double>(sums[k]) * 0.0625 * 0.00390625 * maxSpectrumH * 1.5);
         if (h > maxSpectrumH) {
             h = maxSpectrumH;
         }

@@ -4,27 +4,9 @@
 #include <cmath>
 #include <limits>
 
+#include "framework/Numbers.h"
+
 namespace {
-
-// Real to integer, nearest with halves to even, held to the 32-bit range.
-std::int32_t Nearest(double v) {
-    v = std::nearbyint(v);
-    if (std::isnan(v)) {
-        return 0;
-    }
-    if (v >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    if (v <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(v);
-}
-
-std::int32_t Clamp32(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
 
 // A birth point more than 6 pixels from the origin needs a square of side 10 at least; in a
 // smaller one the search could never end, so no star is born there.

@@ -4,34 +4,11 @@
 #include <cmath>
 #include <limits>
 
+#include "framework/Numbers.h"
+
 namespace {
 
 constexpr int ClimbStepsPerFrame = 11;
-
-// Real to integer without undefined behaviour: settings from an edited plugin.ini can push any
-// intermediate value out of range, so results are held to the 32-bit range.
-std::int32_t Trunc(double v) {
-    if (std::isnan(v)) {
-        return 0;
-    }
-    if (v >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    if (v <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(v);
-}
-
-// Nearest integer, halves to even (the default rounding mode).
-std::int32_t Nearest(double v) {
-    return Trunc(std::nearbyint(v));
-}
-
-std::int32_t Clamp32(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
 
 // M/4 + 1 up to M + 1, with r a uniform real in [0, 1) or a random integer below M.
 std::int32_t LaunchParameter(double r, std::int32_t max) {
