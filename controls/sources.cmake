@@ -1,3 +1,5 @@
-# The GIF reader is portable; the view control's window side will join CONTROLS_WIN32.
-set(CONTROLS_PORTABLE ${CMAKE_CURRENT_LIST_DIR}/GIFReader.cpp ${CMAKE_CURRENT_LIST_DIR}/GIFBitmaps.cpp)
-set(CONTROLS_WIN32)
+# The GIF reader and the scrolling text's behaviour are portable; the windows of the controls
+# join CONTROLS_WIN32.
+set(CONTROLS_PORTABLE ${CMAKE_CURRENT_LIST_DIR}/GIFReader.cpp ${CMAKE_CURRENT_LIST_DIR}/GIFBitmaps.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ScrollText.cpp)
+set(CONTROLS_WIN32 ${CMAKE_CURRENT_LIST_DIR}/ScrollTextWindow.cpp)

@@ -60,6 +60,13 @@ struct TFont {
     TColor Color = clBlack;
 };
 
+// What text layout needs of a font beyond string widths: the cell height (ascent plus descent)
+// and the internal leading (cell height minus the em height).
+struct TFontMetrics {
+    int Height = 0;
+    int InternalLeading = 0;
+};
+
 // How a copy combines source and destination (the raster operations the painters need).
 enum class TCopyMode {
     Copy,       // dest = src
@@ -96,6 +103,8 @@ public:
     virtual void TextOut(int x, int y, const std::string& text) = 0;
     virtual int TextWidth(const std::string& text) = 0;
     virtual int TextHeight(const std::string& text) = 0;
+    // The metrics of Font.
+    virtual TFontMetrics FontMetrics() = 0;
 
     // A bitmap compatible with this canvas, filled black.
     virtual std::unique_ptr<TBitmap> CreateBitmap(int width, int height) const = 0;

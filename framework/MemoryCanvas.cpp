@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "framework/Numbers.h"
+
 namespace {
 
 int ClampSize(int v) {
@@ -134,12 +136,30 @@ void TMemoryCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRe
     }
 }
 
+int TMemoryCanvas::CellWidth() const {
+    return std::max(1, Font.Height / 2);
+}
+
 void TMemoryCanvas::TextOut(int x, int y, const std::string& text) {
-    PenPos = {x + TextWidth(text), y};
+    const int cell = CellWidth();
+    const TColor brush = Brush.Color;
+    Brush.Color = Font.Color;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != ' ') {
+            const std::int64_t left = x + static_cast<std::int64_t>(i) * cell;
+            FillRect({Clamp32(left), y, Clamp32(left + cell), Clamp32(static_cast<std::int64_t>(y) + Font.Height)});
+        }
+    }
+    Brush.Color = brush;
+    PenPos = {Clamp32(x + static_cast<std::int64_t>(TextWidth(text))), y};
 }
 
 int TMemoryCanvas::TextWidth(const std::string& text) {
-    return static_cast<int>(text.size()) * std::max(1, Font.Height / 2);
+    return Clamp32(static_cast<std::int64_t>(text.size()) * CellWidth());
+}
+
+TFontMetrics TMemoryCanvas::FontMetrics() {
+    return {Font.Height, 0};
 }
 
 int TMemoryCanvas::TextHeight(const std::string& /*text*/) {

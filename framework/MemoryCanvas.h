@@ -1,7 +1,8 @@
 #pragma once
 // A canvas over 32-bit pixels in memory. Fills, single pixels, same-size copies and the raster
 // operations are exact, so native tests can read what a painter drew; lines are plain Bresenham
-// (thick pens stamp squares) and text draws nothing but is measured with a fixed cell.
+// (thick pens stamp squares) and text is a row of fixed cells, each character but a blank a
+// solid block of Font.Color, so a test can find where a painter put its text.
 
 #include <cstdint>
 #include <vector>
@@ -30,6 +31,7 @@ public:
     void TextOut(int x, int y, const std::string& text) override;
     int TextWidth(const std::string& text) override;
     int TextHeight(const std::string& text) override;
+    TFontMetrics FontMetrics() override;
     std::unique_ptr<TBitmap> CreateBitmap(int width, int height) const override;
 
     // Every line drawn, in order, so tests can compare what was drawn with what was erased.
@@ -41,6 +43,7 @@ public:
 
 private:
     void Plot(int x, int y, TColor c);
+    int CellWidth() const;
     void Stamp(int x, int y, TColor c, int width);
 
     int PixelWidth;

@@ -7,7 +7,9 @@ set(FRAMEWORK_PORTABLE
 set(FRAMEWORK_WIN32
     ${CMAKE_CURRENT_LIST_DIR}/win32/Controls.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/GdiCanvas.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/GraphicControl.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/HandOver.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/ProfileStore.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/Timer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/Window.cpp
 )

@@ -7,12 +7,19 @@ void TPanel::SetColor(TColor color) {
 
 void TPanel::OnPaint(HDC dc, const RECT& /*area*/) {
     RECT r{0, 0, ClientWidth(), ClientHeight()};
-    TGdiCanvas canvas(dc, r.right, r.bottom);
-    canvas.Brush.Color = Color;
-    canvas.FillRect({r.left, r.top, r.right, r.bottom});
+    // The controls exclude their rectangles from the clipping; that must not outlive this paint
+    // on a DC the window owns.
+    const int saved = SaveDC(dc);
+    GraphicControls.PaintAll(dc);
+    {
+        TGdiCanvas canvas(dc, r.right, r.bottom);
+        canvas.Brush.Color = Color;
+        canvas.FillRect({r.left, r.top, r.right, r.bottom});
+    }
     if (RaisedBevel) {
         DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
     }
+    RestoreDC(dc, saved);
 }
 
 void TPanel::OnMouseUp(TMouseButton button, int x, int y) {

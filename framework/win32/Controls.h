@@ -1,6 +1,6 @@
 #pragma once
 // The few child controls the display window is made of: panels that fill themselves with a
-// colour, labels with centred text, and paint boxes whose canvas renderers draw on.
+// colour and draw their windowless controls, labels with centred text, and paint boxes whose canvas renderers draw on.
 
 #include <windows.h>
 
@@ -10,6 +10,7 @@
 
 #include "framework/Graphics.h"
 #include "framework/win32/GdiCanvas.h"
+#include "framework/win32/GraphicControl.h"
 #include "framework/win32/Window.h"
 
 using TMouseUpHandler = std::function<void(TMouseButton button, int x, int y)>;
@@ -19,6 +20,8 @@ public:
     TColor Color = clBlack;
     bool RaisedBevel = false;
     TMouseUpHandler OnMouseUpHandler;
+    // The windowless controls drawn on this panel.
+    TGraphicControlList GraphicControls;
 
     void SetColor(TColor color);
 

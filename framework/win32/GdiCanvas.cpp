@@ -229,6 +229,18 @@ int TGdiCanvas::TextHeight(const std::string& text) {
     return MeasureText(text).cy;
 }
 
+TFontMetrics TGdiCanvas::FontMetrics() {
+    TEXTMETRICA metrics{};
+    if (DeviceContext == nullptr) {
+        return {};
+    }
+    UseFont();
+    if (!GetTextMetricsA(DeviceContext, &metrics)) {
+        return {};
+    }
+    return {static_cast<int>(metrics.tmHeight), static_cast<int>(metrics.tmInternalLeading)};
+}
+
 std::unique_ptr<TBitmap> TGdiCanvas::CreateBitmap(int width, int height) const {
     return std::make_unique<TGdiBitmap>(DeviceContext, width, height);
 }

@@ -30,6 +30,7 @@ public:
     void TextOut(int x, int y, const std::string& text) override;
     int TextWidth(const std::string& text) override;
     int TextHeight(const std::string& text) override;
+    TFontMetrics FontMetrics() override;
     std::unique_ptr<TBitmap> CreateBitmap(int width, int height) const override;
 
 private:
