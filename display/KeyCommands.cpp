@@ -45,11 +45,11 @@ TKeyResponse VirtualKeyCommand(int virtualKey) {
             r.StepImages = true;
             break;
         case KeyUp:
-            r.Command = CommandVolumeUp;
+            r.Command = PlayerCommand::VolumeUp;
             r.Hint = THint{"Volume Up", VolumeColor, 200};
             break;
         case KeyDown:
-            r.Command = CommandVolumeDown;
+            r.Command = PlayerCommand::VolumeDown;
             r.Hint = THint{"Volume Down", VolumeColor, 200};
             break;
         default:
@@ -62,20 +62,20 @@ TKeyResponse CharacterCommand(int character, TKeyState& state) {
     TKeyResponse r;
     switch (character) {
         case 'Z':
-            r = Jump(CommandPrevious, "|<   Jump to previous song", state);
+            r = Jump(PlayerCommand::Previous, "|<   Jump to previous song", state);
             if (!state.Stopped) {
                 state.Paused = false;
             }
             break;
         case 'X':
-            r.Command = CommandPlay;
+            r.Command = PlayerCommand::Play;
             r.Hint = THint{">    Start playing.....", PlayColor, ShortHint};
             r.Title = TTitleAction::Reset;
             state.Paused = false;
             state.Stopped = false;
             break;
         case 'C':
-            r.Command = CommandPause;
+            r.Command = PlayerCommand::Pause;
             if (state.Paused && !state.Stopped) {
                 r.HideHint = true;
                 r.Title = TTitleAction::Reset;
@@ -86,24 +86,24 @@ TKeyResponse CharacterCommand(int character, TKeyState& state) {
             state.Paused = !state.Paused;
             break;
         case 'V':
-            r.Command = CommandStop;
+            r.Command = PlayerCommand::Stop;
             // Character 127 stands as the stop symbol.
             r.Hint = THint{"\x7F   Stop  -  press [X] to start playing", StopColor, 0};
             r.Title = TTitleAction::Freeze;
             state.Stopped = true;
             break;
         case 'B':
-            r = Jump(CommandNext, ">|   Jump to next song", state);
+            r = Jump(PlayerCommand::Next, ">|   Jump to next song", state);
             if (!state.Stopped) {
                 state.Paused = false;
             }
             break;
         case '.':
-            r.Command = CommandForward;
+            r.Command = PlayerCommand::FastForward;
             r.Hint = THint{">>   Fast Forward", SeekColor, ShortHint};
             break;
         case ',':
-            r.Command = CommandRewind;
+            r.Command = PlayerCommand::Rewind;
             r.Hint = THint{"<<   Rewind", SeekColor, ShortHint};
             break;
         default:

@@ -6,17 +6,7 @@
 #include <string>
 
 #include "framework/Graphics.h"
-
-// The player's menu commands.
-constexpr int CommandPrevious = 40044;
-constexpr int CommandPlay = 40045;
-constexpr int CommandPause = 40046;
-constexpr int CommandStop = 40047;
-constexpr int CommandNext = 40048;
-constexpr int CommandVolumeUp = 40058;
-constexpr int CommandVolumeDown = 40059;
-constexpr int CommandForward = 40060;
-constexpr int CommandRewind = 40061;
+#include "host/VisRecords.h"
 
 // What the keys asked of the player (its real state is never read), and the hint's countdown.
 // Lives from library load on.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "display/BandLayout.h"
+#include "display/PlayerRequests.h"
 #include "display/RenderHook.h"
 #include "effects/LightThread.h"
 #include "effects/RocketThread.h"
@@ -17,6 +18,8 @@ constexpr int HintPanelHeight = 18;
 constexpr int TitlePanelHeight = 16;
 constexpr UINT_PTR Timer1Id = 1;
 constexpr UINT Timer1Interval = 100;
+constexpr TColor clGreen = RGBColor(0, 128, 0);
+constexpr int ClockMargin = 20;
 
 }  // namespace
 
@@ -37,7 +40,9 @@ bool TForm1::Create() {
     if (!MainPanel.CreateChild(form, none, true) || !vuPanel.CreateChild(form, none, true) ||
         !TitlePanel.CreateChild(form, none, true) || !HintPanel.CreateChild(MainPanel.Handle(), none, false) ||
         !HintLabel.CreateChild(HintPanel.Handle(), none, true) || !mainPaintbox.Create(MainPanel.Handle(), none) ||
-        !vuPaintbox.Create(vuPanel.Handle(), none) || !TimeLabel.CreateChild(TitlePanel.Handle(), none, true)) {
+        !vuPaintbox.Create(vuPanel.Handle(), none) || !TimeLabel.CreateChild(TitlePanel.Handle(), none, true) ||
+        !titlelabel.Create(TitlePanel)) {
+        titlelabel.Destroy();
         Destroy();
         return false;
     }
@@ -52,6 +57,14 @@ bool TForm1::Create() {
     HintLabel.Color = HintPanel.Color;
     HintLabel.Font = TFont{"Arial", 11, true, clBlack};
     TimeLabel.Font = TFont{"MS Sans Serif", 13, true, clBlack};
+    titlelabel.SetSteps(30);
+    titlelabel.SetSpeed(100);
+    titlelabel.SetContinuous(true);
+    titlelabel.SetAlignment(taCenter);
+    titlelabel.SetFont(TFont{"Arial", 13, false, clGreen});
+    titlelabel.SetItems({"ScrollText"});
+    titlelabel.SetScrollDirection(sdStatic);
+    titlelabel.OnEnd = [this](TCustomScrollText& sender) { titlelabelEnd(sender); };
     Timer1 = UniqueTimer(form, Timer1Id, Timer1Interval);
     HandOver = std::make_unique<TWindowHandOver>();
     Renderers = std::make_unique<TRenderers>(*HandOver);
@@ -74,30 +87,64 @@ void TForm1::FormCreate() {
     MainPanel.SetBounds(0, 0, width, mainHeight);
     vuPanel.SetBounds(0, mainHeight, width, vuHeight);
     TitlePanel.SetBounds(0, height - titleHeight, width, titleHeight);
-    TitlePanel.SetVisible(s.TitleEnabled);
     HintPanel.SetBounds(0, 0, width, HintPanelHeight);
     HintLabel.SetBounds(0, 0, width, HintPanelHeight);
-    mainPaintbox.SetBounds(0, 0, width, mainHeight);
     vuPaintbox.SetBounds(0, 0, width, vuHeight);
-    TimeLabel.SetBounds(0, 0, 0, titleHeight);
 
     MainPanel.Color = s.Background;
     vuPanel.Color = s.Background;
     TitlePanel.Color = s.Background;
     TimeLabel.Color = s.Background;
+    titlelabel.SetColor(s.Background);
 
     MainPanelWidth = width;
     state.MainPanelRight = width - 1;
+    SetupTitleStrip();
     if (s.vuEnabled) {
         PaintVUFrame();
     }
     state.MainPanelHeight = mainHeight;
+    PlaceMainPaintbox();
     // The image overlays take their place here; until they are shown the set has no width.
     ImageSet = s.ImageEnabled ? 1 : 0;
     LayoutSpectrum();
     if (s.SpectrumStyle > 0 && s.SpectrumsEnabled) {
         BuildSpectrumBitmap();
     }
+}
+
+void TForm1::SetupTitleStrip() {
+    const TVisSettings& s = VisSettings();
+    TitleMode = TitleModeUnknown;
+    if (!s.TitleEnabled) {
+        titlelabel.SetScrollDirection(sdStatic);
+        TitlePanel.SetVisible(false);
+        return;
+    }
+    TimeLabel.Font.Bold = true;
+    TimeLabel.Font.Color = s.ClockColor;
+    int clockWidth = 0;
+    {
+        WindowDc dc(TimeLabel.Handle());
+        TGdiCanvas canvas(dc.Get(), 0, 0);
+        canvas.Font = TimeLabel.Font;
+        clockWidth = canvas.TextWidth("88:88") + ClockMargin;
+    }
+    const int width = TitlePanel.ClientWidth();
+    clockWidth = std::clamp(clockWidth, 0, width);
+    const int height = TitlePanel.ClientHeight();
+    if (ClockOnLeft(s.ClockAlign)) {
+        TimeLabel.SetBounds(0, 0, clockWidth, height);
+        titlelabel.SetBounds(clockWidth, 0, width - clockWidth, height);
+    } else {
+        TimeLabel.SetBounds(width - clockWidth, 0, clockWidth, height);
+        titlelabel.SetBounds(0, 0, width - clockWidth, height);
+    }
+    SharedRandom().Reseed();
+    titlelabel.SetFontColor(s.TitleColor);
+    const int direction = TitleDirection(s.TitleScroll, SharedRandom());
+    titlelabel.SetScrollDirection(static_cast<TScrollDirection>(direction));
+    titlelabel.SetSteps(TitleSteps(direction));
 }
 
 void TForm1::Show() {
@@ -164,7 +211,38 @@ void TForm1::OnTimer(UINT_PTR id) {
     }
 }
 
-void TForm1::Timer1Timer() {}
+void TForm1::Timer1Timer() {
+    if (HintTimerTick(KeyState(), static_cast<int>(Timer1Interval))) {
+        HideHint();
+    }
+}
+
+void TForm1::ShowHints(const std::string& text, TColor color, int duration) {
+    HintLabel.Font.Color = color;
+    HintLabel.SetText(text);
+    HintLabel.Invalidate();
+    if (!HintVisible) {
+        HintVisible = true;
+        HintPanel.SetVisible(true);
+        PlaceMainPaintbox();
+    }
+    StartHintCountdown(KeyState(), duration);
+}
+
+void TForm1::HideHint() {
+    HintLabel.SetText("");
+    if (HintVisible) {
+        HintVisible = false;
+        HintPanel.SetVisible(false);
+        PlaceMainPaintbox();
+    }
+}
+
+void TForm1::PlaceMainPaintbox() {
+    // The hint strip takes the top of the main area while it shows.
+    const int top = HintVisible ? HintPanelHeight : 0;
+    mainPaintbox.SetBounds(0, top, MainPanelWidth, DisplayState().MainPanelHeight - top);
+}
 
 void TForm1::RenderFrame(const winampVisModule& module) {
     const TVisSettings& s = VisSettings();
@@ -174,6 +252,48 @@ void TForm1::RenderFrame(const winampVisModule& module) {
         StartRenderers();
     }
     state.FirstRender = false;
+    PlayerWindow = static_cast<HWND>(module.hwndParent);
+    RefreshSongInfo();
+}
+
+void TForm1::RefreshSongInfo() {
+    if (!VisSettings().TitleEnabled) {
+        return;
+    }
+    TPlayerWindowRequests player(PlayerWindow);
+    const TSongInfoUpdate update = ::RefreshSongInfo(player, TitleMode, LastSeconds(), JoinLines(titlelabel.Items()));
+    if (update.Title) {
+        // Replaced in place: the text keeps its position in the pass.
+        titlelabel.Items() = {*update.Title};
+        titlelabel.InvalidateControl();
+    }
+    if (update.Clock) {
+        TimeLabel.SetText(*update.Clock);
+    }
+}
+
+void TForm1::ResetTitleScroll() {
+    const TVisSettings& s = VisSettings();
+    if (!s.TitleEnabled) {
+        return;
+    }
+    const int direction = TitleDirection(s.TitleScroll, SharedRandom());
+    titlelabel.SetScrollDirection(static_cast<TScrollDirection>(direction));
+    titlelabel.SetSteps(TitleSteps(direction));
+}
+
+void TForm1::FreezeTitle() {
+    titlelabel.SetScrollDirection(sdStatic);
+    titlelabel.InvalidateControl();
+}
+
+void TForm1::titlelabelEnd(TCustomScrollText& sender) {
+    if (VisSettings().TitleScroll < 5) {
+        return;
+    }
+    const int direction = NextTitleDirection(sender.ScrollDirection(), SharedRandom());
+    sender.SetSteps(TitleSteps(direction));
+    sender.SetScrollDirection(static_cast<TScrollDirection>(direction));
 }
 
 void TForm1::StartRenderers() {
@@ -205,9 +325,56 @@ void TForm1::StopAll() {
 }
 
 void TForm1::FormKeyDown(int key) {
-    if (key == VK_ESCAPE) {
+    // Both stages see every key; the character is the one the key gives without modifiers, so
+    // Shift or Ctrl with a letter acts as the letter.
+    RunKeyResponse(VirtualKeyCommand(key));
+    const int character = static_cast<int>(MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_CHAR) & 0xFF);
+    RunKeyResponse(CharacterCommand(character, KeyState()));
+}
+
+void TForm1::RunKeyResponse(const TKeyResponse& r) {
+    const TVisSettings& s = VisSettings();
+    if (r.EndDisplay) {
         StopAll();
         Application().Terminate();
+        return;
+    }
+    if (r.StepImages && s.ImageEnabled) {
+        AdvanceImageSet();
+        LayoutSpectrum();
+        if (s.SpectrumStyle > 0) {
+            DisplayState().SpectrumBitmap.reset();
+            BuildSpectrumBitmap();
+        }
+        PaintMain();
+    }
+    if (r.Command != 0) {
+        PostCommand(r.Command);
+    }
+    if (r.RefreshSongInfo) {
+        RefreshSongInfo();
+    }
+    if (r.HideHint) {
+        HideHint();
+    }
+    if (r.Hint) {
+        ShowHints(r.Hint->Text, r.Hint->Color, r.Hint->Duration);
+    }
+    if (r.Title == TTitleAction::Reset) {
+        ResetTitleScroll();
+    } else if (r.Title == TTitleAction::Freeze && s.TitleEnabled) {
+        FreezeTitle();
+    }
+}
+
+void TForm1::AdvanceImageSet() {
+    // The image overlays step their set here.
+}
+
+void TForm1::PostCommand(int command) {
+    // Before the first render there is no player window to command.
+    if (PlayerWindow != nullptr) {
+        PostMessageA(PlayerWindow, WM_COMMAND, static_cast<WPARAM>(command), 0);
     }
 }
 
@@ -269,6 +436,7 @@ void TForm1::Shutdown() {
     }
     HandOver.reset();
     Timer1.Reset();
+    titlelabel.Destroy();
     FormHide();
     ReleaseRamps();
     // Children first: their canvases hold DCs of windows about to go.

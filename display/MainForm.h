@@ -1,13 +1,18 @@
 #pragma once
 // The full-screen display window: a main drawing area, the VU strip and the title strip. It turns
-// every render call into band heights and levels, starts the renderers on the first one, and
-// asks the player to end the visualisation on Esc, a right click or the end of a renderer.
+// every render call into band heights and levels, starts the renderers on the first one, shows
+// the song's title and play position, turns keys into player commands with a hint, and asks the
+// player to end the visualisation on Esc, a right click or the end of a renderer.
 
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
+#include "controls/ScrollTextWindow.h"
 #include "display/DisplayState.h"
+#include "display/KeyCommands.h"
+#include "display/TitleStrip.h"
 #include "effects/Renderers.h"
 #include "framework/win32/Controls.h"
 #include "framework/win32/HandOver.h"
@@ -39,6 +44,20 @@ public:
 
     void FormKeyDown(int key);
     void FormMouseUp(TMouseButton button, int x, int y);
+    void ShowHints(const std::string& text, TColor color, int duration);
+    void Timer1Timer();
+    void titlelabelEnd(TCustomScrollText& sender);
+    // Reads title, length and position from the player and updates the title and the clock.
+    void RefreshSongInfo();
+    // The configured movement of the title again.
+    void ResetTitleScroll();
+
+    // What tests look at: the hint strip, the title and the clock.
+    bool HintShown() const { return HintVisible; }
+    const std::string& HintText() const { return HintLabel.Text(); }
+    TColor HintColor() const { return HintLabel.Font.Color; }
+    TScrollText& TitleLabel() { return titlelabel; }
+    const TLabel& ClockLabel() const { return TimeLabel; }
 
     TCanvas* MainCanvas() const { return mainPaintbox.Canvas(); }
     TCanvas* VUCanvas() const { return vuPaintbox.Canvas(); }
@@ -58,7 +77,15 @@ private:
     void FormShow();
     void FormHide();
     void FormClose();
-    void Timer1Timer();
+    // Clock font, width and side, title colour and movement; or no strip at all.
+    void SetupTitleStrip();
+    void RunKeyResponse(const TKeyResponse& response);
+    // The next image set; the layout and repaint that follow it are FormKeyDown's.
+    void AdvanceImageSet();
+    void PostCommand(int command);
+    void HideHint();
+    void PlaceMainPaintbox();
+    void FreezeTitle();
     void mainPaintboxPaint();
     void vuPaintboxPaint();
     void ReleaseRamps();
@@ -73,6 +100,7 @@ private:
     TPaintBox vuPaintbox;
     TPanel TitlePanel;
     TLabel TimeLabel;
+    TScrollText titlelabel;
     UniqueTimer Timer1;
 
     // Renderers hand their frames to this thread through HandOver; both live as long as the form's
@@ -82,5 +110,9 @@ private:
 
     int ImageSet = 0;  // 1 or 2 while an image set is shown, 0 for none
     int MainPanelWidth = 0;
+    int TitleMode = TitleModeUnknown;
+    bool HintVisible = false;  // the hint strip is shown (the window itself may not be yet)
+    // The player's window as the latest render gave it; commands and requests go there.
+    HWND PlayerWindow = nullptr;
     bool CursorHidden = false;
 };

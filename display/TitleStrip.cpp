@@ -77,7 +77,7 @@ TSongInfoUpdate RefreshSongInfo(TPlayerRequests& player,
         if (!version) {
             return update;  // asked again at the next refresh
         }
-        titleMode = *version > LengthRequestVersion ? 1 : 0;
+        titleMode = *version > PlayerRequest::LengthAnsweredAbove ? 1 : 0;
     }
     const std::optional<std::string> text = player.WindowText();
     if (!text) {

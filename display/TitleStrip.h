@@ -8,11 +8,10 @@
 #include <vector>
 
 #include "framework/Random.h"
+#include "host/VisRecords.h"
 
 // The player has not been asked for its version yet.
 constexpr int TitleModeUnknown = 44;
-// Players above this version answer the track-length request.
-constexpr int LengthRequestVersion = 5811;
 
 // "m:ss", or "mm:ss" when padMinutes; negative values follow the same rule ("0:0-1").
 std::string FormatTime(int seconds, bool padMinutes);

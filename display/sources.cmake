@@ -7,4 +7,5 @@ set(DISPLAY_PORTABLE
 )
 set(DISPLAY_WIN32
     ${CMAKE_CURRENT_LIST_DIR}/MainForm.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PlayerRequests.cpp
 )

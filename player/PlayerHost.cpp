@@ -55,6 +55,9 @@ LRESULT PlayerHost::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         case WM_COMMAND:
             log_.Write(CommandLine(wParam, lParam));
             return 0;
+        case WM_GETTEXT:
+            ++titleRequests_;
+            break;
         case WM_TIMER:
             if (wParam == ConfigTimerId) {
                 OnConfigTick();
@@ -74,13 +77,16 @@ LRESULT PlayerHost::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 LRESULT PlayerHost::AnswerRequest(WPARAM wParam, LPARAM lParam) const {
     if (wParam == static_cast<WPARAM>(PlayerRequest::VersionW) && lParam == PlayerRequest::VersionL) {
+        ++versionRequests_;
         return options_.version;
     }
     if (wParam == static_cast<WPARAM>(PlayerRequest::LengthW) && lParam == PlayerRequest::LengthL) {
+        ++lengthRequests_;
         // Older players do not know this request and answer it like any unknown one.
         return options_.version > PlayerRequest::LengthAnsweredAbove ? options_.lengthSeconds : 0;
     }
     if (wParam == static_cast<WPARAM>(PlayerRequest::PositionW) && lParam == PlayerRequest::PositionL) {
+        ++positionRequests_;
         std::int64_t position = std::max<std::int64_t>(0, ElapsedMs());
         if (options_.lengthSeconds > 0) {
             position = std::min<std::int64_t>(position, static_cast<std::int64_t>(options_.lengthSeconds) * 1000);
@@ -244,6 +250,7 @@ int PlayerHost::RunDisplay() {
     }
     displayRunning_ = false;
     log_.Write(RenderSummaryLine(renderCount_, renderNonzero_));
+    log_.Write(RequestSummaryLine(versionRequests_, lengthRequests_, positionRequests_, titleRequests_));
     module_->Quit(module_);
     log_.Write("quit");
     return renderNonzero_ == 0 ? 0 : 1;

@@ -63,6 +63,12 @@ private:
     UniqueModule plugin_;
     winampVisModule* module_ = nullptr;
 
+    // The plug-in's requests answered, by kind; logged once at the end of the display.
+    mutable std::int64_t versionRequests_ = 0;
+    mutable std::int64_t lengthRequests_ = 0;
+    mutable std::int64_t positionRequests_ = 0;
+    std::int64_t titleRequests_ = 0;
+
     std::int64_t renderCount_ = 0;
     std::int64_t renderNonzero_ = 0;
     std::size_t nextEvent_ = 0;

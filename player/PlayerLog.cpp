@@ -63,6 +63,11 @@ std::string RenderSummaryLine(std::int64_t count, std::int64_t nonzero) {
     return "render count=" + std::to_string(count) + " nonzero=" + std::to_string(nonzero);
 }
 
+std::string RequestSummaryLine(std::int64_t version, std::int64_t length, std::int64_t position, std::int64_t title) {
+    return "requests version=" + std::to_string(version) + " length=" + std::to_string(length) +
+           " position=" + std::to_string(position) + " title=" + std::to_string(title);
+}
+
 std::size_t FormatCrashLine(std::uint32_t code, char* buffer, std::size_t size) {
     if (size == 0) {
         return 0;

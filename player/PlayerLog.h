@@ -19,6 +19,8 @@ std::string InitLine(int result);
 // The command identifier is the low word; a nonzero high word or lParam is shown too.
 std::string CommandLine(std::uintptr_t wParam, std::intptr_t lParam);
 std::string RenderSummaryLine(std::int64_t count, std::int64_t nonzero);
+// How many of each request the player answered: version, track length, play position, title.
+std::string RequestSummaryLine(std::int64_t version, std::int64_t length, std::int64_t position, std::int64_t title);
 // Formats without the heap (it runs in a crash handler, perhaps after heap corruption); returns
 // the length written, the line cut to fit buffer.
 std::size_t FormatCrashLine(std::uint32_t code, char* buffer, std::size_t size);
