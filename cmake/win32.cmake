@@ -52,5 +52,9 @@ if(WIN_BENCH_SOURCES)
     target_link_libraries(skyburst_win_bench PRIVATE skyburst_win ${STATIC_RUNTIME})
 endif()
 
+# The title strip's tick, a program of its own.
+add_executable(title_tick_bench ${CMAKE_SOURCE_DIR}/bench/win/title/title_tick_bench.cpp)
+target_link_libraries(title_tick_bench PRIVATE skyburst_win ${STATIC_RUNTIME})
+
 # The lifetime tests load the real DLL from beside the test executable.
 add_dependencies(skyburst_win_tests vis_skyburst)
