@@ -9,5 +9,6 @@ set(CONFIG_WIN32
     ${CMAKE_SOURCE_DIR}/framework/win32/ActivationContext.cpp
     ${CMAKE_SOURCE_DIR}/framework/win32/ColorButton.cpp
     ${CMAKE_SOURCE_DIR}/framework/win32/DialogControls.cpp
+    ${CMAKE_SOURCE_DIR}/framework/win32/OpenPictureDialog.cpp
     ${CMAKE_SOURCE_DIR}/framework/win32/SpinEdit.cpp
 )

@@ -9,10 +9,10 @@ TEST(ConfigRules, PartnerAlignmentKeepsTheImagesOfASetApart) {
         int selected, partner, want;
     };
     const Case cases[] = {
-        {4, 0, 2}, {4, 1, 2}, {4, 4, 2}, {4, 2, None}, {4, 3, None},  // a tile along the top
-        {0, 4, 2}, {1, 4, 2}, {2, 4, None}, {3, 4, None},             // a top corner beside a tile
-        {1, 1, 2}, {3, 3, 4}, {0, 0, 1}, {2, 2, 3},                   // the same position
-        {0, 1, None}, {-1, 2, None}, {-1, -1, None}, {4, -1, None},   // nothing to do
+        {4, 0, 2},    {4, 1, 2},     {4, 4, 2},      {4, 2, None},  {4, 3, None},  // a tile along the top
+        {0, 4, 2},    {1, 4, 2},     {2, 4, None},   {3, 4, None},                 // a top corner beside a tile
+        {1, 1, 2},    {3, 3, 4},     {0, 0, 1},      {2, 2, 3},                    // the same position
+        {0, 1, None}, {-1, 2, None}, {-1, -1, None}, {4, -1, None},                // nothing to do
     };
     for (const auto& c : cases) {
         const auto have = PartnerAlignment(c.selected, c.partner);
@@ -30,8 +30,17 @@ TEST(ConfigRules, SpinTextIsDecimalOrTheMinimum) {
         int want;
     };
     const Case cases[] = {
-        {"5", 5},     {"-7", -7},   {"+12", 12}, {"", 10},         {"-", 10}, {"1.5", 10},
-        {"0x10", 10}, {"$10", 10},  {" 3", 10},  {"99999999999", 10}, {"2147483647", 2147483647},
+        {"5", 5},
+        {"-7", -7},
+        {"+12", 12},
+        {"", 10},
+        {"-", 10},
+        {"1.5", 10},
+        {"0x10", 10},
+        {"$10", 10},
+        {" 3", 10},
+        {"99999999999", 10},
+        {"2147483647", 2147483647},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(SpinTextValue(c.text, 10), c.want) << '"' << c.text << '"';
