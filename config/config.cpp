@@ -80,6 +80,9 @@ void TForm2::ShowModal(HWND owner) {
     dialog.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN;
     dialog.Header.dwExtendedStyle = WS_EX_CONTROLPARENT;
     DialogBoxIndirectParamA(ThisModule(), &dialog.Header, owner, &TForm2::DialogProc, reinterpret_cast<LPARAM>(this));
+    // A quit request arriving while the dialog is open (the display's end) ends the modal run
+    // without a close; the file and the owner are let go all the same.
+    FormClose();
     // The dialog and every window on it are gone once the modal run returns.
     TPanelWindow::UnregisterPanelClass();
 }
