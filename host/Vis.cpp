@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 
+#include "config/config.h"
 #include "display/MainForm.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/Messages.h"
@@ -74,8 +75,9 @@ void LoadSettings() {
 void VIS_CDECL Config(winampVisModule* module) {
     try {
         Application().Handle = module != nullptr ? static_cast<HWND>(module->hwndParent) : nullptr;
-        // The configuration dialog is shown here once it exists; until then Config returns.
-        Application().Handle = nullptr;
+        // Nothing of the dialog outlives the call: a host may unload us right after it.
+        auto form = std::make_unique<TForm2>();
+        form->ShowModal(Application().Handle);
     } catch (...) {
         Application().Handle = nullptr;
     }

@@ -11,9 +11,10 @@ namespace player {
 namespace {
 
 constexpr KeySpec Keys[] = {
-    {"Esc", 0x1B, false}, {"Space", 0x20, false},  {"Up", 0x26, true},     {"Down", 0x28, true},
-    {"Z", 'Z', false},    {"X", 'X', false},       {"C", 'C', false},      {"V", 'V', false},
-    {"B", 'B', false},    {"Period", 0xBE, false}, {"Comma", 0xBC, false},
+    {"Esc", 0x1B, false},  {"Space", 0x20, false},  {"Up", 0x26, true},     {"Down", 0x28, true},
+    {"Z", 'Z', false},     {"X", 'X', false},       {"C", 'C', false},      {"V", 'V', false},
+    {"B", 'B', false},     {"Period", 0xBE, false}, {"Comma", 0xBC, false}, {"Left", 0x25, true},
+    {"Right", 0x27, true},
 };
 
 // Runs of one hour are more than any test needs and keep every time within 32 bits of milliseconds.
@@ -241,7 +242,7 @@ const char* UsageText() {
     return "usage: player.exe PLUGIN.dll [--seconds S] [--signal silence|full|sweep|noise|beat] [--wav FILE]\n"
            "                  [--title TEXT] [--version N] [--length SECONDS]\n"
            "                  [--shot MS=FILE.bmp]... [--key MS=NAME]... [--rclick MS] [--config] [--log FILE]\n"
-           "keys: Esc Space Up Down Z X C V B Period Comma\n";
+           "keys: Esc Space Up Down Left Right Z X C V B Period Comma\n";
 }
 
 }  // namespace player
