@@ -10,6 +10,9 @@ target_link_libraries(skyburst_win PUBLIC skyburst_core ${WIN32_SYSTEM_LIBS})
 target_include_directories(skyburst_win PUBLIC ${CMAKE_SOURCE_DIR})
 
 file(GLOB RESOURCE_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
+# The resource scripts name files of resources/ relative to the source root; a changed file rebuilds them.
+file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.gif)
+set_source_files_properties(${RESOURCE_SCRIPTS} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
 add_library(vis_skyburst SHARED ${CMAKE_SOURCE_DIR}/host/Vis_skyburst.cpp ${RESOURCE_SCRIPTS})
 set_target_properties(vis_skyburst PROPERTIES PREFIX "" OUTPUT_NAME vis_skyburst)
 target_link_libraries(vis_skyburst PRIVATE skyburst_win ${STATIC_RUNTIME})

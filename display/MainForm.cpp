@@ -53,6 +53,15 @@ bool TForm1::Create() {
     HintLabel.Font = TFont{"Arial", 11, true, clBlack};
     TimeLabel.Font = TFont{"MS Sans Serif", 13, true, clBlack};
     Timer1 = UniqueTimer(form, Timer1Id, Timer1Interval);
+    // The images lie on the main paint box's surface, under the renderers' drawing; without their timer
+    // windows they still show their first frames.
+    (void)GIFHost1.Attach(mainPaintbox.Handle(), mainPaintbox.Canvas(), &GIFImage1);
+    (void)GIFHost2.Attach(mainPaintbox.Handle(), mainPaintbox.Canvas(), &GIFImage2);
+    for (TGIFImagX* image : {&GIFImage1, &GIFImage2}) {
+        image->SetAnimate(true);
+        image->SetAutoSize(true);
+        image->SetLoop(true);
+    }
     HandOver = std::make_unique<TWindowHandOver>();
     Renderers = std::make_unique<TRenderers>(*HandOver);
     FormCreate();
@@ -92,12 +101,49 @@ void TForm1::FormCreate() {
         PaintVUFrame();
     }
     state.MainPanelHeight = mainHeight;
-    // The image overlays take their place here; until they are shown the set has no width.
-    ImageSet = s.ImageEnabled ? 1 : 0;
+    // Every window starts with set 1, whatever a previous run of the library left.
+    ImageSet = 1;
+    if (s.ImageEnabled) {
+        if (s.LoadGif == "Default") {
+            LoadDefaultImages(1);
+        } else {
+            LoadUserImages(s.UserGif1A, s.GifAlign1A, s.GifAlign1B, s.UserGif1B);
+        }
+    } else {
+        GIFImage1.SetWidth(0);
+        GIFImage1.SetHeight(0);
+    }
     LayoutSpectrum();
     if (s.SpectrumStyle > 0 && s.SpectrumsEnabled) {
         BuildSpectrumBitmap();
     }
+}
+
+TOverlayArea TForm1::OverlayArea() const {
+    return {DisplayState().MainPanelRight, DisplayState().MainPanelHeight};
+}
+
+void TForm1::LoadDefaultImages(int SetNumber) {
+    Overlays.LoadDefaultImages(SetNumber, OverlayArea());
+}
+
+void TForm1::LoadUserImages(const std::string& FileA, int AlignA, int AlignB, const std::string& FileB) {
+    Overlays.LoadUserImages(FileA, AlignA, AlignB, FileB, OverlayArea());
+}
+
+void TForm1::NextImageSet() {
+    const TVisSettings& s = VisSettings();
+    if (!s.ImageEnabled) {
+        return;
+    }
+    ImageSet = Overlays.NextSet(ImageSet, s, OverlayArea());
+    // The bands make room for the new set; their ramp follows the band width.
+    LayoutSpectrum();
+    if (s.SpectrumStyle > 0 && s.SpectrumsEnabled) {
+        BuildSpectrumBitmap();
+    }
+    PaintMain();
+    mainPaintbox.Invalidate();
 }
 
 void TForm1::Show() {
@@ -205,7 +251,9 @@ void TForm1::StopAll() {
 }
 
 void TForm1::FormKeyDown(int key) {
-    if (key == VK_ESCAPE) {
+    if (key == VK_SPACE) {
+        NextImageSet();
+    } else if (key == VK_ESCAPE) {
         StopAll();
         Application().Terminate();
     }
@@ -220,6 +268,9 @@ void TForm1::FormMouseUp(TMouseButton button, int /*x*/, int /*y*/) {
 
 void TForm1::mainPaintboxPaint() {
     PaintMain();
+    // The images lie over the paint box: they paint after it, over what it has just painted.
+    GIFHost1.PaintMessage();
+    GIFHost2.PaintMessage();
 }
 
 void TForm1::vuPaintboxPaint() {
@@ -241,8 +292,7 @@ void TForm1::PaintVUFrame() {
 }
 
 void TForm1::LayoutSpectrum() {
-    // No overlay is shown yet, so both images are 0 pixels wide.
-    ::LayoutSpectrum(DisplayState(), VisSettings(), ImageSet, 0, 0);
+    ::LayoutSpectrum(DisplayState(), VisSettings(), ImageSet, GIFImage1.Width(), GIFImage2.Width());
 }
 
 void TForm1::BuildSpectrumBitmap() {
@@ -271,6 +321,9 @@ void TForm1::Shutdown() {
     Timer1.Reset();
     FormHide();
     ReleaseRamps();
+    // The images' timers stop before the surface they draw on goes.
+    GIFHost1.Detach();
+    GIFHost2.Detach();
     // Children first: their canvases hold DCs of windows about to go.
     mainPaintbox.DestroyBox();
     vuPaintbox.DestroyBox();

@@ -6,8 +6,11 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
+#include "controls/GIFImageWin.h"
 #include "display/DisplayState.h"
+#include "display/ImageOverlays.h"
 #include "effects/Renderers.h"
 #include "framework/win32/Controls.h"
 #include "framework/win32/HandOver.h"
@@ -37,6 +40,11 @@ public:
     void BuildSpectrumBitmap();
     void BuildVUBitmap();
 
+    // The image overlays: a built-in set, a user set, and Space's step to the next set (1, 2, none).
+    void LoadDefaultImages(int SetNumber);
+    void LoadUserImages(const std::string& FileA, int AlignA, int AlignB, const std::string& FileB);
+    void NextImageSet();
+
     void FormKeyDown(int key);
     void FormMouseUp(TMouseButton button, int x, int y);
 
@@ -44,6 +52,9 @@ public:
     TCanvas* VUCanvas() const { return vuPaintbox.Canvas(); }
     // The running renderers (tests look at them); nullptr once the form has shut down.
     TRenderers* RunningRenderers() const { return Renderers.get(); }
+    const TGIFImagX& Image1() const { return GIFImage1; }
+    const TGIFImagX& Image2() const { return GIFImage2; }
+    int CurrentImageSet() const { return ImageSet; }
 
 protected:
     void OnKeyDown(int virtualKey) override { FormKeyDown(virtualKey); }
@@ -62,6 +73,7 @@ private:
     void mainPaintboxPaint();
     void vuPaintboxPaint();
     void ReleaseRamps();
+    TOverlayArea OverlayArea() const;
     // Starts the enabled renderers in their order: VU meter, spectrum bars, background effect.
     void StartRenderers();
 
@@ -74,6 +86,12 @@ private:
     TPanel TitlePanel;
     TLabel TimeLabel;
     UniqueTimer Timer1;
+    // Each image's host outlives it: the image stops its timer through the host when it goes.
+    TGifWindowHost GIFHost1;
+    TGifWindowHost GIFHost2;
+    TGIFImagX GIFImage1{GIFHost1};
+    TGIFImagX GIFImage2{GIFHost2};
+    TImageOverlays Overlays{GIFImage1, GIFImage2, ThisModule()};
 
     // Renderers hand their frames to this thread through HandOver; both live as long as the form's
     // window, and the renderers go first.

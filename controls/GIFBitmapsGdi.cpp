@@ -1,0 +1,135 @@
+#include "controls/GIFBitmapsGdi.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "framework/win32/GdiCanvas.h"
+#include "framework/win32/Handles.h"
+
+namespace {
+
+// A bitmap this unit made, selected into a memory DC of its own for as long as it lives.
+class TGifDeviceBitmap : public TBitmap {
+public:
+    TGifDeviceBitmap(UniqueGdiObject bitmap, int width, int height)
+        : BitmapWidth(width), BitmapHeight(height), Dc(CreateCompatibleDC(nullptr)), Bitmap(std::move(bitmap)) {
+        if (!Dc || !Bitmap) {
+            throw EGifDevice{};
+        }
+        Selection.emplace(Dc.Get(), Bitmap.Get());
+        Surface.emplace(Dc.Get(), BitmapWidth, BitmapHeight);
+    }
+    TGifDeviceBitmap(const TGifDeviceBitmap&) = delete;
+    TGifDeviceBitmap& operator=(const TGifDeviceBitmap&) = delete;
+    ~TGifDeviceBitmap() override {
+        // The canvas gives back its objects, then the bitmap leaves the DC before it is deleted.
+        Surface.reset();
+        Selection.reset();
+    }
+
+    int Width() const override { return BitmapWidth; }
+    int Height() const override { return BitmapHeight; }
+    TCanvas& Canvas() override { return *Surface; }
+    const TCanvas& Canvas() const override { return *Surface; }
+    HDC Handle() const { return Dc.Get(); }
+
+private:
+    int BitmapWidth;
+    int BitmapHeight;
+    MemoryDc Dc;
+    UniqueGdiObject Bitmap;
+    std::optional<SelectGuard> Selection;
+    std::optional<TGdiCanvas> Surface;
+};
+
+// GDI refuses bitmaps of no pixels; a frame or image 0 wide or high gets a 1 x 1 stand-in that nothing
+// ever copies from (every copy is of its nominal, empty size).
+int Real(int v) {
+    return std::max(v, 1);
+}
+
+UniqueGdiObject MonoBitmap(int width, int height, const void* bits) {
+    return UniqueGdiObject(CreateBitmap(Real(width), Real(height), 1, 1, bits));
+}
+
+// The reader's mask rows are padded to 32 bits like a DIB; a monochrome device bitmap wants 16.
+std::vector<std::uint8_t> WordRows(const TFrame& frame) {
+    const std::size_t stride = (static_cast<std::size_t>(frame.Width) + 15) / 16 * 2;
+    std::vector<std::uint8_t> rows(stride * static_cast<std::size_t>(frame.Height));
+    if (frame.MaskBits.size() < static_cast<std::size_t>(frame.MaskStride) * static_cast<std::size_t>(frame.Height) ||
+        static_cast<std::size_t>(frame.MaskStride) < stride) {
+        return rows;  // no mask to read: all opaque
+    }
+    for (int y = 0; y < frame.Height; ++y) {
+        std::memcpy(&rows[stride * static_cast<std::size_t>(y)],
+                    &frame.MaskBits[static_cast<std::size_t>(frame.MaskStride) * static_cast<std::size_t>(y)], stride);
+    }
+    return rows;
+}
+
+struct TPictureInfo {
+    BITMAPINFOHEADER Header;
+    RGBQUAD Colors[256];
+};
+
+}  // namespace
+
+std::unique_ptr<TBitmap> TGdiGifDevice::CreateColor(int width, int height) {
+    auto bitmap = std::make_unique<TGdiBitmap>(nullptr, Real(width), Real(height));
+    if (!bitmap->Valid()) {
+        throw EGifDevice{};
+    }
+    return bitmap;
+}
+
+std::unique_ptr<TBitmap> TGdiGifDevice::CreateMono(int width, int height) {
+    auto bitmap = std::make_unique<TGifDeviceBitmap>(MonoBitmap(width, height, nullptr), Real(width), Real(height));
+    PatBlt(bitmap->Handle(), 0, 0, Real(width), Real(height), BLACKNESS);
+    return bitmap;
+}
+
+TFrameBitmaps TGdiGifDevice::CreateFrame(const TFrame& frame) {
+    TFrameBitmaps out;
+    const bool hasPixels = frame.Width > 0 && frame.Height > 0 && !frame.Pixels.empty();
+    if (!hasPixels) {
+        out.Bitmap = CreateColor(frame.Width, frame.Height);
+        if (frame.Transparent) {
+            out.Mask = CreateMono(frame.Width, frame.Height);
+        }
+        return out;
+    }
+    // A top-down 8-bit image in the frame's colours; indexes beyond its table are black.
+    TPictureInfo info{};
+    info.Header.biSize = sizeof(BITMAPINFOHEADER);
+    info.Header.biWidth = frame.Width;
+    info.Header.biHeight = -frame.Height;
+    info.Header.biPlanes = 1;
+    info.Header.biBitCount = 8;
+    info.Header.biCompression = BI_RGB;
+    info.Header.biSizeImage = static_cast<DWORD>(frame.PixelStride) * static_cast<DWORD>(frame.Height);
+    info.Header.biClrUsed = 256;
+    const int count = std::clamp(frame.ColorCount, 0, 256);
+    for (int i = 0; i < count; ++i) {
+        info.Colors[i] = {frame.Colors[i * 3 + 2], frame.Colors[i * 3 + 1], frame.Colors[i * 3], 0};
+    }
+    UniqueGdiObject picture;
+    {
+        WindowDc screen(nullptr);
+        picture.Reset(CreateDIBitmap(screen.Get(), &info.Header, CBM_INIT, frame.Pixels.data(),
+                                     reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS));
+    }
+    auto bitmap = std::make_unique<TGifDeviceBitmap>(std::move(picture), frame.Width, frame.Height);
+    if (frame.Transparent) {
+        const std::vector<std::uint8_t> rows = WordRows(frame);
+        auto mask = std::make_unique<TGifDeviceBitmap>(MonoBitmap(frame.Width, frame.Height, rows.data()), frame.Width,
+                                                       frame.Height);
+        // Black under the mask: picture AND NOT mask (a monochrome source is 0 black, 1 white here).
+        constexpr DWORD DestinationAndNotSource = 0x00220326;
+        BitBlt(bitmap->Handle(), 0, 0, frame.Width, frame.Height, mask->Handle(), 0, 0, DestinationAndNotSource);
+        out.Mask = std::move(mask);
+    }
+    out.Bitmap = std::move(bitmap);
+    return out;
+}
