@@ -186,7 +186,7 @@ bool TGIFImagX::DecodeData() {
         FLastError = Stream.LastError;
         return false;
     }
-    if (DeviceBytes(Stream) > MaxDeviceBytes) {
+    if (DeviceBytes(Stream) > DeviceBudget) {
         Stream.ResetFrames();
         return false;
     }

@@ -130,6 +130,9 @@ public:
     const TBitmap* ImageSurface() const { return FImageSurface.get(); }
     const TBitmap* MaskSurface() const { return FMaskSurface.get(); }
 
+    // What the image's bitmaps may cost (DeviceBytes); lower it to try the limit in tests.
+    std::uint64_t DeviceBudget = MaxDeviceBytes;
+
     std::function<void()> OnChanging;
     std::function<void()> OnChange;
     TProgressEvent OnProgress;
