@@ -33,7 +33,8 @@ target_include_directories(gtest_win SYSTEM PUBLIC ${GTEST_SRC}/include PRIVATE 
 target_compile_options(gtest_win PRIVATE -w)
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-add_executable(skyburst_win_tests ${WIN_TEST_SOURCES})
+# The tests build the display window into themselves, so they carry the library's resources too.
+add_executable(skyburst_win_tests ${WIN_TEST_SOURCES} ${RESOURCE_SCRIPTS})
 target_link_libraries(skyburst_win_tests PRIVATE skyburst_win gtest_win ${STATIC_RUNTIME})
 gtest_discover_tests(skyburst_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
     PROPERTIES TIMEOUT 120)
