@@ -27,7 +27,8 @@ struct TDisplayState {
     TRect VULeftRect;
     TRect VURightRect;
 
-    // Threads are started only by the first render after the library was loaded.
+    // Threads are started only by the first render after the display window was created (each
+    // Init creates a fresh one, so a host may Quit and Init again without unloading us).
     bool FirstRender = true;
 };
 

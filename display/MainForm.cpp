@@ -9,6 +9,7 @@
 #include "effects/SpectrumThread.h"
 #include "effects/vumeterThread.h"
 #include "framework/win32/Application.h"
+#include "framework/win32/Messages.h"
 #include "host/VisSettings.h"
 
 namespace {
@@ -62,8 +63,11 @@ bool TForm1::Create() {
         image->SetAutoSize(true);
         image->SetLoop(true);
     }
-    HandOver = std::make_unique<TWindowHandOver>();
-    Renderers = std::make_unique<TRenderers>(*HandOver);
+    HandOver = std::make_shared<TWindowHandOver>();
+    Renderers = std::make_unique<TRenderers>(HandOver);
+    // Every window starts a fresh display: its renderers start at its own first render, whatever
+    // an earlier window of this library did.
+    DisplayState() = TDisplayState{};
     FormCreate();
     return true;
 }
@@ -200,6 +204,22 @@ void TForm1::ReleaseRamps() {
     DisplayState().VUBitmap.reset();
 }
 
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_APP_SHUTDOWN_FORM:
+            // The window goes inside its own message: nothing of TWindow may run after this.
+            Shutdown();
+            return 1;
+        case WM_APP_RENDER_FRAME:
+            if (lParam != 0) {
+                RenderFrame(*reinterpret_cast<const winampVisModule*>(lParam));
+            }
+            return 1;
+        default:
+            return TWindow::HandleMessage(message, wParam, lParam);
+    }
+}
+
 bool TForm1::OnEraseBackground(HDC /*dc*/) {
     return true;  // the panels cover the whole form
 }
@@ -317,7 +337,10 @@ void TForm1::Shutdown() {
         Renderers->StopAndWait();
         Renderers.reset();
     }
-    HandOver.reset();
+    if (HandOver) {
+        HandOver->Close();
+        HandOver.reset();
+    }
     Timer1.Reset();
     FormHide();
     ReleaseRamps();

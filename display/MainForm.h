@@ -57,6 +57,7 @@ public:
     int CurrentImageSet() const { return ImageSet; }
 
 protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnKeyDown(int virtualKey) override { FormKeyDown(virtualKey); }
     void OnMouseUp(TMouseButton button, int x, int y) override { FormMouseUp(button, x, y); }
     void OnShow(bool shown) override;
@@ -93,9 +94,9 @@ private:
     TGIFImagX GIFImage2{GIFHost2};
     TImageOverlays Overlays{GIFImage1, GIFImage2, ThisModule()};
 
-    // Renderers hand their frames to this thread through HandOver; both live as long as the form's
-    // window, and the renderers go first.
-    std::unique_ptr<TWindowHandOver> HandOver;
+    // Renderers hand their frames to this thread through HandOver, which closes with the form's
+    // window after the renderers have gone (a renderer that was let go keeps the object alive).
+    std::shared_ptr<TWindowHandOver> HandOver;
     std::unique_ptr<TRenderers> Renderers;
 
     int ImageSet = 0;  // 1 or 2 while an image set is shown, 0 for none

@@ -1,5 +1,7 @@
 #include "effects/EffectThread.h"
 
+#include <algorithm>
+
 void TEffectThread::Execute() {
     if (Canvas == nullptr) {
         return;
@@ -9,8 +11,9 @@ void TEffectThread::Execute() {
         if (!Synchronize([this] { DrawFrame(); })) {
             return;  // the window thread is shutting down: no more frames
         }
-        if (Latency > 0) {
-            SleepMs(Latency);
-        }
+        // However small the latency, the window thread gets a moment between two frames of a
+        // renderer: back-to-back frames would keep its queue from ever emptying, and a host that
+        // reads messages until none are left would never get out of its loop.
+        SleepMs(std::max(Latency, MinimumYieldMs));
     }
 }

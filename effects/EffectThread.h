@@ -7,6 +7,9 @@
 
 class TEffectThread : public TThread {
 public:
+    // The least a renderer sleeps between frames, whatever its latency setting.
+    static constexpr int MinimumYieldMs = 1;
+
     TEffectThread(TCanvas* canvas, int latency) : Canvas(canvas), Latency(latency) {}
     ~TEffectThread() override { StopAndJoin(); }
 
@@ -21,5 +24,5 @@ protected:
     void Execute() override;
 
     TCanvas* const Canvas;  // not owned: the display window's paint box canvas
-    const int Latency;      // ms slept after each frame; 0 or less: none
+    const int Latency;      // ms slept after each frame; at least MinimumYieldMs
 };

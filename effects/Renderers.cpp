@@ -12,7 +12,11 @@ int SlotIndex(TRendererSlot slot) {
 
 }  // namespace
 
-TRenderers::TRenderers(TFrameHandOver& handOver) : HandOver(handOver), Core(std::make_shared<TCore>()) {}
+TRenderers::TRenderers(std::shared_ptr<TFrameHandOver> handOver)
+    : HandOver(std::move(handOver)), Core(std::make_shared<TCore>()) {}
+
+TRenderers::TRenderers(TFrameHandOver& handOver)
+    : TRenderers(std::shared_ptr<TFrameHandOver>(std::shared_ptr<TFrameHandOver>(), &handOver)) {}
 
 TRenderers::~TRenderers() {
     StopAndWait(DefaultStopTimeoutMs);
@@ -35,7 +39,7 @@ TEffectThread* TRenderers::Start(TRendererSlot slot,
     // The worker's last act: ask the window thread to reap it. The request holds the core only
     // weakly, so one that is served after this owner is gone does nothing.
     std::weak_ptr<TCore> core = Core;
-    TFrameHandOver* handOver = &HandOver;
+    std::shared_ptr<TFrameHandOver> handOver = HandOver;
     started->OnBodyFinished = [handOver, core, id](TThread*) {
         handOver->Post([core, id] {
             if (auto alive = core.lock()) {
@@ -115,7 +119,7 @@ bool TRenderers::StopAndWait(int timeoutMs) {
         entry.Renderer->TerminateNow();
     }
     // Serving while waiting: a worker may be waiting for its frame to be drawn on this very thread.
-    const bool allEnded = HandOver.ServeUntil(
+    const bool allEnded = HandOver->ServeUntil(
         [&core] {
             return std::all_of(core->Owned.begin(), core->Owned.end(),
                                [](const TEntry& e) { return e.Renderer->Finished(); });
@@ -125,10 +129,11 @@ bool TRenderers::StopAndWait(int timeoutMs) {
     bool clean = allEnded;
     for (TEntry& entry : core->Owned) {
         // Still running after the bound: destroying it would pull the object from under its
-        // thread, so it is let go.
+        // thread, so it is handed to that thread, which frees it when its body returns. What it
+        // can still reach stays alive: the hand-over through its own reference, and nothing
+        // else runs once the hand-over refuses its frames.
         clean = false;
-        entry.Renderer->Detach();
-        (void)entry.Renderer.release();
+        entry.Renderer.release()->Abandon();
     }
     core->Owned.clear();
     core->Stopping = wasStopping;

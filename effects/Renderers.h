@@ -5,7 +5,8 @@
 // handler and destroyed on the window thread. Stopping for good (Quit, unload) waits for every
 // thread while serving their hand-overs, so that no renderer code runs after the library is gone.
 //
-// Window thread only, except where said. The hand-over must outlive this object.
+// Window thread only, except where said. The renderers share the hand-over, so one that was let
+// go after the stop timeout never reaches a freed one.
 
 #include <array>
 #include <cstdint>
@@ -22,6 +23,8 @@ public:
     // Long enough for any frame in progress; a stop that needs more means a renderer is stuck.
     static constexpr int DefaultStopTimeoutMs = 3000;
 
+    explicit TRenderers(std::shared_ptr<TFrameHandOver> handOver);
+    // With a hand-over the caller keeps alive longer than every renderer (tests).
     explicit TRenderers(TFrameHandOver& handOver);
     TRenderers(const TRenderers&) = delete;
     TRenderers& operator=(const TRenderers&) = delete;
@@ -53,8 +56,8 @@ public:
     // Stops every renderer for good: asks each to end now (sleeps are cut short), serves their
     // pending hand-overs until all bodies have returned or timeoutMs passes, then joins and
     // destroys them. OnTerminate handlers are not run: whoever stops for good is ending the
-    // display anyway. True when every thread ended; a thread that did not is let go unowned
-    // (it is leaked, never destroyed under a running thread).
+    // display anyway. True when every thread ended; a thread that did not is let go: it frees
+    // itself when its body returns, never destroyed under a running thread.
     bool StopAndWait(int timeoutMs = DefaultStopTimeoutMs);
 
 private:
@@ -71,6 +74,6 @@ private:
         void Reap(std::uint64_t id, bool announce);
     };
 
-    TFrameHandOver& HandOver;
+    std::shared_ptr<TFrameHandOver> HandOver;
     std::shared_ptr<TCore> Core;
 };

@@ -10,9 +10,15 @@ namespace {
 
 constexpr int ClimbStepsPerFrame = 11;
 
-// M/4 + 1 up to M + 1, with r a uniform real in [0, 1) or a random integer below M.
-std::int32_t LaunchParameter(double r, std::int32_t max) {
-    return Nearest(0.75 * r * max + 0.25 * max + 1);
+// M/4 + 1 up to M + 1 from a uniform real u in [0, 1): the launch parameters at construction.
+std::int32_t LaunchParameter(double u, std::int32_t max) {
+    return Nearest(0.75 * u * max + 0.25 * max + 1);
+}
+
+// The same range from a random integer below M, as a style change draws them: the integer
+// already carries the scale, so it is not multiplied by M again.
+std::int32_t RestyledParameter(std::int32_t randomBelowMax, std::int32_t max) {
+    return Nearest(0.75 * randomBelowMax + 0.25 * max + 1);
 }
 
 // The rocket slots and the patch slots of each are fixed; an edited plugin.ini must not reach
@@ -54,8 +60,8 @@ void TRocketThr::DrawFrame() {
     SoundLevel = Clamp32((static_cast<std::int64_t>(levels[0]) + levels[1]) / 2);
 
     if (Settings.RocketStyleVar > Random.NextReal() * 100) {
-        NextEnergy = LaunchParameter(Random.Next(Settings.MaxRocketEnergy), Settings.MaxRocketEnergy);
-        NextPatchCount = LaunchParameter(Random.Next(Settings.MaxRocketPatchNumber), Settings.MaxRocketPatchNumber);
+        NextEnergy = RestyledParameter(Random.Next(Settings.MaxRocketEnergy), Settings.MaxRocketEnergy);
+        NextPatchCount = RestyledParameter(Random.Next(Settings.MaxRocketPatchNumber), Settings.MaxRocketPatchNumber);
         const std::int32_t length = Settings.MaxRocketPatchLength;
         NextPatchLength = Nearest(0.75 * Random.Next(length) * SoundLevel / 127 + 0.25 * length + 1);
     }

@@ -44,6 +44,12 @@ public:
 
     void DrawFrame() override;
 
+    // What the next launch will take, and the slots (for tests).
+    std::int32_t GetNextEnergy() const { return NextEnergy; }
+    std::int32_t GetNextPatchCount() const { return NextPatchCount; }
+    std::int32_t GetNextPatchLength() const { return NextPatchLength; }
+    const TRocket& GetRocket(int slot) const { return Rockets[static_cast<std::size_t>(slot) % RocketSlots]; }
+
 private:
     void Launch(TRocket& rocket, int rocketNumber);
     void ClimbStep(TRocket& rocket);

@@ -49,9 +49,11 @@ void TvumeterThr::DrawFrame() {
     const int blockWidth = ClampLength(Settings.vuB);
     const TColor foreground = Settings.MeterForeground;
     const TColor background = Settings.MeterBackground;
-    // A segment width below 1 has nothing to cut at (and 0 would divide): such bars are whole.
+    // A width of 0 would divide by zero: such bars are whole. A negative width still rounds the
+    // level down to whole segments ((37 div -10) x -10 = 30); its separator count starts below 0,
+    // so it cuts nothing there.
     const int segmentWidth = Settings.VUsegW;
-    const bool segmented = Settings.vusegmented && segmentWidth > 0;
+    const bool segmented = Settings.vusegmented && segmentWidth != 0;
     // The window releases the ramp when it closes, possibly while a frame is still due: without
     // one the bars are drawn flat.
     const TBitmap* ramp = RampStyle(Settings.vustyle) == 0 ? nullptr : Display.VUBitmap.get();

@@ -11,6 +11,9 @@ using Clock = std::chrono::steady_clock;
 // looked at again.
 constexpr int PollSliceMs = 10;
 
+// How long a waiter in Run lets the serving thread be before it tells it again.
+constexpr int ResignalAfterMs = 250;
+
 int RemainingMs(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, PollSliceMs));
@@ -40,7 +43,7 @@ TQueuedHandOver::~TQueuedHandOver() {
     Shutdown();
 }
 
-bool TQueuedHandOver::Enqueue(const TRequestPtr& request) {
+bool TQueuedHandOver::Enqueue(const TRequestPtr& request, TSignal kind) {
     {
         std::lock_guard<std::mutex> guard(Lock);
         if (ShutDown) {
@@ -48,36 +51,50 @@ bool TQueuedHandOver::Enqueue(const TRequestPtr& request) {
         }
         Pending.push_back(request);
     }
-    if (Signal()) {
+    if (Signal(kind)) {
         return true;
     }
     // Nobody was told. Withdraw the request unless a drain already took it (another request's
     // signal can have served it); a taken request runs and must be waited for.
+    return !Withdraw(request);
+}
+
+bool TQueuedHandOver::Withdraw(const TRequestPtr& request) {
     std::lock_guard<std::mutex> guard(Lock);
     const auto it = std::find(Pending.begin(), Pending.end(), request);
     if (it == Pending.end()) {
-        return true;
+        return false;
     }
     Pending.erase(it);
     request->State = TState::Cancelled;
-    return false;
+    return true;
 }
 
 bool TQueuedHandOver::Run(const std::function<void()>& work) {
     auto request = std::make_shared<TRequest>();
     request->Work = work;
-    if (!Enqueue(request)) {
+    if (!Enqueue(request, TSignal::Run)) {
         return false;
     }
+    const auto over = [&request] { return request->State == TState::Ran || request->State == TState::Cancelled; };
     std::unique_lock<std::mutex> guard(Lock);
-    Finished.wait(guard, [&] { return request->State == TState::Ran || request->State == TState::Cancelled; });
+    // A signal that the serving thread did not take in time is repeated: whether the platform
+    // keeps an unanswered one for later is not something to rely on.
+    while (!Finished.wait_for(guard, std::chrono::milliseconds(ResignalAfterMs), over)) {
+        guard.unlock();
+        const bool told = Signal(TSignal::Run);
+        if (!told && Withdraw(request)) {
+            return false;
+        }
+        guard.lock();
+    }
     return request->State == TState::Ran;
 }
 
 bool TQueuedHandOver::Post(std::function<void()> work) {
     auto request = std::make_shared<TRequest>();
     request->Work = std::move(work);
-    return Enqueue(request);
+    return Enqueue(request, TSignal::Post);
 }
 
 int TQueuedHandOver::Drain() {
@@ -139,7 +156,7 @@ int TQueuedHandOver::PendingCount() const {
     return static_cast<int>(Pending.size());
 }
 
-bool TQueuedHandOver::Signal() {
+bool TQueuedHandOver::Signal(TSignal /*kind*/) {
     Queued.notify_all();
     return true;
 }
@@ -187,12 +204,17 @@ void TThread::StopAndJoin() {
     Join();
 }
 
-void TThread::Start(TFrameHandOver& handOver) {
-    if (Worker.joinable() || BodyFinished) {
+void TThread::Start(std::shared_ptr<TFrameHandOver> handOver) {
+    if (Worker.joinable() || BodyFinished || !handOver) {
         return;  // a thread runs its body once
     }
-    HandOver = &handOver;
+    HandOver = std::move(handOver);
     Worker = std::thread([this] { Body(); });
+}
+
+void TThread::Start(TFrameHandOver& handOver) {
+    // Shares no ownership: the caller keeps the hand-over alive.
+    Start(std::shared_ptr<TFrameHandOver>(std::shared_ptr<TFrameHandOver>(), &handOver));
 }
 
 void TThread::TerminateNow() {
@@ -210,9 +232,12 @@ void TThread::Join() {
     }
 }
 
-void TThread::Detach() {
+void TThread::Abandon() {
     if (Worker.joinable()) {
         Worker.detach();
+    }
+    if (--Holders == 0) {
+        delete this;  // the body has already returned
     }
 }
 
@@ -220,11 +245,17 @@ bool TThread::Synchronize(const std::function<void()>& work) {
     if (HandOver == nullptr) {
         return false;
     }
-    return HandOver->Run([this, &work] {
+    bool threw = false;
+    const bool ran = HandOver->Run([this, &work, &threw] {
         if (!Dying) {
-            work();
+            try {
+                work();
+            } catch (...) {
+                threw = true;
+            }
         }
     });
+    return ran && !threw;
 }
 
 void TThread::SleepMs(int ms) {
@@ -257,5 +288,9 @@ void TThread::Body() {
     BodyFinished = true;
     if (OnBodyFinished) {
         OnBodyFinished(this);
+    }
+    // An owner that gave up on this thread handed the object to it: nothing else deletes it.
+    if (--Holders == 0) {
+        delete this;
     }
 }

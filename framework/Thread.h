@@ -42,7 +42,7 @@ public:
 // A queue that the thread which created it serves. Every request that is queued is either run
 // or released: Shutdown cancels whatever is still queued (waiters in Run get false) and refuses
 // everything after it. Derived classes tell the serving thread about new work their own way
-// (the Windows one posts a message to a window of that thread).
+// (the Windows one sends or posts a message to a window of that thread).
 class TQueuedHandOver : public TFrameHandOver {
 public:
     TQueuedHandOver();
@@ -65,9 +65,16 @@ public:
     int PendingCount() const;
 
 protected:
+    // How the serving thread is told: a waiter in Run may be kept until its work has run (one
+    // round trip instead of a post and a wake-up); posted work must not wait, because the one
+    // who posts may be a thread that the serving thread is about to join.
+    enum class TSignal { Post, Run };
+
     // Called after a request was queued, without the lock held: tells the serving thread.
     // False when that failed; the request is then withdrawn unless the serving thread took it.
-    virtual bool Signal();
+    // A Run signal may return before the work ran (a busy serving thread); it is then repeated
+    // now and then until the work has run or was cancelled.
+    virtual bool Signal(TSignal kind);
     // Blocks the serving thread until work may be queued or timeoutMs passes.
     virtual void WaitForWork(int timeoutMs);
 
@@ -80,7 +87,9 @@ private:
     using TRequestPtr = std::shared_ptr<TRequest>;
 
     // Queues request; false when shut down or when the serving thread could not be told.
-    bool Enqueue(const TRequestPtr& request);
+    bool Enqueue(const TRequestPtr& request, TSignal kind);
+    // Takes request back unless the serving thread has it; true when it was withdrawn.
+    bool Withdraw(const TRequestPtr& request);
 
     const std::thread::id ServingThread;
     mutable std::mutex Lock;
@@ -100,8 +109,11 @@ public:
     // StopAndJoin. Owners should still stop and reap threads before destroying them.
     virtual ~TThread();
 
-    // Starts the body on a new thread; frames are handed over through handOver, which must
-    // outlive the thread. Set OnTerminate and OnBodyFinished before.
+    // Starts the body on a new thread; frames are handed over through handOver, which the
+    // thread keeps alive as long as it runs (a thread that was let go may outlive its owner).
+    // Set OnTerminate and OnBodyFinished before.
+    void Start(std::shared_ptr<TFrameHandOver> handOver);
+    // The same with a hand-over that the caller keeps alive until the thread has ended.
     void Start(TFrameHandOver& handOver);
     bool Started() const { return Worker.joinable() || BodyFinished; }
     // Asks the body to end at its next check; a sleep in progress runs to its end.
@@ -114,8 +126,10 @@ public:
     bool Finished() const { return BodyFinished; }
     // Waits for the worker to end; safe to call more than once and from the worker itself.
     void Join();
-    // Lets the worker run on unowned: only for an owner that gave up waiting for it.
-    void Detach();
+    // Lets the worker run on unowned, for an owner that gave up waiting for it: the object is
+    // handed to its own thread, which deletes it once its body has returned (at once if it
+    // already has). The caller must forget the object.
+    void Abandon();
 
     // Run on the window thread by the owner once the body has returned.
     TNotifyEvent OnTerminate;
@@ -131,7 +145,8 @@ protected:
     void StopAndJoin();
 
     virtual void Execute() = 0;
-    // Runs work on the window thread and waits; false when the hand-over refused it.
+    // Runs work on the window thread and waits; false when the hand-over refused it or the
+    // work threw (a frame that fails ends its renderer rather than failing forever).
     bool Synchronize(const std::function<void()>& work);
     // Sleeps ms milliseconds (nothing for 0 or less); TerminateNow ends it early. Virtual so that
     // a test can see the pacing without waiting for it.
@@ -141,7 +156,9 @@ private:
     void Body();
 
     std::thread Worker;
-    TFrameHandOver* HandOver = nullptr;
+    std::shared_ptr<TFrameHandOver> HandOver;
+    // The body's end and Abandon each take one; whoever takes the last deletes the object.
+    std::atomic<int> Holders{2};
     std::atomic<bool> TerminateRequested{false};
     std::atomic<bool> BodyFinished{false};
     // Set when destruction begins: by then the derived parts are gone, so work still queued for

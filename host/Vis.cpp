@@ -2,24 +2,50 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 
 #include "display/MainForm.h"
 #include "framework/win32/Application.h"
+#include "framework/win32/Messages.h"
 #include "framework/win32/ProfileStore.h"
 #include "host/VisSettings.h"
 
 namespace {
 
-winampVisModule* LastRenderedModule = nullptr;
+// How long a callback on another thread waits for the window thread: a render is dropped after
+// a short wait, a shutdown may wait out a renderer's stop.
+constexpr UINT RenderSendTimeoutMs = 100;
+constexpr UINT ShutdownSendTimeoutMs = 5000;
+
+std::atomic<winampVisModule*> LastRenderedModule{nullptr};
 std::unique_ptr<TForm1> Form1;
 
-void DestroyForm() {
+// The display window's thread, when a window exists and it is not the calling thread.
+bool OnAnotherThread(HWND window) {
+    return window != nullptr && GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId();
+}
+
+// Ends the display on the thread that owns it. False when that thread did not answer in time:
+// the form is then left alone, since touching it from here would race its own thread.
+bool DestroyForm() {
     if (Form1) {
-        Form1->Shutdown();
+        const HWND window = Form1->Handle();
+        if (OnAnotherThread(window)) {
+            DWORD_PTR done = 0;
+            if (SendMessageTimeoutA(window, WM_APP_SHUTDOWN_FORM, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG,
+                                    ShutdownSendTimeoutMs, &done) == 0 &&
+                IsWindow(window)) {
+                return false;
+            }
+        } else {
+            Form1->Shutdown();
+        }
+        // Its window is gone: what is left is memory, which any thread may free.
         Form1.reset();
     }
     TWindow::UnregisterClasses();
+    return true;
 }
 
 }  // namespace
@@ -31,6 +57,10 @@ TApplication& Application() {
 
 winampVisModule* CurrentModule() {
     return LastRenderedModule;
+}
+
+std::string SettingsFilePath() {
+    return ExecutableDirectory() + SettingsFileName;
 }
 
 void LoadSettings() {
@@ -57,9 +87,14 @@ int VIS_CDECL Init(winampVisModule* module) {
         Application().Handle = module != nullptr ? static_cast<HWND>(module->hwndParent) : nullptr;
         Application().MainThreadId = GetCurrentThreadId();
         // A second Init without an unload starts from a fresh window.
-        DestroyForm();
+        if (!DestroyForm()) {
+            return 1;  // the old window's thread does not answer
+        }
         auto form = std::make_unique<TForm1>();
         if (!form->Create()) {
+            form.reset();
+            // Nothing of a failed start may stay registered: a later Init registers anew.
+            TWindow::UnregisterClasses();
             return 1;
         }
         Form1 = std::move(form);
@@ -67,6 +102,7 @@ int VIS_CDECL Init(winampVisModule* module) {
         return 0;
     } catch (...) {
         Form1.reset();
+        TWindow::UnregisterClasses();
         return 1;
     }
 }
@@ -75,7 +111,16 @@ int VIS_CDECL Render(winampVisModule* module) {
     try {
         LastRenderedModule = module;
         if (Form1 && module != nullptr) {
-            Form1->RenderFrame(*module);
+            const HWND window = Form1->Handle();
+            if (OnAnotherThread(window)) {
+                // The display and its renderers belong to the window thread: the frame is handed
+                // to it, and dropped when that thread is too busy to take it soon.
+                DWORD_PTR done = 0;
+                SendMessageTimeoutA(window, WM_APP_RENDER_FRAME, 0, reinterpret_cast<LPARAM>(module),
+                                    SMTO_BLOCK | SMTO_ABORTIFHUNG, RenderSendTimeoutMs, &done);
+            } else if (window != nullptr) {
+                Form1->RenderFrame(*module);
+            }
         }
     } catch (...) {
         // Render reports nothing; the next frame tries again.
@@ -87,7 +132,8 @@ void VIS_CDECL Quit(winampVisModule* /*module*/) {
     try {
         Application().Handle = nullptr;
         // The player unloads the library right after Quit: nothing of ours may still run then,
-        // so the renderers are stopped and waited for and the window goes now.
+        // so the renderers are stopped and waited for and the window goes now, on its own thread.
+        // When that thread does not answer, Quit still returns in bounded time.
         DestroyForm();
         Application().Terminate();
     } catch (...) {

@@ -3,11 +3,10 @@
 // LoadSettings overlays it at every Init; everything else only reads it.
 
 #include <cstdint>
-#include <optional>
-#include <stdexcept>
 #include <string>
 
 #include "framework/Graphics.h"
+#include "framework/SettingsStore.h"
 
 struct TVisSettings {
     bool AlwaysTop = true;
@@ -68,23 +67,8 @@ TVisSettings& VisSettings();
 constexpr const char* SettingsSection = "Skyburst";
 constexpr const char* SettingsFileName = "plugin.ini";
 
-// The key-value store behind the record: plugin.ini through the platform's profile functions,
-// or a map in tests.
-class TSettingsStore {
-public:
-    virtual ~TSettingsStore() = default;
-    // The raw text of key, or nothing when the key is missing.
-    virtual std::optional<std::string> Read(const char* key) = 0;
-    // Writes key = value; false when the file cannot be written.
-    virtual bool Write(const char* key, const std::string& value) = 0;
-    // Where the values live, for the failure message.
-    virtual std::string Location() const = 0;
-};
-
-class ESettingsWriteError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+// Where the plug-in keeps its settings: plugin.ini beside the host executable (Windows only).
+std::string SettingsFilePath();
 
 // Reads every key into settings in the file's order; the user's image keys only when LoadGif is
 // not exactly "Default". A missing or unreadable key keeps the field's current value.

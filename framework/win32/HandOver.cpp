@@ -4,12 +4,11 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "framework/win32/Messages.h"
+
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
-
-// Private to the message-only window: it carries nothing, the requests wait in the queue.
-constexpr UINT WM_APP_RUN_HANDOVER = WM_APP + 0x31;
 
 using Clock = std::chrono::steady_clock;
 
@@ -21,6 +20,9 @@ int MsUntil(Clock::time_point deadline) {
 // A waiting thread looks at its condition at least this often (a thread ending sets a flag
 // that nobody announces).
 constexpr int PollSliceMs = 10;
+
+// How long a renderer waits for the window thread to take its frame before it looks again.
+constexpr UINT SendTimeoutMs = 200;
 
 }  // namespace
 
@@ -48,12 +50,22 @@ TWindowHandOver::TWindowHandOver() {
 
 TWindowHandOver::~TWindowHandOver() {
     Shutdown();
-    if (Hwnd != nullptr) {
-        // Announcements still queued for the window go with it; their requests are already
-        // cancelled.
-        DestroyWindow(Hwnd);
-        Hwnd = nullptr;
+    if (OnServingThread()) {
+        Close();
     }
+}
+
+void TWindowHandOver::Close() {
+    Shutdown();
+    const HWND window = Hwnd;
+    if (window == nullptr) {
+        return;
+    }
+    // Renderer threads read the handle to signal: they find it gone before the window goes.
+    Hwnd = nullptr;
+    // Announcements still queued for the window go with it; their requests are already
+    // cancelled.
+    DestroyWindow(window);
     UnregisterClassA(ClassName, reinterpret_cast<HINSTANCE>(&__ImageBase));
 }
 
@@ -75,18 +87,32 @@ LRESULT CALLBACK TWindowHandOver::WindowProc(HWND hwnd, UINT message, WPARAM wPa
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-bool TWindowHandOver::Signal() {
-    // From a renderer thread. A full queue or a window already gone makes the post fail; the
-    // caller then withdraws the request.
-    return PostMessageA(Hwnd, WM_APP_RUN_HANDOVER, 0, 0) != FALSE;
+bool TWindowHandOver::Signal(TSignal kind) {
+    const HWND window = Hwnd;
+    if (window == nullptr) {
+        return false;  // closed: the caller withdraws the request
+    }
+    if (kind == TSignal::Post) {
+        // Posted, never sent: the one who posts may be a renderer at its end that the window
+        // thread is about to join. A full queue makes the post fail; the caller then withdraws.
+        return PostMessageA(window, WM_APP_RUN_HANDOVER, 0, 0) != FALSE;
+    }
+    // Sent: the window thread runs the queue when it next looks for messages, and replies. Bounded,
+    // so that a window thread busy elsewhere leaves the renderer free to notice a stop; the
+    // caller then waits on and signals again. Only a window that is gone is a refusal.
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutA(window, WM_APP_RUN_HANDOVER, 0, 0, SMTO_BLOCK, SendTimeoutMs, &result) != 0) {
+        return true;
+    }
+    return IsWindow(window) != FALSE;
 }
 
 void TWindowHandOver::WaitForWork(int timeoutMs) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeoutMs), QS_POSTMESSAGE | QS_SENDMESSAGE);
     MSG msg;
-    // Removing our announcements keeps the wait from waking for them again; the requests
-    // themselves are drained by the caller. Messages sent from other threads are delivered
-    // by the peek itself.
+    // Removing our posted announcements keeps the wait from waking for them again; the requests
+    // themselves are drained by the caller. Frames sent from renderer threads (and any other
+    // message sent to this thread) are delivered by the peek itself.
     while (PeekMessageA(&msg, Hwnd, WM_APP_RUN_HANDOVER, WM_APP_RUN_HANDOVER, PM_REMOVE)) {
     }
 }

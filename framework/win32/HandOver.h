@@ -1,10 +1,13 @@
 #pragma once
 // The frame hand-over of the product: renderer threads queue their frames, and a message-only
-// window owned by the window thread runs them when that thread's message loop dispatches the
-// message announcing them.
+// window owned by the window thread runs them when the message announcing them arrives. A frame
+// is announced with a bounded send, so the renderer learns in one round trip that it was drawn,
+// and frames never pile up in the window thread's posted-message queue: a host that reads
+// messages until none are left always gets out of its loop.
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 
 #include "framework/Thread.h"
@@ -13,9 +16,13 @@ class TWindowHandOver : public TQueuedHandOver {
 public:
     // On the window thread. Throws std::runtime_error when the window cannot be made.
     TWindowHandOver();
-    // Cancels every pending request, then destroys the window and unregisters its class. Every
-    // renderer thread must have ended before (TRenderers::StopAndWait).
+    // Close, when still open and on the window thread. A renderer that was let go may hold the
+    // last reference: destroyed on its thread, the object only releases its queue.
     ~TWindowHandOver() override;
+
+    // Window thread: cancels every pending request and refuses later ones, then destroys the
+    // window and unregisters its class. Idempotent.
+    void Close();
 
     HWND Window() const { return Hwnd; }
 
@@ -24,7 +31,7 @@ public:
     bool ServeUntil(const std::function<bool()>& done, int timeoutMs) override;
 
 protected:
-    bool Signal() override;
+    bool Signal(TSignal kind) override;
     void WaitForWork(int timeoutMs) override;
 
 private:
@@ -32,7 +39,7 @@ private:
 
     char ClassName[48] = {};
     ATOM ClassAtom = 0;
-    HWND Hwnd = nullptr;
+    std::atomic<HWND> Hwnd{nullptr};  // read by renderer threads, cleared by Close
 };
 
 // Runs this thread's message loop until done() holds or timeoutMs passes, dispatching every

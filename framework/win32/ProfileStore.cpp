@@ -53,7 +53,3 @@ std::string ExecutableDirectory() {
         buffer.resize(buffer.size() * 2);
     }
 }
-
-std::string SettingsFilePath() {
-    return ExecutableDirectory() + SettingsFileName;
-}

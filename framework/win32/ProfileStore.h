@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/VisSettings.h"
+#include "framework/SettingsStore.h"
 
 class TProfileStore : public TSettingsStore {
 public:
@@ -20,5 +20,3 @@ private:
 
 // The folder of the host executable with its trailing separator.
 std::string ExecutableDirectory();
-// Where the plug-in keeps its settings: plugin.ini beside the host executable.
-std::string SettingsFilePath();

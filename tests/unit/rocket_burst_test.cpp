@@ -11,6 +11,7 @@
 
 #include "effects/RocketThread.h"
 #include "framework/MemoryCanvas.h"
+#include "framework/Numbers.h"
 
 namespace {
 
@@ -371,4 +372,62 @@ TEST(RocketBurst, NothingDrawnInTheBottomStripWhateverTheSettings) {
             }
         }
     }
+}
+
+// Regression: a style change multiplied the random integer by the maximum a second time, giving
+// energies around 240,000 and bursts that flew thousands of pixels off the canvas.
+TEST(RocketBurst, StyleChangeDrawsParametersInTheirRange) {
+    TScene scene;
+    scene.Settings.RocketStyleVar = 100;  // a style change every frame
+    scene.Settings.MaxRocketNumber = 0;   // no launch draws numbers in between
+    scene.Display.VULevels = {127, 127};  // SoundLevel 127: the full random part of the length
+    scene.Random.Seed(1234);
+    TRocketThr rockets(&scene.Canvas, scene.Display, scene.Settings, scene.Random);
+
+    // The same numbers drawn in the same order: construction (3 reals), then per frame the style
+    // test and the three integers.
+    TRandom expected;
+    expected.Seed(1234);
+    for (int i = 0; i < 3; ++i) {
+        expected.NextReal();
+    }
+    for (int frame = 0; frame < 50; ++frame) {
+        rockets.DrawFrame();
+        expected.NextReal();
+        const int energy = expected.Next(800);
+        const int patches = expected.Next(90);
+        const int length = expected.Next(70);
+        EXPECT_EQ(rockets.GetNextEnergy(), Nearest(0.75 * energy + 200 + 1)) << "frame " << frame;
+        EXPECT_EQ(rockets.GetNextPatchCount(), Nearest(0.75 * patches + 22.5 + 1)) << "frame " << frame;
+        EXPECT_EQ(rockets.GetNextPatchLength(), Nearest(0.75 * length * 127 / 127 + 17.5 + 1)) << "frame " << frame;
+        EXPECT_GE(rockets.GetNextEnergy(), 201);
+        EXPECT_LE(rockets.GetNextEnergy(), 800);
+        EXPECT_GE(rockets.GetNextPatchCount(), 24);
+        EXPECT_LE(rockets.GetNextPatchCount(), 90);
+        EXPECT_GE(rockets.GetNextPatchLength(), 18);
+        EXPECT_LE(rockets.GetNextPatchLength(), 70);
+    }
+}
+
+TEST(RocketBurst, BurstsWithDefaultsStayOnTheCanvas) {
+    TScene scene;  // 1024 x 700, default settings, a style change in 16% of the frames
+    scene.Display.VULevels = {0, 0};
+    scene.Random.Seed(7);
+    TRocketThr rockets(&scene.Canvas, scene.Display, scene.Settings, scene.Random);
+    long onCanvas = 0;
+    long total = 0;
+    for (int f = 0; f < 5000; ++f) {
+        scene.Clock = static_cast<std::uint32_t>(f * 20);  // the re-seeding clock moves with the frames
+        for (const TPlot& p : Draw(scene, rockets).Burst) {
+            ++total;
+            onCanvas += p.X >= 0 && p.X < 1024 && p.Y >= 0 && p.Y < 700;
+        }
+        for (int m = 0; m < scene.Settings.MaxRocketNumber; ++m) {
+            const TRocket& r = rockets.GetRocket(m);
+            ASSERT_LE(r.Energy, 800) << "frame " << f;
+            ASSERT_LE(r.PatchCount, 90) << "frame " << f;
+        }
+    }
+    EXPECT_GT(total, 10000);
+    EXPECT_EQ(onCanvas, total);
 }

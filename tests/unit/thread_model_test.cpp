@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -69,8 +71,8 @@ TEST(ThreadModel, PacingAndStopping) {
     };
     const Case cases[] = {
         {"nil canvas: ends at once, draws nothing", nullptr, 20, 0, 0, 0, {}},
-        {"latency 0: frames back to back", &canvas, 0, 3, 0, 3, {}},
-        {"negative latency: no sleep", &canvas, -5, 3, 0, 3, {}},
+        {"latency 0: the least yield between frames", &canvas, 0, 3, 0, 3, {1, 1, 1}},
+        {"negative latency: the least yield too", &canvas, -5, 3, 0, 3, {1, 1, 1}},
         {"stop seen in a frame: that frame's sleep still runs", &canvas, 7, 3, 0, 3, {7, 7, 7}},
         {"stop during a sleep: no frame after it", &canvas, 7, 0, 2, 2, {7, 7}},
     };
@@ -145,7 +147,7 @@ TEST(ThreadModel, HandOverRunsOrReleasesEveryRequest) {
 TEST(ThreadModel, FailedSignalWithdrawsTheRequest) {
     class TDeafHandOver : public TQueuedHandOver {
     protected:
-        bool Signal() override { return false; }
+        bool Signal(TSignal) override { return false; }
     };
     TDeafHandOver handOver;
     int ran = 0;
@@ -233,4 +235,64 @@ TEST(ThreadOwner, StopAndWaitEndsEveryThreadWhateverItIsDoing) {
         EXPECT_EQ(renderers.Count(), 0);
         EXPECT_EQ(announced, 0) << "handlers run while stopping for good";
     }
+}
+
+TEST(ThreadOwner, AFrameThatThrowsEndsItsRendererAndIsAnnounced) {
+    class TThrower : public TProbe {
+    public:
+        using TProbe::TProbe;
+        void DrawFrame() override {
+            TProbe::DrawFrame();
+            if (Frames == 2) {
+                throw std::runtime_error("frame failed");
+            }
+        }
+    };
+    TMemoryCanvas canvas(8, 8);
+    TQueuedHandOver handOver;
+    TRenderers renderers(handOver);
+    int announced = 0;
+    auto thrower = std::make_unique<TThrower>(&canvas, 0);
+    TThrower* raw = thrower.get();
+    renderers.Start(TRendererSlot::EffectThread, std::move(thrower), [&](TThread*) { ++announced; });
+    ASSERT_TRUE(ServeUntil(handOver, [&] { return renderers.Count() == 0; }));
+    (void)raw;  // destroyed by now; its frame count was 2 when it ended
+    EXPECT_EQ(announced, 1);
+}
+
+TEST(ThreadOwner, ARendererLetGoAfterTheTimeoutReachesNothingFreed) {
+    // Regression: a renderer still busy when the stop gave up lived on while the hand-over it
+    // hands its frames to was destroyed; it frees itself now and keeps the hand-over alive.
+    static std::atomic<bool> destroyed{false};
+    class TStuck : public TProbe {
+    public:
+        using TProbe::TProbe;
+        ~TStuck() override {
+            StopAndJoin();
+            destroyed = true;
+        }
+
+    protected:
+        void SleepMs(int) override {
+            // Deaf to the stop: a sleep the platform does not cut short.
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        }
+    };
+    TMemoryCanvas canvas(8, 8);
+    auto handOver = std::make_shared<TQueuedHandOver>();
+    {
+        TRenderers renderers(handOver);
+        auto stuck = std::make_unique<TStuck>(&canvas, 0);
+        TStuck* raw = stuck.get();
+        renderers.Start(TRendererSlot::EffectThread, std::move(stuck), nullptr);
+        ASSERT_TRUE(ServeUntil(*handOver, [&] { return raw->Frames >= 1; }));
+        EXPECT_FALSE(renderers.StopAndWait(50)) << "the stuck renderer is let go";
+        EXPECT_EQ(renderers.Count(), 0);
+    }
+    handOver->Shutdown();  // as the window does when it goes: no frame runs after this
+    handOver.reset();
+    for (int i = 0; i < 500 && !destroyed; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(destroyed) << "the renderer that was let go freed itself when it ended";
 }

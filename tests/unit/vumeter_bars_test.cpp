@@ -126,6 +126,15 @@ TEST(VumeterBars, SegmentsAreCutOnlyWhenTheBarRises) {
     EXPECT_EQ(scene.Outward(1, 31), "." + Repeat('#', 8) + "." + Repeat('.', 21));
 }
 
+TEST(VumeterBars, NegativeSegmentWidthRoundsTheLevelButCutsNothing) {
+    MeterScene scene(0, false, true);
+    scene.settings.VUsegW = -10;
+    scene.Frame(37, 37);
+    EXPECT_EQ(scene.state.VUTarget[0], 30);
+    EXPECT_TRUE(scene.canvas.Lines.empty());
+    EXPECT_EQ(scene.Outward(0, 31), Repeat('#', 30) + ".");
+}
+
 TEST(VumeterBars, FallClearsOnlyTheDrop) {
     MeterScene scene;
     scene.Frame(30, 30);

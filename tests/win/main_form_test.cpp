@@ -5,6 +5,8 @@
 
 #include "display/DisplayState.h"
 #include "display/MainForm.h"
+#include "effects/LightThread.h"
+#include "effects/RocketThread.h"
 #include "framework/win32/Application.h"
 #include "host/VisSettings.h"
 
@@ -108,6 +110,21 @@ TEST_F(MainFormLayout, RenderFrameReducesTheSpectrumIntoTheSharedValues) {
     EXPECT_EQ(DisplayState().VULevels[1], static_cast<int>((ScreenWidth - 1) * 0.5 - 9 - 6 - 3));
     EXPECT_FALSE(DisplayState().FirstRender);
     EXPECT_EQ(Form->RunningRenderers()->Count(), 0) << "all three disabled: nothing starts";
+}
+
+TEST_F(MainFormLayout, EffectZeroStartsTheRocketsAndAnyOtherValueTheStarfield) {
+    VisSettings().SpectrumsEnabled = false;
+    VisSettings().vuEnabled = false;
+    for (const int effect : {0, 1, 2, -1, 2147483647}) {
+        VisSettings().Effect = effect;
+        CreateForm();
+        Form->RenderFrame(winampVisModule{});
+        TEffectThread* started = Form->RunningRenderers()->Get(TRendererSlot::EffectThread);
+        ASSERT_NE(started, nullptr) << "Effect " << effect;
+        EXPECT_EQ(dynamic_cast<TRocketThr*>(started) != nullptr, effect == 0) << "Effect " << effect;
+        EXPECT_EQ(dynamic_cast<TLightSpeed*>(started) != nullptr, effect != 0) << "Effect " << effect;
+        Form.reset();
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "framework/win32/ProfileStore.h"
 #include "host/VisRecords.h"
+#include "host/VisSettings.h"
 #include "tests/win/process_threads.h"
 
 namespace {

@@ -1,0 +1,11 @@
+#pragma once
+// The plug-in's private window messages, in one place so that no two share a number.
+
+#include <windows.h>
+
+// To the hand-over's message-only window: run the queued frames. Carries nothing.
+constexpr UINT WM_APP_RUN_HANDOVER = WM_APP + 0x31;
+// To the display window from another thread: shut the display down on the thread that owns it.
+constexpr UINT WM_APP_SHUTDOWN_FORM = WM_APP + 0x32;
+// To the display window from another thread: one render call; lParam is the module record.
+constexpr UINT WM_APP_RENDER_FRAME = WM_APP + 0x33;

@@ -1,0 +1,218 @@
+// The real DLL driven the ways other hosts drive such plug-ins: Quit then Init again without
+// unloading, renderers without any latency against a host that pumps until its queue is empty,
+// Quit and Render from another thread than Init's, an Init that fails.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+#include "tests/win/plugin_host.h"
+#include "tests/win/process_threads.h"
+
+namespace {
+
+// A checksum of the screen's pixels: changes when anything on it moved.
+std::uint64_t ScreenChecksum() {
+    const int w = GetSystemMetrics(SM_CXSCREEN);
+    const int h = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::uint64_t sum = 1469598103934665603ull;
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    for (int i = 0; p != nullptr && i < w * h; ++i) {
+        sum = (sum ^ (p[i] & 0xFFFFFF)) * 1099511628211ull;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return sum;
+}
+
+// Renders and pumps like a player for ms milliseconds.
+void Play(TTestHost& host, int ms) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+    for (int i = 0; static_cast<int>(end - GetTickCount()) > 0; ++i) {
+        host.Render((i * 37) & 0xFF);
+        PumpFor(10);
+    }
+}
+
+TEST(ForeignHosts, QuitThenInitAgainWithoutUnloadingAnimates) {
+    // Regression: renderers started only at the first render after the library was loaded, so
+    // a second session showed a still picture.
+    TTestHost host;
+    winampVisModule* module = host.Load();
+    ASSERT_NE(module, nullptr);
+    const int idle = ThreadsOfThisProcess();
+    ASSERT_EQ(module->Init(module), 0);
+    Play(host, 300);
+    module->Quit(module);
+    PumpFor(50);
+    EXPECT_EQ(ThreadsOfThisProcess(), idle);
+
+    ASSERT_EQ(module->Init(module), 0);
+    Play(host, 300);
+    EXPECT_EQ(ThreadsOfThisProcess(), idle + 3) << "the second session runs its three renderers";
+    const std::uint64_t before = ScreenChecksum();
+    Play(host, 300);
+    EXPECT_NE(ScreenChecksum(), before) << "the picture of the second session moves";
+    module->Quit(module);
+    host.Unload();
+    PumpFor(20);
+    EXPECT_EQ(ThreadsOfThisProcess(), idle);
+}
+
+// Reads messages until none is left, as many hosts do between two render calls; false when the
+// queue never ran dry within a bound far beyond any real frame rate.
+bool PumpUntilEmpty(bool& sawQuit) {
+    MSG msg;
+    for (int handled = 0; handled < 20000; ++handled) {
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            return true;
+        }
+        if (msg.message == WM_QUIT) {
+            sawQuit = true;
+        } else {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return false;
+}
+
+TEST(ForeignHosts, RenderersWithoutLatencyLeaveTheHostLoopAndEscWorksAtOnce) {
+    // Regression: renderers with a latency of 0 or below posted frame after frame; a host loop
+    // that pumps until its queue is empty never got out, and Esc waited behind the flood.
+    for (const char* latency : {"0", "-1"}) {
+        SCOPED_TRACE(latency);
+        for (const char* effect : {"0", "1"}) {
+            const std::string value = std::string("=") + latency + "\r\n";
+            ASSERT_TRUE(WriteSettingsFile(std::string("Effect=") + effect + "\r\nSkyburstLatency" + value +
+                                          "SpectrumsLatency" + value + "vuLatency" + value + "LightLatency" + value));
+            TTestHost host;
+            winampVisModule* module = host.Load();
+            ASSERT_NE(module, nullptr);
+            ASSERT_EQ(module->Init(module), 0);
+            bool sawQuit = false;
+            for (int i = 0; i < 100; ++i) {
+                host.Render((i * 53) & 0xFF);
+                ASSERT_TRUE(PumpUntilEmpty(sawQuit)) << "the host's loop never got out, render " << i;
+                Sleep(5);
+            }
+            EXPECT_FALSE(sawQuit);
+            const HWND display = DisplayWindow();
+            ASSERT_NE(display, nullptr);
+            PostMessageA(display, WM_KEYDOWN, VK_ESCAPE, 0);
+            ASSERT_TRUE(PumpUntilEmpty(sawQuit));
+            EXPECT_TRUE(sawQuit) << "Esc asks the host to quit in the very next pass of its loop";
+            module->Quit(module);
+            PumpUntilEmpty(sawQuit);  // Quit's own quit request is not the next round's
+        }
+    }
+}
+
+TEST(ForeignHosts, QuitFromAnotherThreadEndsTheDisplayOnItsOwnThread) {
+    TTestHost host;
+    winampVisModule* module = host.Load();
+    ASSERT_NE(module, nullptr);
+    const int idle = ThreadsOfThisProcess();
+    ASSERT_EQ(module->Init(module), 0);
+    Play(host, 200);
+    std::atomic<bool> returned{false};
+    std::thread quitter([&] {
+        module->Quit(module);
+        returned = true;
+    });
+    // The window thread keeps pumping, as a host's user-interface thread does.
+    for (int i = 0; i < 500 && !returned; ++i) {
+        PumpFor(10);
+    }
+    quitter.join();
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(DisplayWindow(), nullptr) << "the window went on its own thread";
+    // Render after Quit, from either thread, is ignored.
+    EXPECT_EQ(host.Render(0), 0);
+    std::thread([&] { EXPECT_EQ(host.Render(0), 0); }).join();
+    host.Unload();
+    PumpFor(20);
+    EXPECT_EQ(ThreadsOfThisProcess(), idle);
+}
+
+TEST(ForeignHosts, QuitFromAnotherThreadReturnsWhenTheWindowThreadDoesNotAnswer) {
+    TTestHost host;
+    winampVisModule* module = host.Load();
+    ASSERT_NE(module, nullptr);
+    const int idle = ThreadsOfThisProcess();
+    ASSERT_EQ(module->Init(module), 0);
+    Play(host, 200);
+    // This thread waits without pumping: Quit on the other thread must still come back.
+    std::thread([&] { module->Quit(module); }).join();
+    EXPECT_NE(DisplayWindow(), nullptr) << "nothing of the window was touched from the other thread";
+    // The host's own thread later ends it properly.
+    module->Quit(module);
+    EXPECT_EQ(DisplayWindow(), nullptr);
+    host.Unload();
+    PumpFor(20);
+    EXPECT_EQ(ThreadsOfThisProcess(), idle);
+}
+
+TEST(ForeignHosts, RenderFromAnotherThreadDrawsOnTheWindowThread) {
+    TTestHost host;
+    winampVisModule* module = host.Load();
+    ASSERT_NE(module, nullptr);
+    const int idle = ThreadsOfThisProcess();
+    ASSERT_EQ(module->Init(module), 0);
+    std::atomic<bool> stop{false};
+    std::thread renderer([&] {
+        for (int i = 0; !stop; ++i) {
+            EXPECT_EQ(host.Render((i * 37) & 0xFF), 0);
+            Sleep(10);
+        }
+    });
+    PumpFor(400);
+    EXPECT_EQ(ThreadsOfThisProcess(), idle + 4) << "the render thread and three renderers";
+    stop = true;
+    // The render thread may be waiting for this thread: keep pumping while it ends.
+    while (ThreadsOfThisProcess() > idle + 3) {
+        PumpFor(10);
+    }
+    renderer.join();
+    module->Quit(module);
+    host.Unload();
+    PumpFor(20);
+    EXPECT_EQ(ThreadsOfThisProcess(), idle);
+}
+
+TEST(ForeignHosts, AFailedInitLeavesNoWindowClassAndALaterInitWorks) {
+    TTestHost host;
+    winampVisModule* module = host.Load();
+    ASSERT_NE(module, nullptr);
+    // An owner that is no window: the system refuses to make the display window.
+    module->hwndParent = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x7FFF0F0F));
+    EXPECT_NE(module->Init(module), 0);
+    WNDCLASSEXA info{};
+    info.cbSize = sizeof info;
+    EXPECT_FALSE(GetClassInfoExA(host.Dll, "SkyburstForm", &info)) << "a failed Init left its class registered";
+    module->hwndParent = host.Window;
+    EXPECT_EQ(module->Init(module), 0);
+    Play(host, 100);
+    module->Quit(module);
+}
+
+}  // namespace
