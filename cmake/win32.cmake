@@ -56,5 +56,10 @@ if(WIN_BENCH_SOURCES)
     target_link_libraries(skyburst_win_bench PRIVATE skyburst_win ${STATIC_RUNTIME})
 endif()
 
+# The GIF view's load and step under Wine; it carries the library's resources for the built-in images.
+add_executable(skyburst_gif_bench ${CMAKE_SOURCE_DIR}/bench/gifwin/gif_view_bench.cpp ${RESOURCE_SCRIPTS})
+target_link_libraries(skyburst_gif_bench PRIVATE skyburst_win ${STATIC_RUNTIME})
+target_compile_options(skyburst_gif_bench PRIVATE -O2)
+
 # The lifetime tests load the real DLL from beside the test executable.
 add_dependencies(skyburst_win_tests vis_skyburst)

@@ -1,6 +1,7 @@
 #include "controls/GIFBitmapsGdi.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -69,10 +70,20 @@ std::vector<std::uint8_t> WordRows(const TFrame& frame) {
     return rows;
 }
 
-struct TPictureInfo {
-    BITMAPINFOHEADER Header;
-    RGBQUAD Colors[256];
-};
+// A 32-bit top-down DIB section of the frame's size, and where its pixels are.
+UniqueGdiObject PictureSection(int width, int height, std::uint32_t*& pixels) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueGdiObject section(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    pixels = static_cast<std::uint32_t*>(bits);
+    return section;
+}
 
 }  // namespace
 
@@ -92,7 +103,9 @@ std::unique_ptr<TBitmap> TGdiGifDevice::CreateMono(int width, int height) {
 
 TFrameBitmaps TGdiGifDevice::CreateFrame(const TFrame& frame) {
     TFrameBitmaps out;
-    const bool hasPixels = frame.Width > 0 && frame.Height > 0 && !frame.Pixels.empty();
+    const bool hasPixels =
+        frame.Width > 0 && frame.Height > 0 && frame.PixelStride >= frame.Width &&
+        frame.Pixels.size() >= static_cast<std::size_t>(frame.PixelStride) * static_cast<std::size_t>(frame.Height);
     if (!hasPixels) {
         out.Bitmap = CreateColor(frame.Width, frame.Height);
         if (frame.Transparent) {
@@ -100,34 +113,51 @@ TFrameBitmaps TGdiGifDevice::CreateFrame(const TFrame& frame) {
         }
         return out;
     }
-    // A top-down 8-bit image in the frame's colours; indexes beyond its table are black.
-    TPictureInfo info{};
-    info.Header.biSize = sizeof(BITMAPINFOHEADER);
-    info.Header.biWidth = frame.Width;
-    info.Header.biHeight = -frame.Height;
-    info.Header.biPlanes = 1;
-    info.Header.biBitCount = 8;
-    info.Header.biCompression = BI_RGB;
-    info.Header.biSizeImage = static_cast<DWORD>(frame.PixelStride) * static_cast<DWORD>(frame.Height);
-    info.Header.biClrUsed = 256;
+    // The picture is written straight into a 32-bit DIB section through the frame's colour table: one pass
+    // over the indices, no conversion by GDI, and black under the mask in the same pass.
+    std::uint32_t colours[256] = {};
     const int count = std::clamp(frame.ColorCount, 0, 256);
     for (int i = 0; i < count; ++i) {
-        info.Colors[i] = {frame.Colors[i * 3 + 2], frame.Colors[i * 3 + 1], frame.Colors[i * 3], 0};
+        colours[i] = static_cast<std::uint32_t>(frame.Colors[i * 3 + 2]) |
+                     static_cast<std::uint32_t>(frame.Colors[i * 3 + 1]) << 8 |
+                     static_cast<std::uint32_t>(frame.Colors[i * 3]) << 16;
     }
-    UniqueGdiObject picture;
-    {
-        WindowDc screen(nullptr);
-        picture.Reset(CreateDIBitmap(screen.Get(), &info.Header, CBM_INIT, frame.Pixels.data(),
-                                     reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS));
+    std::uint32_t* pixels = nullptr;
+    UniqueGdiObject picture = PictureSection(frame.Width, frame.Height, pixels);
+    if (!picture || pixels == nullptr) {
+        throw EGifDevice{};
+    }
+    const bool masked = frame.Transparent && frame.MaskBits.size() >= static_cast<std::size_t>(frame.MaskStride) *
+                                                                          static_cast<std::size_t>(frame.Height);
+    for (int y = 0; y < frame.Height; ++y) {
+        const std::uint8_t* in =
+            &frame.Pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.PixelStride)];
+        std::uint32_t* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.Width);
+        for (int x = 0; x < frame.Width; ++x) {
+            row[x] = colours[in[x]];
+        }
+        if (!masked) {
+            continue;
+        }
+        const std::uint8_t* bits =
+            &frame.MaskBits[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.MaskStride)];
+        for (int x = 0; x < frame.Width; x += 8) {
+            const std::uint8_t eight = bits[x >> 3];
+            if (eight == 0) {
+                continue;
+            }
+            for (int i = 0; i < 8 && x + i < frame.Width; ++i) {
+                if ((eight & (0x80 >> i)) != 0) {
+                    row[x + i] = 0;
+                }
+            }
+        }
     }
     auto bitmap = std::make_unique<TGifDeviceBitmap>(std::move(picture), frame.Width, frame.Height);
     if (frame.Transparent) {
         const std::vector<std::uint8_t> rows = WordRows(frame);
         auto mask = std::make_unique<TGifDeviceBitmap>(MonoBitmap(frame.Width, frame.Height, rows.data()), frame.Width,
                                                        frame.Height);
-        // Black under the mask: picture AND NOT mask (a monochrome source is 0 black, 1 white here).
-        constexpr DWORD DestinationAndNotSource = 0x00220326;
-        BitBlt(bitmap->Handle(), 0, 0, frame.Width, frame.Height, mask->Handle(), 0, 0, DestinationAndNotSource);
         out.Mask = std::move(mask);
     }
     out.Bitmap = std::move(bitmap);

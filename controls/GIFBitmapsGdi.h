@@ -1,6 +1,6 @@
 #pragma once
 // The device-bitmap side of the GIF view: frames become device bitmaps once, at load, straight from the
-// reader's index and mask buffers (one CreateDIBitmap per picture, one CreateBitmap per mask), and the
+// reader's index and mask buffers (a 32-bit DIB section per picture, one CreateBitmap per mask), and the
 // control's surfaces are screen-compatible colour bitmaps or monochrome ones. Every bitmap and memory DC
 // has its owner from the moment it exists.
 
