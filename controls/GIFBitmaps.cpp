@@ -53,6 +53,10 @@ std::uint64_t MonoBytes(std::uint64_t w, std::uint64_t h) {
 
 }  // namespace
 
+bool EightBitPicture(const TFrame& frame) {
+    return !frame.Transparent || frame.DataStatus == TLzwStatus::Complete;
+}
+
 std::uint64_t DeviceBytes(const TGifStream& stream) {
     std::uint64_t total = ColorBytes(static_cast<std::uint64_t>(stream.ImageWidth), stream.ImageHeight);
     if (stream.HasTransparency) {
@@ -61,7 +65,7 @@ std::uint64_t DeviceBytes(const TGifStream& stream) {
     for (const auto& f : stream.Frames) {
         const auto w = static_cast<std::uint64_t>(f->Width);
         const auto h = static_cast<std::uint64_t>(f->Height);
-        total += ColorBytes(w, h);
+        total += EightBitPicture(*f) ? (w + 3) / 4 * 4 * h : ColorBytes(w, h);
         if (f->Transparent) {
             total += MonoBytes(w, h);
         }

@@ -44,9 +44,14 @@ public:
     TFrameBitmaps CreateFrame(const TFrame& frame) override;
 };
 
-// What an image's bitmaps cost, counted as device bitmaps (4 bytes a colour pixel, 1 bit a monochrome
-// one): every frame's picture and mask, the surfaces of restoring frames, and the composed picture and
-// its mask. A 38-byte stream may ask for gigabytes of them; the control refuses more than
-// MaxDeviceBytes, which a 32-bit process can still hold beside everything else.
+// Whether a frame's picture can be an 8-bit bitmap: its transparent pixels are exactly those of the
+// transparent index, which then is black. A transparent frame cut short has opaque pixels of index 0 that
+// may be the transparent index: it takes 32 bits.
+bool EightBitPicture(const TFrame& frame);
+
+// What an image's bitmaps cost, counted as device bitmaps (4 bytes a colour pixel, 1 for an 8-bit frame
+// picture, 1 bit a monochrome one): every frame's picture and mask, the surfaces of restoring frames, and the composed
+// picture and its mask. A 38-byte stream may ask for gigabytes of them; the control refuses more than MaxDeviceBytes,
+// which a 32-bit process can still hold beside everything else.
 constexpr std::uint64_t MaxDeviceBytes = std::uint64_t{512} << 20;
 std::uint64_t DeviceBytes(const TGifStream& stream);

@@ -70,19 +70,51 @@ std::vector<std::uint8_t> WordRows(const TFrame& frame) {
     return rows;
 }
 
-// A 32-bit top-down DIB section of the frame's size, and where its pixels are.
-UniqueGdiObject PictureSection(int width, int height, std::uint32_t*& pixels) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    UniqueGdiObject section(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    pixels = static_cast<std::uint32_t*>(bits);
-    return section;
+// A top-down DIB section of the frame's size, 8 bits through `colours` or 32 bits, and where its pixels are.
+UniqueGdiObject PictureSection(int width, int height, const RGBQUAD* colours, void*& pixels) {
+    struct {
+        BITMAPINFOHEADER Header;
+        RGBQUAD Colors[256];
+    } info{};
+    info.Header.biSize = sizeof(BITMAPINFOHEADER);
+    info.Header.biWidth = width;
+    info.Header.biHeight = -height;
+    info.Header.biPlanes = 1;
+    info.Header.biBitCount = colours != nullptr ? 8 : 32;
+    info.Header.biCompression = BI_RGB;
+    if (colours != nullptr) {
+        info.Header.biClrUsed = 256;
+        std::memcpy(info.Colors, colours, sizeof info.Colors);
+    }
+    pixels = nullptr;
+    return UniqueGdiObject(
+        CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0));
+}
+
+void WriteMaskedPicture(const TFrame& frame, const RGBQUAD* colours, std::uint32_t* pixels) {
+    const bool masked =
+        frame.Transparent && frame.MaskStride * 8 >= frame.Width &&
+        frame.MaskBits.size() >= static_cast<std::size_t>(frame.MaskStride) * static_cast<std::size_t>(frame.Height);
+    for (int y = 0; y < frame.Height; ++y) {
+        const std::uint8_t* in =
+            &frame.Pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.PixelStride)];
+        std::uint32_t* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.Width);
+        for (int x = 0; x < frame.Width; ++x) {
+            const RGBQUAD& c = colours[in[x]];
+            row[x] = static_cast<std::uint32_t>(c.rgbBlue) | static_cast<std::uint32_t>(c.rgbGreen) << 8 |
+                     static_cast<std::uint32_t>(c.rgbRed) << 16;
+        }
+        if (!masked) {
+            continue;
+        }
+        const std::uint8_t* mask =
+            &frame.MaskBits[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.MaskStride)];
+        for (int x = 0; x < frame.Width; ++x) {
+            if ((mask[x >> 3] & (0x80 >> (x & 7))) != 0) {
+                row[x] = 0;
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -113,45 +145,33 @@ TFrameBitmaps TGdiGifDevice::CreateFrame(const TFrame& frame) {
         }
         return out;
     }
-    // The picture is written straight into a 32-bit DIB section through the frame's colour table: one pass
-    // over the indices, no conversion by GDI, and black under the mask in the same pass.
-    std::uint32_t colours[256] = {};
+    // Indexes beyond the frame's table are black, as its unused entries are.
+    RGBQUAD colours[256] = {};
     const int count = std::clamp(frame.ColorCount, 0, 256);
     for (int i = 0; i < count; ++i) {
-        colours[i] = static_cast<std::uint32_t>(frame.Colors[i * 3 + 2]) |
-                     static_cast<std::uint32_t>(frame.Colors[i * 3 + 1]) << 8 |
-                     static_cast<std::uint32_t>(frame.Colors[i * 3]) << 16;
+        colours[i] = {frame.Colors[i * 3 + 2], frame.Colors[i * 3 + 1], frame.Colors[i * 3], 0};
     }
-    std::uint32_t* pixels = nullptr;
-    UniqueGdiObject picture = PictureSection(frame.Width, frame.Height, pixels);
-    if (!picture || pixels == nullptr) {
-        throw EGifDevice{};
-    }
-    const bool masked = frame.Transparent && frame.MaskBits.size() >= static_cast<std::size_t>(frame.MaskStride) *
-                                                                          static_cast<std::size_t>(frame.Height);
-    for (int y = 0; y < frame.Height; ++y) {
-        const std::uint8_t* in =
-            &frame.Pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.PixelStride)];
-        std::uint32_t* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.Width);
-        for (int x = 0; x < frame.Width; ++x) {
-            row[x] = colours[in[x]];
+    UniqueGdiObject picture;
+    void* bits = nullptr;
+    if (EightBitPicture(frame)) {
+        // The reader's rows are already a top-down 8-bit DIB's: one copy, and the transparent index is black.
+        if (frame.Transparent) {
+            colours[frame.TransparentIndex] = {0, 0, 0, 0};
         }
-        if (!masked) {
-            continue;
+        picture = PictureSection(frame.Width, frame.Height, colours, bits);
+        if (!picture || bits == nullptr) {
+            throw EGifDevice{};
         }
-        const std::uint8_t* bits =
-            &frame.MaskBits[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.MaskStride)];
-        for (int x = 0; x < frame.Width; x += 8) {
-            const std::uint8_t eight = bits[x >> 3];
-            if (eight == 0) {
-                continue;
-            }
-            for (int i = 0; i < 8 && x + i < frame.Width; ++i) {
-                if ((eight & (0x80 >> i)) != 0) {
-                    row[x + i] = 0;
-                }
-            }
+        std::memcpy(bits, frame.Pixels.data(),
+                    static_cast<std::size_t>(frame.PixelStride) * static_cast<std::size_t>(frame.Height));
+    } else {
+        // Some pixel has the transparent index and is opaque (never decoded): 32 bits through the table, black
+        // exactly under the mask.
+        picture = PictureSection(frame.Width, frame.Height, nullptr, bits);
+        if (!picture || bits == nullptr) {
+            throw EGifDevice{};
         }
+        WriteMaskedPicture(frame, colours, static_cast<std::uint32_t*>(bits));
     }
     auto bitmap = std::make_unique<TGifDeviceBitmap>(std::move(picture), frame.Width, frame.Height);
     if (frame.Transparent) {

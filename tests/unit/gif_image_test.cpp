@@ -264,7 +264,7 @@ TEST(GifImage, FailuresLeaveCodesAndTheRightImage) {
     EXPECT_FALSE(view.LoadFromData(huge));
     EXPECT_EQ(view.LastError(), GifDecodeFailed);
     EXPECT_TRUE(view.Empty());
-    view.DeviceBudget = 2 * 4 + 2 * 2 * 4 - 1;  // the picture and two 2 x 1 frames, less one byte
+    view.DeviceBudget = 2 * 4 + 2 * 4 - 1;  // the 2 x 1 picture and two 8-bit frame rows, less one byte
     EXPECT_FALSE(view.LoadFromData(picture));
     EXPECT_EQ(view.LastError(), GifDecodeFailed);
     EXPECT_TRUE(view.Empty());

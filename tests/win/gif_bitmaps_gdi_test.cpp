@@ -30,11 +30,19 @@ TEST(GifBitmapsGdi, DeviceBitmapsMatchTheMemoryBackend) {
         "2..3.",
         "33112",
     });
-    for (const int transparentIndex : {-1, 2, 0}) {
+    // Rows cut short: the pixels never decoded are index 0 and opaque, although 0 is the transparent index.
+    Picture cut = Ascii({"1.2.3"});
+    cut.height = 3;
+    struct Case {
+        Picture picture;
+        int transparentIndex;
+    } cases[] = {{picture, -1}, {picture, 2}, {picture, 0}, {cut, 0}};
+    for (const Case& c : cases) {
         TGifStream stream;
-        const Bytes data = GifBuilder(5, 3).Control(0, 0, transparentIndex).Image(picture).Trailer().bytes;
+        const Bytes data = GifBuilder(5, 3).Control(0, 0, c.transparentIndex).Image(c.picture).Trailer().bytes;
         ASSERT_TRUE(stream.DecodeData(data.data(), data.size()));
         const TFrame& frame = stream.Frame(1);
+        ASSERT_EQ(EightBitPicture(frame), c.picture.pixels.size() == 15) << "the cut frame takes 32 bits";
         TGdiBitmap screen(nullptr, 8, 8);
         TMemoryCanvas memoryScreen(8, 8);
         const TFrameBitmaps memory = PaintFrame(frame, memoryScreen);
