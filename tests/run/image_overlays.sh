@@ -31,11 +31,16 @@ check_set1() {
 }
 enter_run_dir image_sets
 write_ini EffectEnabled=0
-play --seconds 5.5 --signal silence --shot "1500=$(shot_path set1.bmp)" --key 2000=Space \
+play --seconds 5.5 --signal silence --shot "1500=$(shot_path set1.bmp)" --shot "1800=$(shot_path set1b.bmp)" \
+    --key 2000=Space \
     --shot "2700=$(shot_path set2.bmp)" --key 3200=Space --shot "3900=$(shot_path none.bmp)" \
     --key 4400=Space --shot "5100=$(shot_path again.bmp)"
 [ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
 check_set1 set1.bmp
+# The images animate: 300 ms later MYGIF1 shows another of its 200 ms frames.
+changed=$("$CONVERT" set1.bmp set1b.bmp -crop 183x200+840+537 +repage -compose difference -composite \
+    -colorspace gray -threshold 0 -format '%[fx:int(mean*w*h+0.5)]' info: | tail -n 1)
+[ "$changed" -gt 50 ] || fail "MYGIF1 did not move: $changed pixels changed in 300 ms"
 expect_lit set2.bmp 197 173 826 564 500 "MYGIF2"
 expect_lit set2.bmp 104 96 0 641 9000 "the opaque MYGIF4"
 expect_dark set2.bmp 40 20 983 20 "no top image in set 2"
