@@ -10,6 +10,9 @@ target_link_libraries(skyburst_win PUBLIC skyburst_core ${WIN32_SYSTEM_LIBS})
 target_include_directories(skyburst_win PUBLIC ${CMAKE_SOURCE_DIR})
 
 file(GLOB RESOURCE_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
+# The resource scripts name files of resources/ relative to the source root; a changed file rebuilds them.
+file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.gif)
+set_source_files_properties(${RESOURCE_SCRIPTS} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
 add_library(vis_skyburst SHARED ${CMAKE_SOURCE_DIR}/host/Vis_skyburst.cpp ${RESOURCE_SCRIPTS})
 set_target_properties(vis_skyburst PROPERTIES PREFIX "" OUTPUT_NAME vis_skyburst)
 target_link_libraries(vis_skyburst PRIVATE skyburst_win ${STATIC_RUNTIME})
@@ -30,7 +33,8 @@ target_include_directories(gtest_win SYSTEM PUBLIC ${GTEST_SRC}/include PRIVATE 
 target_compile_options(gtest_win PRIVATE -w)
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-add_executable(skyburst_win_tests ${WIN_TEST_SOURCES})
+# The tests build the display window into themselves, so they carry the library's resources too.
+add_executable(skyburst_win_tests ${WIN_TEST_SOURCES} ${RESOURCE_SCRIPTS})
 target_link_libraries(skyburst_win_tests PRIVATE skyburst_win gtest_win ${STATIC_RUNTIME})
 gtest_discover_tests(skyburst_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
     PROPERTIES TIMEOUT 120)
@@ -55,6 +59,11 @@ endif()
 # The title strip's tick, a program of its own.
 add_executable(title_tick_bench ${CMAKE_SOURCE_DIR}/bench/win/title/title_tick_bench.cpp)
 target_link_libraries(title_tick_bench PRIVATE skyburst_win ${STATIC_RUNTIME})
+
+# The GIF view's load and step under Wine; it carries the library's resources for the built-in images.
+add_executable(skyburst_gif_bench ${CMAKE_SOURCE_DIR}/bench/gifwin/gif_view_bench.cpp ${RESOURCE_SCRIPTS})
+target_link_libraries(skyburst_gif_bench PRIVATE skyburst_win ${STATIC_RUNTIME})
+target_compile_options(skyburst_gif_bench PRIVATE -O2)
 
 # The lifetime tests load the real DLL from beside the test executable.
 add_dependencies(skyburst_win_tests vis_skyburst)

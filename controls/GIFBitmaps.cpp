@@ -1,5 +1,7 @@
 #include "controls/GIFBitmaps.h"
 
+#include "framework/MemoryCanvas.h"
+
 TFrameBitmaps PaintFrame(const TFrame& frame, const TCanvas& compatible) {
     TFrameBitmaps out;
     out.Bitmap = compatible.CreateBitmap(frame.Width, frame.Height);
@@ -24,4 +26,52 @@ TFrameBitmaps PaintFrame(const TFrame& frame, const TCanvas& compatible) {
         }
     }
     return out;
+}
+
+std::unique_ptr<TBitmap> TMemoryGifDevice::CreateColor(int width, int height) {
+    return std::make_unique<TMemoryBitmap>(width, height);
+}
+
+std::unique_ptr<TBitmap> TMemoryGifDevice::CreateMono(int width, int height) {
+    return std::make_unique<TMemoryBitmap>(width, height);
+}
+
+TFrameBitmaps TMemoryGifDevice::CreateFrame(const TFrame& frame) {
+    const TMemoryCanvas compatible(0, 0);
+    return PaintFrame(frame, compatible);
+}
+
+namespace {
+
+std::uint64_t ColorBytes(std::uint64_t w, std::uint64_t h) {
+    return w * h * 4;
+}
+
+std::uint64_t MonoBytes(std::uint64_t w, std::uint64_t h) {
+    return (w + 15) / 16 * 2 * h;
+}
+
+}  // namespace
+
+bool EightBitPicture(const TFrame& frame) {
+    return !frame.Transparent || frame.DataStatus == TLzwStatus::Complete;
+}
+
+std::uint64_t DeviceBytes(const TGifStream& stream) {
+    std::uint64_t total = ColorBytes(static_cast<std::uint64_t>(stream.ImageWidth), stream.ImageHeight);
+    if (stream.HasTransparency) {
+        total += MonoBytes(static_cast<std::uint64_t>(stream.ImageWidth), stream.ImageHeight);
+    }
+    for (const auto& f : stream.Frames) {
+        const auto w = static_cast<std::uint64_t>(f->Width);
+        const auto h = static_cast<std::uint64_t>(f->Height);
+        total += EightBitPicture(*f) ? (w + 3) / 4 * 4 * h : ColorBytes(w, h);
+        if (f->Transparent) {
+            total += MonoBytes(w, h);
+        }
+        if (f->Disposal == 3) {
+            total += ColorBytes(w, h) + MonoBytes(w, h);
+        }
+    }
+    return total;
 }

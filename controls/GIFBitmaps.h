@@ -1,9 +1,10 @@
 #pragma once
-// A decoded GIF frame as the two bitmaps the view control composes with: the picture (colour-table
-// colours, black where the frame is transparent) and, for transparent frames, the mask (white where
-// transparent, black where opaque). Portable: it paints through TCanvas, so the memory backend shows
-// exactly what the control will draw.
+// A decoded GIF frame as the bitmaps the view control composes with: the picture (colour-table
+// colours, black where the frame is transparent), for transparent frames the mask (white where
+// transparent, black where opaque), and for frames that restore what was under them the two surfaces
+// that keep it. A TGifDevice makes them: the memory backend in tests, device bitmaps in the plug-in.
 
+#include <cstdint>
 #include <memory>
 
 #include "controls/GIFReader.h"
@@ -11,9 +12,46 @@
 
 struct TFrameBitmaps {
     std::unique_ptr<TBitmap> Bitmap;
-    std::unique_ptr<TBitmap> Mask;  // only for transparent frames
+    std::unique_ptr<TBitmap> Mask;        // only for transparent frames
+    std::unique_ptr<TBitmap> SavedImage;  // only for frames that restore the previous picture
+    std::unique_ptr<TBitmap> SavedMask;   // likewise, while the image has transparency
 };
 
-// Bitmaps of the frame's size, made by `compatible`.CreateBitmap. Indexes beyond the frame's colour table
-// come out black, as the table's unused entries are.
+// Bitmaps of the frame's size, made by `compatible`.CreateBitmap, pixel by pixel: the reference the
+// device backends are checked against. Indexes beyond the frame's colour table come out black, as the
+// table's unused entries are.
 TFrameBitmaps PaintFrame(const TFrame& frame, const TCanvas& compatible);
+
+// Where the view control's bitmaps come from. Colour and monochrome surfaces start black; a monochrome
+// surface holds only black (0) and white (1), and copied onto a colour one gives exactly those colours.
+// A bitmap that cannot be made throws (std::bad_alloc or EGifDevice): the loader then clears the control.
+class TGifDevice {
+public:
+    virtual ~TGifDevice() = default;
+    virtual std::unique_ptr<TBitmap> CreateColor(int width, int height) = 0;
+    virtual std::unique_ptr<TBitmap> CreateMono(int width, int height) = 0;
+    // The frame's picture and, when transparent, its mask, made in bulk from the frame's indices.
+    virtual TFrameBitmaps CreateFrame(const TFrame& frame) = 0;
+};
+
+struct EGifDevice {};
+
+// The memory backend: exact pixels for native tests.
+class TMemoryGifDevice : public TGifDevice {
+public:
+    std::unique_ptr<TBitmap> CreateColor(int width, int height) override;
+    std::unique_ptr<TBitmap> CreateMono(int width, int height) override;
+    TFrameBitmaps CreateFrame(const TFrame& frame) override;
+};
+
+// Whether a frame's picture can be an 8-bit bitmap: its transparent pixels are exactly those of the
+// transparent index, which then is black. A transparent frame cut short has opaque pixels of index 0 that
+// may be the transparent index: it takes 32 bits.
+bool EightBitPicture(const TFrame& frame);
+
+// What an image's bitmaps cost, counted as device bitmaps (4 bytes a colour pixel, 1 for an 8-bit frame
+// picture, 1 bit a monochrome one): every frame's picture and mask, the surfaces of restoring frames, and the composed
+// picture and its mask. A 38-byte stream may ask for gigabytes of them; the control refuses more than MaxDeviceBytes,
+// which a 32-bit process can still hold beside everything else.
+constexpr std::uint64_t MaxDeviceBytes = std::uint64_t{512} << 20;
+std::uint64_t DeviceBytes(const TGifStream& stream);

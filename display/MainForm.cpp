@@ -67,6 +67,15 @@ bool TForm1::Create() {
     titlelabel.SetScrollDirection(sdStatic);
     titlelabel.OnEnd = [this](TCustomScrollText& sender) { titlelabelEnd(sender); };
     Timer1 = UniqueTimer(form, Timer1Id, Timer1Interval);
+    // The images lie on the main paint box's surface, under the renderers' drawing; without their timer
+    // windows they still show their first frames.
+    (void)GIFHost1.Attach(mainPaintbox.Handle(), mainPaintbox.Canvas(), &GIFImage1);
+    (void)GIFHost2.Attach(mainPaintbox.Handle(), mainPaintbox.Canvas(), &GIFImage2);
+    for (TGIFImagX* image : {&GIFImage1, &GIFImage2}) {
+        image->SetAnimate(true);
+        image->SetAutoSize(true);
+        image->SetLoop(true);
+    }
     HandOver = std::make_shared<TWindowHandOver>();
     Renderers = std::make_unique<TRenderers>(HandOver);
     // Every window starts a fresh display: its renderers start at its own first render, whatever
@@ -109,8 +118,18 @@ void TForm1::FormCreate() {
     }
     state.MainPanelHeight = mainHeight;
     PlaceMainPaintbox();
-    // The image overlays take their place here; until they are shown the set has no width.
-    ImageSet = s.ImageEnabled ? 1 : 0;
+    // Every window starts with set 1, whatever a previous run of the library left.
+    ImageSet = 1;
+    if (s.ImageEnabled) {
+        if (s.LoadGif == "Default") {
+            LoadDefaultImages(1);
+        } else {
+            LoadUserImages(s.UserGif1A, s.GifAlign1A, s.GifAlign1B, s.UserGif1B);
+        }
+    } else {
+        GIFImage1.SetWidth(0);
+        GIFImage1.SetHeight(0);
+    }
     LayoutSpectrum();
     if (s.SpectrumStyle > 0 && s.SpectrumsEnabled) {
         BuildSpectrumBitmap();
@@ -149,6 +168,34 @@ void TForm1::SetupTitleStrip() {
     const int direction = TitleDirection(s.TitleScroll, SharedRandom());
     titlelabel.SetScrollDirection(static_cast<TScrollDirection>(direction));
     titlelabel.SetSteps(TitleSteps(direction));
+}
+
+TOverlayArea TForm1::OverlayArea() const {
+    return {DisplayState().MainPanelRight, DisplayState().MainPanelHeight};
+}
+
+void TForm1::LoadDefaultImages(int SetNumber) {
+    Overlays.LoadDefaultImages(SetNumber, OverlayArea());
+}
+
+void TForm1::LoadUserImages(const std::string& FileA, int AlignA, int AlignB, const std::string& FileB) {
+    Overlays.LoadUserImages(FileA, AlignA, AlignB, FileB, OverlayArea());
+}
+
+void TForm1::NextImageSet() {
+    const TVisSettings& s = VisSettings();
+    if (!s.ImageEnabled) {
+        return;
+    }
+    ImageSet = Overlays.NextSet(ImageSet, s, OverlayArea());
+    // The bands make room for the new set; their ramp follows the band width.
+    LayoutSpectrum();
+    if (s.SpectrumStyle > 0) {
+        DisplayState().SpectrumBitmap.reset();
+        BuildSpectrumBitmap();
+    }
+    PaintMain();
+    mainPaintbox.Invalidate();
 }
 
 void TForm1::Show() {
@@ -359,14 +406,8 @@ void TForm1::RunKeyResponse(const TKeyResponse& r) {
         Application().Terminate();
         return;
     }
-    if (r.StepImages && s.ImageEnabled) {
-        AdvanceImageSet();
-        LayoutSpectrum();
-        if (s.SpectrumStyle > 0) {
-            DisplayState().SpectrumBitmap.reset();
-            BuildSpectrumBitmap();
-        }
-        PaintMain();
+    if (r.StepImages) {
+        NextImageSet();
     }
     if (r.Command != 0) {
         PostCommand(r.Command);
@@ -387,9 +428,6 @@ void TForm1::RunKeyResponse(const TKeyResponse& r) {
     }
 }
 
-void TForm1::AdvanceImageSet() {
-    // The image overlays step their set here.
-}
 
 void TForm1::PostCommand(int command) {
     // Before the first render there is no player window to command.
@@ -407,6 +445,9 @@ void TForm1::FormMouseUp(TMouseButton button, int /*x*/, int /*y*/) {
 
 void TForm1::mainPaintboxPaint() {
     PaintMain();
+    // The images lie over the paint box: they paint after it, over what it has just painted.
+    GIFHost1.PaintMessage();
+    GIFHost2.PaintMessage();
 }
 
 void TForm1::vuPaintboxPaint() {
@@ -428,8 +469,7 @@ void TForm1::PaintVUFrame() {
 }
 
 void TForm1::LayoutSpectrum() {
-    // No overlay is shown yet, so both images are 0 pixels wide.
-    ::LayoutSpectrum(DisplayState(), VisSettings(), ImageSet, 0, 0);
+    ::LayoutSpectrum(DisplayState(), VisSettings(), ImageSet, GIFImage1.Width(), GIFImage2.Width());
 }
 
 void TForm1::BuildSpectrumBitmap() {
@@ -462,6 +502,9 @@ void TForm1::Shutdown() {
     titlelabel.Destroy();
     FormHide();
     ReleaseRamps();
+    // The images' timers stop before the surface they draw on goes.
+    GIFHost1.Detach();
+    GIFHost2.Detach();
     // Children first: their canvases hold DCs of windows about to go.
     mainPaintbox.DestroyBox();
     vuPaintbox.DestroyBox();

@@ -9,8 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "controls/GIFImageWin.h"
 #include "controls/ScrollTextWindow.h"
 #include "display/DisplayState.h"
+#include "display/ImageOverlays.h"
 #include "display/KeyCommands.h"
 #include "display/TitleStrip.h"
 #include "effects/Renderers.h"
@@ -42,6 +44,11 @@ public:
     void BuildSpectrumBitmap();
     void BuildVUBitmap();
 
+    // The image overlays: a built-in set, a user set, and Space's step to the next set (1, 2, none).
+    void LoadDefaultImages(int SetNumber);
+    void LoadUserImages(const std::string& FileA, int AlignA, int AlignB, const std::string& FileB);
+    void NextImageSet();
+
     void FormKeyDown(int key);
     void FormMouseUp(TMouseButton button, int x, int y);
     void ShowHints(const std::string& text, TColor color, int duration);
@@ -63,6 +70,9 @@ public:
     TCanvas* VUCanvas() const { return vuPaintbox.Canvas(); }
     // The running renderers (tests look at them); nullptr once the form has shut down.
     TRenderers* RunningRenderers() const { return Renderers.get(); }
+    const TGIFImagX& Image1() const { return GIFImage1; }
+    const TGIFImagX& Image2() const { return GIFImage2; }
+    int CurrentImageSet() const { return ImageSet; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -82,7 +92,6 @@ private:
     void SetupTitleStrip();
     void RunKeyResponse(const TKeyResponse& response);
     // The next image set; the layout and repaint that follow it are FormKeyDown's.
-    void AdvanceImageSet();
     void PostCommand(int command);
     void HideHint();
     void PlaceMainPaintbox();
@@ -90,6 +99,7 @@ private:
     void mainPaintboxPaint();
     void vuPaintboxPaint();
     void ReleaseRamps();
+    TOverlayArea OverlayArea() const;
     // Starts the enabled renderers in their order: VU meter, spectrum bars, background effect.
     void StartRenderers();
 
@@ -103,6 +113,12 @@ private:
     TLabel TimeLabel;
     TScrollText titlelabel;
     UniqueTimer Timer1;
+    // Each image's host outlives it: the image stops its timer through the host when it goes.
+    TGifWindowHost GIFHost1;
+    TGifWindowHost GIFHost2;
+    TGIFImagX GIFImage1{GIFHost1};
+    TGIFImagX GIFImage2{GIFHost2};
+    TImageOverlays Overlays{GIFImage1, GIFImage2, ThisModule()};
 
     // Renderers hand their frames to this thread through HandOver, which closes with the form's
     // window after the renderers have gone (a renderer that was let go keeps the object alive).

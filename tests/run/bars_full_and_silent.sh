@@ -3,13 +3,13 @@
 source "$(dirname "$0")/common.inc"
 
 # The 1024 x 768 screen gives MainPanelRight 1023 and, without the title strip, a main area
-# 768 - 15 = 753 high; with no image shown
+# 768 - 15 = 753 high; with the images switched off
 # the cells are 28 wide from x = 7, bar k covering columns 28k + 7 to 28k + 32.
 H=753
 bar_centre() { echo $((28 * $1 + 7 + 13)); }
 
 enter_run_dir bars_full
-write_ini EffectEnabled=0 TitleEnabled=0 vusegmented=0
+write_ini EffectEnabled=0 TitleEnabled=0 ImageEnabled=0 vusegmented=0
 play --seconds 3 --signal full --shot "1200=$(shot_path shot.bmp)"
 [ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
 for k in 0 1 17 35; do
@@ -29,7 +29,7 @@ for x in 14 300 504 518 700 1008; do
 done
 
 enter_run_dir bars_silent
-write_ini EffectEnabled=0 TitleEnabled=0
+write_ini EffectEnabled=0 TitleEnabled=0 ImageEnabled=0
 play --seconds 2 --signal silence --shot "1500=$(shot_path shot.bmp)"
 [ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
 for k in 0 35; do
@@ -41,7 +41,7 @@ done
 # Loud, then silent: the bars fall back to nothing and the blocks sink to rest (one row a frame,
 # so 220 rows take under 4 s at the default 15 ms).
 enter_run_dir bars_fall
-write_ini EffectEnabled=0 TitleEnabled=0
+write_ini EffectEnabled=0 TitleEnabled=0 ImageEnabled=0
 sox -n -r 44100 -c 2 -b 16 loud.wav synth 1 whitenoise vol 0.9 &&
     sox -n -r 44100 -c 2 -b 16 quiet.wav trim 0 6 &&
     sox loud.wav quiet.wav music.wav || fail "sox could not make the test sound"

@@ -208,3 +208,48 @@ TEST_F(MainFormLayout, TheEndOfAnyRendererStopsTheOthersAndAsksThePlayerToQuit) 
 }
 
 }  // namespace
+
+namespace {
+
+std::string Bounds(const TGIFImagX& image) {
+    const TRect r = image.BoundsRect();
+    return std::to_string(r.Left) + "," + std::to_string(r.Top) + " " + std::to_string(r.Width()) + "x" +
+           std::to_string(r.Height()) + (image.Visible() ? "" : " hidden");
+}
+
+TEST_F(MainFormLayout, TheBuiltInImagesTakeTheirCornersAndSpaceCyclesTheSets) {
+    CreateForm();
+    const int right = DisplayState().MainPanelRight;
+    const int bottom = DisplayState().MainPanelHeight;
+    auto at = [](int x, int y, const char* size) { return std::to_string(x) + "," + std::to_string(y) + " " + size; };
+    EXPECT_EQ(Form->CurrentImageSet(), 1);
+    EXPECT_EQ(Bounds(Form->Image1()), at(right - 183, bottom - 200, "183x200"));
+    EXPECT_EQ(Bounds(Form->Image2()), at(right - 40, 0, "40x40"));
+    EXPECT_EQ(DisplayState().SpectrumWidth, right - 183) << "the bands end where the bottom image begins";
+
+    Form->NextImageSet();
+    EXPECT_EQ(Form->CurrentImageSet(), 2);
+    EXPECT_EQ(Bounds(Form->Image1()), at(right - 197, bottom - 173, "197x173"));
+    EXPECT_EQ(Bounds(Form->Image2()), at(0, bottom - 96, "104x96"));
+    EXPECT_EQ(DisplayState().SpectrumLeft, 104);
+    EXPECT_EQ(DisplayState().SpectrumWidth, right - 197 - 104);
+    ASSERT_NE(DisplayState().SpectrumBitmap, nullptr);
+    EXPECT_EQ(DisplayState().SpectrumBitmap->Width(), DisplayState().BandWidth - 2) << "the ramp follows the bands";
+
+    Form->NextImageSet();
+    EXPECT_EQ(Form->CurrentImageSet(), 0);
+    EXPECT_FALSE(Form->Image1().Visible());
+    EXPECT_EQ(DisplayState().SpectrumWidth, right);
+    Form->NextImageSet();
+    EXPECT_EQ(Form->CurrentImageSet(), 1);
+    EXPECT_EQ(Bounds(Form->Image1()), at(right - 183, bottom - 200, "183x200"));
+
+    // A new window starts with set 1 again.
+    Form->NextImageSet();
+    Form.reset();
+    CreateForm();
+    EXPECT_EQ(Form->CurrentImageSet(), 1);
+    EXPECT_EQ(DisplayState().SpectrumWidth, right - 183);
+}
+
+}  // namespace

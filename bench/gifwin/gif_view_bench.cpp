@@ -1,0 +1,160 @@
+// The GIF view under Wine: loading a full-HD animation of 50 frames (decoding, then every frame made
+// into device bitmaps), and one animation step of the 183 x 200 transparent built-in image on a real
+// window (dispose, compose, and the two-blit transparent paint onto the window's DC).
+//
+//   skyburst_gif_bench.exe [steps, default 2000]
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "controls/GIFImageWin.h"
+#include "framework/win32/Controls.h"
+#include "tests/unit/gif_test_support.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// 1920 x 1080, 50 full frames of two alternating pictures (diagonal bands and a moire, 256 colours),
+// transparent where the index is 0, each restoring to the background.
+giftest::Bytes FullHdStream() {
+    constexpr int W = 1920;
+    constexpr int H = 1080;
+    giftest::Picture a{W, H, {}};
+    giftest::Picture b{W, H, {}};
+    a.pixels.resize(static_cast<size_t>(W) * H);
+    b.pixels.resize(a.pixels.size());
+    for (int y = 0; y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+            a.pixels[static_cast<size_t>(y) * W + x] = static_cast<std::uint8_t>((x + y) / 6);
+            b.pixels[static_cast<size_t>(y) * W + x] = static_cast<std::uint8_t>(((x * x + y * y) >> 9) & 0xFF);
+        }
+    }
+    giftest::GifBuilder builder(W, H, 8);
+    builder.Loop(0);
+    giftest::Bytes first;
+    giftest::Bytes second;
+    for (int i = 0; i < 50; ++i) {
+        builder.Control(2, 4, 0);
+        if (first.empty()) {
+            const size_t at = builder.bytes.size();
+            builder.Image(a);
+            first.assign(builder.bytes.begin() + static_cast<std::ptrdiff_t>(at), builder.bytes.end());
+        } else if (second.empty()) {
+            const size_t at = builder.bytes.size();
+            builder.Image(b);
+            second.assign(builder.bytes.begin() + static_cast<std::ptrdiff_t>(at), builder.bytes.end());
+        } else {
+            const giftest::Bytes& again = i % 2 == 0 ? first : second;
+            builder.bytes.insert(builder.bytes.end(), again.begin(), again.end());
+        }
+    }
+    return builder.Trailer().bytes;
+}
+
+void BenchLoad() {
+    const giftest::Bytes data = FullHdStream();
+    std::vector<double> decode;
+    std::vector<double> load;
+    double deviceMb = 0;
+    for (int run = 0; run < 3; ++run) {
+        TGifStream stream;
+        auto start = Clock::now();
+        if (!stream.DecodeData(data.data(), data.size())) {
+            std::printf("the reader refused the stream (fault %d)\n", static_cast<int>(stream.Fault));
+            return;
+        }
+        decode.push_back(MsSince(start));
+        deviceMb = static_cast<double>(DeviceBytes(stream)) / 1048576.0;
+
+        TGifWindowHost host;
+        TGIFImagX view(host);
+        start = Clock::now();
+        const bool loaded = view.LoadFromData(data);
+        GdiFlush();
+        load.push_back(MsSince(start));
+        if (!loaded || view.FrameCount() != 50) {
+            std::printf("load failed: LastError %d, %d frames\n", view.LastError(), view.FrameCount());
+            return;
+        }
+    }
+    std::printf("1920 x 1080 x 50 frames, %.1f MB of GIF, %.0f MB of device bitmaps:\n", data.size() / 1048576.0,
+                deviceMb);
+    std::printf("  reader alone      median %7.1f ms (runs:", Median(decode));
+    for (double d : decode) {
+        std::printf(" %.1f", d);
+    }
+    std::printf(")\n  load with bitmaps median %7.1f ms (runs:", Median(load));
+    for (double d : load) {
+        std::printf(" %.1f", d);
+    }
+    std::printf(")\n");
+}
+
+class TBenchWindow : public TWindow {};
+
+void BenchStep(int steps) {
+    TBenchWindow window;
+    if (!window.CreateTopLevel(WS_POPUP | WS_VISIBLE, 0, {0, 0, 400, 400}, nullptr, "gif bench")) {
+        std::printf("no window\n");
+        return;
+    }
+    TPaintBox box;
+    box.Create(window.Handle(), {0, 0, 400, 400});
+    TGifWindowHost host;
+    TGIFImagX view(host);
+    host.Attach(box.Handle(), box.Canvas(), &view);
+    if (!view.LoadFromResourceName(ThisModule(), "MYGIF1")) {
+        std::printf("no MYGIF1 resource\n");
+        return;
+    }
+    view.SetBounds(100, 100, view.ImageWidth(), view.ImageHeight());
+    view.SetLoop(true);
+    view.SetAnimate(true);
+    view.PaintMessage();
+    view.PaintMessage();
+    std::vector<double> ms;
+    ms.reserve(static_cast<size_t>(steps));
+    for (int i = 0; i < steps; ++i) {
+        const auto start = Clock::now();
+        view.TimerTick();
+        GdiFlush();
+        ms.push_back(MsSince(start));
+    }
+    double total = 0;
+    for (double m : ms) {
+        total += m;
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf(
+        "step of MYGIF1 (183 x 200, transparent) on a window, %d steps: median %.3f ms, mean %.3f ms, "
+        "p99 %.3f ms\n",
+        steps, ms[ms.size() / 2], total / steps, ms[ms.size() * 99 / 100]);
+    host.Detach();
+    box.DestroyBox();
+    window.Destroy();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int steps = argc > 1 ? std::max(10, std::atoi(argv[1])) : 2000;
+    BenchLoad();
+    BenchStep(steps);
+    TWindow::UnregisterClasses();
+    return 0;
+}
