@@ -428,7 +428,6 @@ void TForm1::RunKeyResponse(const TKeyResponse& r) {
     }
 }
 
-
 void TForm1::PostCommand(int command) {
     // Before the first render there is no player window to command.
     if (PlayerWindow != nullptr) {

@@ -108,13 +108,12 @@ void TGdiCanvas::FillRect(const TRect& r) {
     if (DeviceContext == nullptr || r.IsEmpty()) {
         return;
     }
-    if (!BrushObject || BrushObjectColor != Brush.Color) {
-        BrushObject.Reset(CreateSolidBrush(ToColorRef(Brush.Color)));
-        BrushObjectColor = Brush.Color;
-    }
+    // The DC's own brush with its colour set (every time: another painter of a shared DC may
+    // have set it): no brush made per colour change.
+    SetDCBrushColor(DeviceContext, ToColorRef(Brush.Color));
     const RECT rect{ClampCoordinate(r.Left), ClampCoordinate(r.Top), ClampCoordinate(r.Right),
                     ClampCoordinate(r.Bottom)};
-    ::FillRect(DeviceContext, &rect, static_cast<HBRUSH>(BrushObject.Get()));
+    ::FillRect(DeviceContext, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
 void TGdiCanvas::SetPixel(int x, int y, TColor c) {
@@ -133,16 +132,33 @@ TColor TGdiCanvas::GetPixel(int x, int y) const {
 
 void TGdiCanvas::UsePen() {
     const int width = std::max(Pen.Width, 1);
-    if (CurrentPen && SelectedPen.Color == Pen.Color && SelectedPen.Width == width) {
+    if (width == 1) {
+        // A thin pen is the DC's own pen with its colour set: the same pixels as a created solid
+        // pen, without making and deleting a GDI object whenever a line changes colour.
+        SetDCPenColor(DeviceContext, ToColorRef(Pen.Color));
+        if (SelectedPen.Width != 1) {
+            Select(GetStockObject(DC_PEN), UniqueGdiObject());
+            SelectedPen = {Pen.Color, 1};
+        }
+        return;
+    }
+    if (SelectedPen.Color == Pen.Color && SelectedPen.Width == width) {
         return;
     }
     UniqueGdiObject pen(CreatePen(PS_SOLID, width, ToColorRef(Pen.Color)));
-    const HGDIOBJ previous = SelectObject(DeviceContext, pen.Get());
+    const HGDIOBJ wanted = pen.Get();
+    if (wanted != nullptr) {
+        Select(wanted, std::move(pen));
+        SelectedPen = {Pen.Color, width};
+    }
+}
+
+void TGdiCanvas::Select(HGDIOBJ pen, UniqueGdiObject owned) {
+    const HGDIOBJ previous = SelectObject(DeviceContext, pen);
     if (OriginalPen == nullptr) {
         OriginalPen = previous;
     }
-    CurrentPen = std::move(pen);  // the old pen is deselected by now, so deleting it is safe
-    SelectedPen = {Pen.Color, width};
+    CurrentPen = std::move(owned);  // the old pen is deselected by now, so deleting it is safe
 }
 
 void TGdiCanvas::MoveTo(int x, int y) {

@@ -35,6 +35,8 @@ public:
 
 private:
     void UsePen();
+    // Selects pen into the DC, keeping owned (empty for a stock pen) until the next one.
+    void Select(HGDIOBJ pen, UniqueGdiObject owned);
     void UseFont();
     SIZE MeasureText(const std::string& text);
 
@@ -48,10 +50,9 @@ private:
     HGDIOBJ OriginalPen = nullptr;
     HGDIOBJ OriginalFont = nullptr;
 
-    UniqueGdiObject CurrentPen;
+    UniqueGdiObject CurrentPen;  // a wide pen this canvas made; thin lines use the DC's own pen
     TPen SelectedPen{0xFFFFFFFFu, -1};
-    UniqueGdiObject BrushObject;
-    TColor BrushObjectColor = 0;
+
     UniqueGdiObject CurrentFont;
     TFont SelectedFont;
     bool FontSelected = false;
