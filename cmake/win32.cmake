@@ -67,3 +67,10 @@ target_compile_options(skyburst_gif_bench PRIVATE -O2)
 
 # The lifetime tests load the real DLL from beside the test executable.
 add_dependencies(skyburst_win_tests vis_skyburst)
+
+# The do-nothing plug-in the CPU benchmark measures against.
+add_library(null_vis SHARED ${CMAKE_SOURCE_DIR}/bench/cpu/NullVis.cpp)
+set_target_properties(null_vis PROPERTIES PREFIX "" OUTPUT_NAME null_vis)
+target_include_directories(null_vis PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(null_vis PRIVATE ${STATIC_RUNTIME})
+target_link_options(null_vis PRIVATE -Wl,--exclude-all-symbols -Wl,--kill-at)

@@ -43,15 +43,15 @@ TQueuedHandOver::~TQueuedHandOver() {
     Shutdown();
 }
 
-bool TQueuedHandOver::Enqueue(const TRequestPtr& request, TSignal kind) {
+bool TQueuedHandOver::Enqueue(const TRequestPtr& request) {
     {
-        std::lock_guard<std::mutex> guard(Lock);
+        std::lock_guard<TLock> guard(Lock);
         if (ShutDown) {
             return false;
         }
         Pending.push_back(request);
     }
-    if (Signal(kind)) {
+    if (Signal(TSignal::New)) {
         return true;
     }
     // Nobody was told. Withdraw the request unless a drain already took it (another request's
@@ -60,7 +60,7 @@ bool TQueuedHandOver::Enqueue(const TRequestPtr& request, TSignal kind) {
 }
 
 bool TQueuedHandOver::Withdraw(const TRequestPtr& request) {
-    std::lock_guard<std::mutex> guard(Lock);
+    std::lock_guard<TLock> guard(Lock);
     const auto it = std::find(Pending.begin(), Pending.end(), request);
     if (it == Pending.end()) {
         return false;
@@ -73,16 +73,16 @@ bool TQueuedHandOver::Withdraw(const TRequestPtr& request) {
 bool TQueuedHandOver::Run(const std::function<void()>& work) {
     auto request = std::make_shared<TRequest>();
     request->Work = work;
-    if (!Enqueue(request, TSignal::Run)) {
+    if (!Enqueue(request)) {
         return false;
     }
     const auto over = [&request] { return request->State == TState::Ran || request->State == TState::Cancelled; };
-    std::unique_lock<std::mutex> guard(Lock);
-    // A signal that the serving thread did not take in time is repeated: whether the platform
-    // keeps an unanswered one for later is not something to rely on.
-    while (!Finished.wait_for(guard, std::chrono::milliseconds(ResignalAfterMs), over)) {
+    std::unique_lock<TLock> guard(Lock);
+    // A request the serving thread has not taken for long is announced again, in case the first
+    // announcement was lost.
+    while (!Finished.WaitFor(guard, ResignalAfterMs, over)) {
         guard.unlock();
-        const bool told = Signal(TSignal::Run);
+        const bool told = Signal(TSignal::Again);
         if (!told && Withdraw(request)) {
             return false;
         }
@@ -94,13 +94,13 @@ bool TQueuedHandOver::Run(const std::function<void()>& work) {
 bool TQueuedHandOver::Post(std::function<void()> work) {
     auto request = std::make_shared<TRequest>();
     request->Work = std::move(work);
-    return Enqueue(request, TSignal::Post);
+    return Enqueue(request);
 }
 
 int TQueuedHandOver::Drain() {
     std::deque<TRequestPtr> taken;
     {
-        std::lock_guard<std::mutex> guard(Lock);
+        std::lock_guard<TLock> guard(Lock);
         taken.swap(Pending);
         for (auto& request : taken) {
             request->State = TState::Running;
@@ -111,7 +111,7 @@ int TQueuedHandOver::Drain() {
         // Work may shut the hand-over down; what was taken but not yet run is then cancelled.
         bool run = false;
         {
-            std::lock_guard<std::mutex> guard(Lock);
+            std::lock_guard<TLock> guard(Lock);
             run = !ShutDown;
         }
         if (run) {
@@ -123,10 +123,10 @@ int TQueuedHandOver::Drain() {
             ++ran;
         }
         {
-            std::lock_guard<std::mutex> guard(Lock);
+            std::lock_guard<TLock> guard(Lock);
             request->State = run ? TState::Ran : TState::Cancelled;
         }
-        Finished.notify_all();
+        Finished.NotifyAll();
         request->Work = nullptr;  // a posted request's captures go now, on the serving thread
     }
     return ran;
@@ -135,35 +135,35 @@ int TQueuedHandOver::Drain() {
 void TQueuedHandOver::Shutdown() {
     std::deque<TRequestPtr> cancelled;
     {
-        std::lock_guard<std::mutex> guard(Lock);
+        std::lock_guard<TLock> guard(Lock);
         ShutDown = true;
         cancelled.swap(Pending);
         for (auto& request : cancelled) {
             request->State = TState::Cancelled;
         }
     }
-    Finished.notify_all();
+    Finished.NotifyAll();
     // Posted work is released here, unrun, together with whatever it captured.
 }
 
 bool TQueuedHandOver::IsShutDown() const {
-    std::lock_guard<std::mutex> guard(Lock);
+    std::lock_guard<TLock> guard(Lock);
     return ShutDown;
 }
 
 int TQueuedHandOver::PendingCount() const {
-    std::lock_guard<std::mutex> guard(Lock);
+    std::lock_guard<TLock> guard(Lock);
     return static_cast<int>(Pending.size());
 }
 
 bool TQueuedHandOver::Signal(TSignal /*kind*/) {
-    Queued.notify_all();
+    Queued.NotifyAll();
     return true;
 }
 
 void TQueuedHandOver::WaitForWork(int timeoutMs) {
-    std::unique_lock<std::mutex> guard(Lock);
-    Queued.wait_for(guard, std::chrono::milliseconds(timeoutMs), [this] { return !Pending.empty() || ShutDown; });
+    std::unique_lock<TLock> guard(Lock);
+    Queued.WaitFor(guard, timeoutMs, [this] { return !Pending.empty() || ShutDown; });
 }
 
 bool TQueuedHandOver::ServeUntil(const std::function<bool()>& done, int timeoutMs) {
@@ -220,10 +220,10 @@ void TThread::Start(TFrameHandOver& handOver) {
 void TThread::TerminateNow() {
     TerminateRequested = true;
     {
-        std::lock_guard<std::mutex> guard(WakeLock);
+        std::lock_guard<TLock> guard(WakeLock);
         WakeRequested = true;
     }
-    Wake.notify_all();
+    Wake.NotifyAll();
 }
 
 void TThread::Join() {
@@ -267,8 +267,8 @@ void TThread::SleepMs(int ms) {
     const double asked = ms;
     const double wait = std::max(0.0, asked - SleepLeadMs);
     {
-        std::unique_lock<std::mutex> guard(WakeLock);
-        Wake.wait_for(guard, std::chrono::duration<double, std::milli>(wait), [this] { return WakeRequested; });
+        std::unique_lock<TLock> guard(WakeLock);
+        Wake.WaitFor(guard, wait, [this] { return WakeRequested; });
         if (WakeRequested) {
             return;  // cut short on purpose: nothing to learn from this one
         }

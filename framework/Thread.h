@@ -5,12 +5,13 @@
 // tests.
 
 #include <atomic>
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+
+#include "framework/Sync.h"
 
 class TFrameHandOver {
 public:
@@ -42,7 +43,7 @@ public:
 // A queue that the thread which created it serves. Every request that is queued is either run
 // or released: Shutdown cancels whatever is still queued (waiters in Run get false) and refuses
 // everything after it. Derived classes tell the serving thread about new work their own way
-// (the Windows one sends or posts a message to a window of that thread).
+// (the Windows one posts a message to a window of that thread).
 class TQueuedHandOver : public TFrameHandOver {
 public:
     TQueuedHandOver();
@@ -65,15 +66,12 @@ public:
     int PendingCount() const;
 
 protected:
-    // How the serving thread is told: a waiter in Run may be kept until its work has run (one
-    // round trip instead of a post and a wake-up); posted work must not wait, because the one
-    // who posts may be a thread that the serving thread is about to join.
-    enum class TSignal { Post, Run };
+    // New: a request was just queued. Again: a waiter in Run has waited long for its request,
+    // so whatever told the serving thread before may have been lost.
+    enum class TSignal { New, Again };
 
     // Called after a request was queued, without the lock held: tells the serving thread.
     // False when that failed; the request is then withdrawn unless the serving thread took it.
-    // A Run signal may return before the work ran (a busy serving thread); it is then repeated
-    // now and then until the work has run or was cancelled.
     virtual bool Signal(TSignal kind);
     // Blocks the serving thread until work may be queued or timeoutMs passes.
     virtual void WaitForWork(int timeoutMs);
@@ -87,14 +85,14 @@ private:
     using TRequestPtr = std::shared_ptr<TRequest>;
 
     // Queues request; false when shut down or when the serving thread could not be told.
-    bool Enqueue(const TRequestPtr& request, TSignal kind);
+    bool Enqueue(const TRequestPtr& request);
     // Takes request back unless the serving thread has it; true when it was withdrawn.
     bool Withdraw(const TRequestPtr& request);
 
     const std::thread::id ServingThread;
-    mutable std::mutex Lock;
-    std::condition_variable Finished;  // a request ran or was cancelled
-    std::condition_variable Queued;    // a request was queued (for the portable WaitForWork)
+    mutable TLock Lock;
+    TCondition Finished;  // a request ran or was cancelled
+    TCondition Queued;    // a request was queued (for the portable WaitForWork)
     std::deque<TRequestPtr> Pending;
     bool ShutDown = false;
 };
@@ -164,8 +162,8 @@ private:
     // Set when destruction begins: by then the derived parts are gone, so work still queued for
     // this thread must not run (it would call into a half-destroyed object).
     std::atomic<bool> Dying{false};
-    std::mutex WakeLock;
-    std::condition_variable Wake;
+    TLock WakeLock;
+    TCondition Wake;
     bool WakeRequested = false;
     // How much earlier than asked a sleep is ended, learnt from the sleeps so far: the platform's
     // timed waits overshoot by about a millisecond (more under Wine), which would otherwise add

@@ -21,9 +21,6 @@ int MsUntil(Clock::time_point deadline) {
 // that nobody announces).
 constexpr int PollSliceMs = 10;
 
-// How long a renderer waits for the window thread to take its frame before it looks again.
-constexpr UINT SendTimeoutMs = 200;
-
 }  // namespace
 
 TWindowHandOver::TWindowHandOver() {
@@ -76,8 +73,10 @@ LRESULT CALLBACK TWindowHandOver::WindowProc(HWND hwnd, UINT message, WPARAM wPa
     } else if (message == WM_APP_RUN_HANDOVER) {
         auto* self = reinterpret_cast<TWindowHandOver*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (self != nullptr) {
-            // Runs everything queued, so an announcement whose request was served earlier
-            // finds the queue empty and does nothing.
+            // Cleared before the drain: a request queued from here on either is taken by this
+            // drain or announces itself anew. An announcement whose requests were served
+            // earlier finds the queue empty and does nothing.
+            self->Announced = false;
             self->Drain();
         }
         return 0;
@@ -92,19 +91,18 @@ bool TWindowHandOver::Signal(TSignal kind) {
     if (window == nullptr) {
         return false;  // closed: the caller withdraws the request
     }
-    if (kind == TSignal::Post) {
-        // Posted, never sent: the one who posts may be a renderer at its end that the window
-        // thread is about to join. A full queue makes the post fail; the caller then withdraws.
-        return PostMessageA(window, WM_APP_RUN_HANDOVER, 0, 0) != FALSE;
-    }
-    // Sent: the window thread runs the queue when it next looks for messages, and replies. Bounded,
-    // so that a window thread busy elsewhere leaves the renderer free to notice a stop; the
-    // caller then waits on and signals again. Only a window that is gone is a refusal.
-    DWORD_PTR result = 0;
-    if (SendMessageTimeoutA(window, WM_APP_RUN_HANDOVER, 0, 0, SMTO_BLOCK, SendTimeoutMs, &result) != 0) {
+    // One announcement in the queue at a time runs every request queued until it is handled:
+    // renderers without any latency cannot flood the window thread's queue, and a frame costs a
+    // post only when none is pending. Posted, never sent: the one who signals may be a renderer
+    // at its end that the window thread is about to join.
+    if (Announced.exchange(true) && kind == TSignal::New) {
         return true;
     }
-    return IsWindow(window) != FALSE;
+    if (PostMessageA(window, WM_APP_RUN_HANDOVER, 0, 0) != FALSE) {
+        return true;
+    }
+    Announced = false;  // a full queue or a window gone: the caller withdraws the request
+    return false;
 }
 
 void TWindowHandOver::WaitForWork(int timeoutMs) {
@@ -115,6 +113,7 @@ void TWindowHandOver::WaitForWork(int timeoutMs) {
     // message sent to this thread) are delivered by the peek itself.
     while (PeekMessageA(&msg, Hwnd, WM_APP_RUN_HANDOVER, WM_APP_RUN_HANDOVER, PM_REMOVE)) {
     }
+    Announced = false;  // the caller drains next
 }
 
 bool TWindowHandOver::ServeUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -1,9 +1,8 @@
 #pragma once
 // The frame hand-over of the product: renderer threads queue their frames, and a message-only
-// window owned by the window thread runs them when the message announcing them arrives. A frame
-// is announced with a bounded send, so the renderer learns in one round trip that it was drawn,
-// and frames never pile up in the window thread's posted-message queue: a host that reads
-// messages until none are left always gets out of its loop.
+// window owned by the window thread runs them when the message announcing them arrives. At most
+// one announcement is pending at a time, so frames never pile up in the window thread's queue: a
+// host that reads messages until none are left always gets out of its loop.
 
 #include <windows.h>
 
@@ -40,6 +39,7 @@ private:
     char ClassName[48] = {};
     ATOM ClassAtom = 0;
     std::atomic<HWND> Hwnd{nullptr};  // read by renderer threads, cleared by Close
+    std::atomic<bool> Announced{false};  // an announcement is in the queue, not yet handled
 };
 
 // Runs this thread's message loop until done() holds or timeoutMs passes, dispatching every

@@ -1,0 +1,119 @@
+#!/usr/bin/env python3
+"""What the running plug-in costs the machine: the share of one core that the test player with
+Skyburst takes beyond the same player with a do-nothing plug-in, player plus wineserver, with the
+repetitions of the two interleaved and medians printed. Also the context switches of both
+processes per frame that the renderers are asked to draw.
+
+Run by bench/cpu/plugin_cpu.sh inside a prepared Wine environment (WINEPREFIX, DISPLAY set).
+usage: plugin_cpu.py BUILD_DIR SCREEN_NAME [--seconds S] [--reps N]
+"""
+
+import argparse
+import os
+import resource
+import statistics
+import subprocess
+import sys
+
+# name -> (plugin.ini body, frames per second the renderers are asked for)
+CONFIGS = {
+    # rockets every 20 ms, bars and VU every 15 ms
+    "defaults": ("", 1000 / 20 + 1000 / 15 + 1000 / 15),
+    "starfield": ("Effect=1\r\n", 1000 / 20 + 1000 / 15 + 1000 / 15),
+    "bars only": ("EffectEnabled=0\r\nvuEnabled=0\r\nImageEnabled=0\r\nTitleEnabled=0\r\n", 1000 / 15),
+}
+# Only on request (--only): the window and render hook with nothing moving, per second.
+EXTRA = {
+    "still": ("EffectEnabled=0\r\nSpectrumsEnabled=0\r\nvuEnabled=0\r\nImageEnabled=0\r\nTitleEnabled=0\r\n", 1),
+}
+
+
+def wineserver_pid():
+    prefix = os.environ["WINEPREFIX"].encode()
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            with open(f"/proc/{pid}/comm") as f:
+                if not f.read().startswith("wineserver"):
+                    continue
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                if b"WINEPREFIX=" + prefix in f.read().split(b"\0"):
+                    return int(pid)
+        except OSError:
+            continue
+    return None
+
+
+def process_usage(pid):
+    """CPU seconds and context switches of a live process, all its threads."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    ticks = os.sysconf("SC_CLK_TCK")
+    cpu = (int(fields[11]) + int(fields[12])) / ticks
+    switches = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/status") as f:
+                for line in f:
+                    if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                        switches += int(line.split()[1])
+        except OSError:
+            pass
+    return cpu, switches
+
+
+def run_player(build, dll, seconds):
+    """CPU seconds and context switches of one run: the player and the wineserver."""
+    server = wineserver_pid()
+    server_before = process_usage(server) if server else (0.0, 0)
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    subprocess.run(["wine", os.path.join(build, "player.exe"), os.path.join(build, dll),
+                    "--seconds", str(seconds), "--signal", "beat"],
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=seconds + 60, check=False)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    server_after = process_usage(server) if server else (0.0, 0)
+    cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+    cpu += server_after[0] - server_before[0]
+    switches = (after.ru_nvcsw - before.ru_nvcsw) + (after.ru_nivcsw - before.ru_nivcsw)
+    switches += server_after[1] - server_before[1]
+    return cpu, switches
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("screen")
+    parser.add_argument("--seconds", type=float, default=10)
+    parser.add_argument("--reps", type=int, default=5)
+    parser.add_argument("--only", help="one configuration by name")
+    args = parser.parse_args()
+    ini = os.path.join(args.build, "plugin.ini")
+    saved = open(ini, "rb").read() if os.path.exists(ini) else None
+    try:
+        chosen = {**CONFIGS, **EXTRA} if args.only else CONFIGS
+        for name, (body, frames_per_second) in chosen.items():
+            if args.only and name != args.only:
+                continue
+            with open(ini, "w", newline="") as f:
+                f.write("[Skyburst]\r\n" + body)
+            shares, switches = [], []
+            for _ in range(args.reps):
+                base_cpu, base_switches = run_player(args.build, "null_vis.dll", args.seconds)
+                our_cpu, our_switches = run_player(args.build, "vis_skyburst.dll", args.seconds)
+                shares.append(100 * (our_cpu - base_cpu) / args.seconds)
+                switches.append((our_switches - base_switches) / (frames_per_second * args.seconds))
+            print(f"{args.screen:>10}  {name:<10}  cost {statistics.median(shares):5.2f}% of a core "
+                  f"(runs {', '.join(f'{s:.2f}' for s in shares)})  "
+                  f"context switches per frame {statistics.median(switches):5.1f}", flush=True)
+    finally:
+        if saved is None:
+            os.remove(ini)
+        else:
+            with open(ini, "wb") as f:
+                f.write(saved)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
