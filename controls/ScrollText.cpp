@@ -186,8 +186,13 @@ void TCustomScrollText::Paint(TCanvas& surface) {
     if (w <= 0 || h <= 0) {
         return;
     }
-    const std::unique_ptr<TBitmap> bitmap = surface.CreateBitmap(w, h);
-    TCanvas& canvas = bitmap->Canvas();
+    if (!Offscreen || Offscreen->Width() != w || Offscreen->Height() != h) {
+        Offscreen = surface.CreateBitmap(w, h);
+    }
+    if (!Offscreen) {
+        return;
+    }
+    TCanvas& canvas = Offscreen->Canvas();
     canvas.Font = TextFont;
     canvas.Brush.Color = Background;
     canvas.FillRect({0, 0, w, h});

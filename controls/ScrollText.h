@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,8 @@ public:
 
     int CurrentStep() const { return Step; }
     const TScrollMetrics& Metrics() const { return Block; }
+    // Lets the off-screen picture go (the next paint makes a new one).
+    void ReleasePaintCache() { Offscreen.reset(); }
     bool TimerEnabled() const { return ScrollTimerEnabled; }
 
     // Draws the whole control on surface at (0, 0) through an off-screen bitmap.
@@ -135,4 +138,7 @@ private:
     TScrollMetrics Block;
     int ControlWidth = 200;
     int ControlHeight = 20;
+    // The off-screen picture of the last paint, kept while the size stays: a tick repaints many
+    // times a second, and making a bitmap, its DC and its font each time is what it would cost.
+    std::unique_ptr<TBitmap> Offscreen;
 };

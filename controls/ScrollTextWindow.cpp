@@ -23,6 +23,7 @@ bool TScrollText::Create(TPanel& parent) {
 
 void TScrollText::Destroy() {
     ScrollTimer.Destroy();
+    ReleasePaintCache();
     SetParent(nullptr, nullptr);
 }
 
