@@ -5,7 +5,8 @@ repetitions of the two interleaved and medians printed. Also the context switche
 processes per frame that the renderers are asked to draw.
 
 Run by bench/cpu/plugin_cpu.sh inside a prepared Wine environment (WINEPREFIX, DISPLAY set).
-usage: plugin_cpu.py BUILD_DIR SCREEN_NAME [--seconds S] [--reps N]
+usage: plugin_cpu.py BUILD_DIR SCREEN_NAME [--seconds S] [--reps N] [--only NAME] [--also OTHER.dll]...
+(--also measures another build of the plug-in in the same interleaved rounds, for before/after.)
 """
 
 import argparse
@@ -24,6 +25,8 @@ CONFIGS = {
 }
 # Only on request (--only): the window and render hook with nothing moving, per second.
 EXTRA = {
+    # what the display showed before it had image overlays and a title
+    "no overlays": ("ImageEnabled=0\r\nTitleEnabled=0\r\n", 1000 / 20 + 1000 / 15 + 1000 / 15),
     "still": ("EffectEnabled=0\r\nSpectrumsEnabled=0\r\nvuEnabled=0\r\nImageEnabled=0\r\nTitleEnabled=0\r\n", 1),
 }
 
@@ -88,6 +91,8 @@ def main():
     parser.add_argument("--seconds", type=float, default=10)
     parser.add_argument("--reps", type=int, default=5)
     parser.add_argument("--only", help="one configuration by name")
+    parser.add_argument("--also", action="append", default=[],
+                        help="another plug-in DLL in BUILD_DIR to measure alike")
     args = parser.parse_args()
     ini = os.path.join(args.build, "plugin.ini")
     saved = open(ini, "rb").read() if os.path.exists(ini) else None
@@ -98,15 +103,20 @@ def main():
                 continue
             with open(ini, "w", newline="") as f:
                 f.write("[Skyburst]\r\n" + body)
-            shares, switches = [], []
+            plugins = ["vis_skyburst.dll"] + args.also
+            shares = {p: [] for p in plugins}
+            switches = {p: [] for p in plugins}
             for _ in range(args.reps):
                 base_cpu, base_switches = run_player(args.build, "null_vis.dll", args.seconds)
-                our_cpu, our_switches = run_player(args.build, "vis_skyburst.dll", args.seconds)
-                shares.append(100 * (our_cpu - base_cpu) / args.seconds)
-                switches.append((our_switches - base_switches) / (frames_per_second * args.seconds))
-            print(f"{args.screen:>10}  {name:<10}  cost {statistics.median(shares):5.2f}% of a core "
-                  f"(runs {', '.join(f'{s:.2f}' for s in shares)})  "
-                  f"context switches per frame {statistics.median(switches):5.1f}", flush=True)
+                for plugin in plugins:
+                    our_cpu, our_switches = run_player(args.build, plugin, args.seconds)
+                    shares[plugin].append(100 * (our_cpu - base_cpu) / args.seconds)
+                    switches[plugin].append((our_switches - base_switches) / (frames_per_second * args.seconds))
+            for plugin in plugins:
+                label = "" if plugin == plugins[0] else f"  [{os.path.basename(plugin)}]"
+                print(f"{args.screen:>10}  {name:<10}  cost {statistics.median(shares[plugin]):5.2f}% of a core "
+                      f"(runs {', '.join(f'{s:.2f}' for s in shares[plugin])})  "
+                      f"context switches per frame {statistics.median(switches[plugin]):5.1f}{label}", flush=True)
     finally:
         if saved is None:
             os.remove(ini)

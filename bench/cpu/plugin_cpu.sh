@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# bench/cpu/plugin_cpu.sh [SECONDS] [REPS]: what the running plug-in costs, at 1024 x 768 and
+# bench/cpu/plugin_cpu.sh [SECONDS] [REPS] [plugin_cpu.py options]: what the running plug-in costs, at 1024 x 768 and
 # 1920 x 1080, each screen on a private virtual display of its own.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -14,6 +14,6 @@ for screen in 1024x768 1920x1080; do
         prepare_wine_prefix
         start_wineserver
         trap 'stop_wineserver; stop_private_display' EXIT
-        python3 bench/cpu/plugin_cpu.py "$SKYBURST_BUILD_ROOT/win32" "$screen" --seconds "$seconds" --reps "$reps"
+        python3 bench/cpu/plugin_cpu.py "$SKYBURST_BUILD_ROOT/win32" "$screen" --seconds "$seconds" --reps "$reps" "${@:3}"
     )
 done
