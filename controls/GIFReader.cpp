@@ -18,7 +18,8 @@ constexpr std::uint8_t PlainTextLabel = 0x01;
 constexpr std::size_t ScreenDescriptorEnd = 13;  // signature, version and the 7-byte logical screen
 constexpr std::size_t ImageDescriptorSize = 10;
 constexpr std::size_t GraphicControlSize = 8;  // introducer, label, then the 6 bytes of the pending record
-constexpr std::size_t LoopExtensionSize = 19;  // up to and including the loop sub-block's terminator
+constexpr std::size_t LoopSubBlockEnd = 18;    // introducer, label, 11-byte block, the 4-byte loop sub-block
+constexpr std::size_t LoopExtensionSize = 19;  // with the terminator that usually follows
 
 // A chunked copy may store up to this many bytes past the end of the string it copies.
 constexpr std::size_t CopySlack = 8;
@@ -624,13 +625,15 @@ void TGifStream::ParseBlocks() {
                 }
             } else if (label == ApplicationLabel && left >= 14 && std::memcmp(d + position_ + 3, "NETSCAPE", 8) == 0 &&
                        std::memcmp(d + position_ + 11, "2.0", 3) == 0) {
-                // Fixed layout: size byte, identifier, loop number, terminator; size and identifier are not
-                // examined.
+                // The loop sub-block has a fixed layout (size byte, identifier, loop number); its size and
+                // identifier are not examined. Writers may add further sub-blocks (a buffering hint): they are
+                // skipped up to the terminator, which usually follows the loop number at once.
                 if (left < LoopExtensionSize) {
                     complete = false;
                 } else {
                     LoopCount = Le16(d + position_ + 16);
-                    p = position_ + LoopExtensionSize;
+                    p = position_ + LoopSubBlockEnd;
+                    complete = SkipSubBlocks(d, size, p);
                 }
             } else if (label == ApplicationLabel || label == PlainTextLabel) {
                 // Any other application extension, and plain text (never drawn): the first block, then

@@ -151,6 +151,15 @@ TEST(GifReader, ExtensionsBeforeImages) {
          1, false, "two"},
         {"loop 0 is endless", GifBuilder(1, 1).Loop(0).Image(dot).Trailer().bytes, 1, 0, 0, false, ""},
         {"loop 3", GifBuilder(1, 1).Loop(3).Image(dot).Trailer().bytes, 1, 0, 3, false, ""},
+        // A valid looping extension with a buffering sub-block once ended the stream with no frames.
+        {"loop with a further sub-block",
+         GifBuilder(1, 1)
+             .Raw({0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.',
+                   '0',  3,    1,  2,   0,   5,   2,   0,   4,   0,   0,   0})
+             .Image(dot)
+             .Trailer()
+             .bytes,
+         1, 0, 2, false, ""},
         {"transparent", GifBuilder(1, 1).Control(0, 0, 1).Image(dot).Trailer().bytes, 1, 0, 1, true, ""},
     };
     for (const auto& c : cases) {
