@@ -104,8 +104,11 @@ void MaskRow(const std::uint8_t* row, int count, std::uint8_t index, std::uint8_
 //  - the careful one follows the table of prefixes and suffixes one pixel at a time, with 16-bit pixel
 //    values; it serves code sizes 9 to 12 (whose roots do not fit a byte, so transparency must compare the
 //    whole code) and cross-checks the fast one.
-// Both stop at a code that names no entry yet (a code beyond the next free one, or any code but a root
-// right after a clear): following the table there could loop or run off it.
+// A code beyond the next free one stands for the entry being defined, and the code right after a clear is a
+// pixel whatever its value. Either then becomes the prefix of the next entry before it names anything, so the
+// table can come to hold a chain that loops back onto itself: the careful decoder bounds every walk and stops
+// the frame's data at one that loops or leaves the table. The fast one keeps no prefixes; it hands such
+// frames (rare, and never written by an encoder) to the careful one, so both agree on every pixel.
 class TLzwDecoder {
 public:
     // Copies the data sub-blocks at `pos` into one run of bytes, leaving `pos` past the terminator or at the
@@ -167,6 +170,7 @@ public:
         end_ = clear_ + 1;
         status_ = TLzwStatus::Complete;
         stopped_ = false;
+        needsCareful_ = false;
         ResetTable();
         if (!careful) {
             // A frame writes entries from its end code up, so the roots below stay ready for the next frame
@@ -177,13 +181,16 @@ public:
             }
             readyRoots_ = clear_;
         } else {
-            // Roots stand for themselves. Only entries above the end code are ever written, so this holds
-            // through every clear code of the frame. The clear code can be 4096: bound by the table.
+            // Roots stand for themselves, every other entry reads as zero until it is defined. Only entries
+            // above the end code are ever written, so the roots hold through every clear code of the frame.
+            // The clear code can be 4096: bound by the table.
+            std::fill(std::begin(prefix_), std::end(prefix_), std::uint16_t{0});
+            std::fill(std::begin(suffix_), std::end(suffix_), std::uint16_t{0});
             const unsigned roots = std::min<unsigned>(clear_, LzwTableSize);
             for (unsigned i = 0; i < roots; ++i) {
                 suffix_[i] = static_cast<std::uint16_t>(i);
-                prefix_[i] = 0;
             }
+            defined_ = end_ + 1;
         }
     }
 
@@ -284,8 +291,14 @@ public:
                 mask = (1u << codeLen) - 1;
                 nextFree = firstEntry;
                 pending = 0;
+            } else if (code == end_) {
+                Stop(TLzwStatus::EndCode);
+                break;
             } else {
-                Stop(code == end_ ? TLzwStatus::EndCode : TLzwStatus::BadCode);
+                // A code beyond the next free one, or a code above the roots right after a clear: its string
+                // is only known by following prefixes, which this decoder does not keep.
+                Stop(TLzwStatus::BadCode);
+                needsCareful_ = true;
                 break;
             }
         }
@@ -319,6 +332,8 @@ public:
 
     std::size_t Written() const { return written_; }
     bool Stopped() const { return stopped_; }
+    // The fast decoder met a code only the careful one can follow; the frame must be decoded again by it.
+    bool NeedsCareful() const { return needsCareful_; }
     TLzwStatus Status() const { return status_; }
 
     // ---- careful path ----
@@ -344,26 +359,28 @@ public:
                 return -1;
             }
             if (!hasPrev_) {
-                if (x0 > clear_) {
-                    Stop(TLzwStatus::BadCode);
-                    return -1;
-                }
+                // The first code after a clear is a pixel whatever its value; it defines no entry.
                 hasPrev_ = true;
                 prevCode_ = x0;
                 first_ = x0;
                 return static_cast<int>(x0);
             }
-            if (x0 > nextFree_ || (x0 == nextFree_ && nextFree_ >= LzwTableSize)) {
-                Stop(TLzwStatus::BadCode);
-                return -1;
-            }
             unsigned x = x0;
-            if (x == nextFree_) {
+            if (x >= nextFree_) {
+                // Beyond the table so far: taken as the entry being defined, the previous string plus its
+                // own first character.
                 stack_[sp_++] = static_cast<std::uint16_t>(first_);
                 x = prevCode_;
             }
-            // Every entry's prefix is a smaller code, so this walk ends, and within the stack.
-            while (x >= clear_ && sp_ < LzwTableSize) {
+            // A chain that does not loop visits each entry above the end code at most once, fewer than
+            // LzwTableSize, so a walk that fills the stack has looped. Prefixes beyond the table (only code
+            // size 12 has codes past 4095) name nothing.
+            while (x >= clear_) {
+                if (x >= LzwTableSize || sp_ >= LzwTableSize) {
+                    sp_ = 0;
+                    Stop(TLzwStatus::BadCode);
+                    return -1;
+                }
                 stack_[sp_++] = suffix_[x];
                 x = prefix_[x];
             }
@@ -373,6 +390,7 @@ public:
                 suffix_[nextFree_] = static_cast<std::uint16_t>(first_);
                 prefix_[nextFree_] = static_cast<std::uint16_t>(prevCode_);
                 ++nextFree_;
+                defined_ = std::max(defined_, nextFree_);
                 if (nextFree_ >= threshold_ && threshold_ < LzwTableSize) {
                     threshold_ *= 2;
                     ++codeLen_;
@@ -395,6 +413,13 @@ private:
     }
 
     void ResetTable() {
+        // Entries defined since the last reset read as zero again (careful path; nothing to do on the fast
+        // one, which never reads an entry it has not defined).
+        for (unsigned i = end_ + 1; i < defined_; ++i) {
+            prefix_[i] = 0;
+            suffix_[i] = 0;
+        }
+        defined_ = end_ + 1;
         codeSize_ = 0;
         while ((1u << codeSize_) < clear_) {
             ++codeSize_;
@@ -437,6 +462,7 @@ private:
     bool hasPrev_ = false;
     TLzwStatus status_ = TLzwStatus::Complete;
     bool stopped_ = false;
+    bool needsCareful_ = false;
 
     // fast path
     std::uint8_t* base_ = nullptr;
@@ -451,6 +477,7 @@ private:
     unsigned prevCode_ = 0;
     unsigned first_ = 0;
     unsigned sp_ = 0;
+    unsigned defined_ = 0;  // entries from the end code + 1 up to this one may be non-zero
     std::uint16_t prefix_[LzwTableSize] = {};
     std::uint16_t suffix_[LzwTableSize] = {};
     std::uint16_t stack_[LzwTableSize + 1] = {};
@@ -790,15 +817,15 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
         DataStatus = TLzwStatus::BadCodeSize;
         return;
     }
-    const bool careful = codeSize > 8 || owner.CarefulDecoding;
-    lzw.Start(codeSize, careful);
-
     const bool reportRows =
         owner.OnProgress && static_cast<std::int64_t>(Width) * static_cast<std::int64_t>(Height) > ProgressMinPixels;
     const int reportEvery = Width > 320 ? 32 : 64;
+    int reports = 0;  // row reports made so far, so that a second decode of the frame does not repeat them
 
-    if (careful) {
-        // One pixel at a time, straight into its row.
+    // One pixel at a time, straight into its row.
+    auto decodeCarefully = [&] {
+        lzw.Start(codeSize, true);
+        int reported = 0;
         for (int k = 0; k < Height && !lzw.Stopped(); ++k) {
             const int row = RowOf(k, Height, Interlaced);
             std::uint8_t* line = Pixels.data() + static_cast<std::size_t>(row) * PixelStride;
@@ -818,13 +845,18 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
             if (x < Width) {
                 break;
             }
-            if (reportRows && row % reportEvery == 0) {
+            if (reportRows && row % reportEvery == 0 && ++reported > reports) {
                 owner.ReportProgress(lzw.FilePosition());
             }
         }
         DataStatus = lzw.Stopped() ? lzw.Status() : TLzwStatus::Complete;
+    };
+
+    if (codeSize > 8 || owner.CarefulDecoding) {
+        decodeCarefully();
         return;
     }
+    lzw.Start(codeSize, false);
 
     const std::size_t w = static_cast<std::size_t>(Width);
     const std::size_t total = w * static_cast<std::size_t>(Height);
@@ -852,9 +884,16 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
                 break;
             }
             owner.ReportProgress(lzw.FilePosition());
+            ++reports;
         }
     }
     lzw.RunFast(total);
+    if (lzw.NeedsCareful()) {
+        // Start again from the first pixel; the fast run wrote pixels, but no mask bit yet.
+        std::fill(Pixels.begin(), Pixels.end(), std::uint8_t{0});
+        decodeCarefully();
+        return;
+    }
     const std::size_t written = lzw.Written();
     DataStatus = written >= total ? TLzwStatus::Complete : lzw.Status();
 

@@ -128,9 +128,11 @@ TEST(GifCorpus, EveryFileLoadsOrFailsAndBothDecodersAgree) {
 // Where the suite's expectations differ from our documented behaviour, ours wins; each entry says why.
 const std::map<std::string, std::string> kNotOurs = {
     // Files the suite wants rejected. We keep whatever decodes, as for any other odd data.
-    {"invalid-code.gif", "a code naming no entry stops that frame's data; the pixels before it are kept"},
-    {"overflow-codes.gif", "codes past a full table stop that frame's data; the pixels before it are kept"},
-    {"overflow-codes-max.gif", "codes past a full table stop that frame's data; the pixels before it are kept"},
+    {"invalid-code.gif",
+     "a non-root first code is a pixel, and a code beyond the next free one is the entry being "
+     "defined: the frame is decoded"},
+    {"overflow-codes.gif", "a minimum code size of 12 is decoded (4096 roots fit the tables)"},
+    {"overflow-codes-max.gif", "a minimum code size above 12 leaves that frame empty; the stream goes on"},
     {"invalid-colors.gif", "indexes beyond the colour table are kept: every table has 256 entries"},
     {"plain-text.gif", "plain text extensions are skipped; the image is shown"},
     {"zero-width.gif", "a zero-sized screen is an empty image, not an error"},

@@ -292,23 +292,43 @@ TEST(GifReader, TransparentMask) {
     EXPECT_EQ(s.Frame(1).MaskBits, (Bytes{0xA0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
-TEST(GifReader, RootsAboveAByteAreNotTheTransparentIndex) {
-    // Code size 9: roots 0..511, stored as their low byte. Root 261 lands as index 5 but only root 5 itself
-    // matches a transparent index of 5.
-    BitWriter bw;
-    for (unsigned code : {512u, 5u, 261u, 512u, 5u, 513u}) {
-        bw.Put(code, 10);
+TEST(GifReader, PixelCodesAboveAByteAreNotTheTransparentIndex) {
+    // A pixel is stored as its code's low byte, but only the code equal to the transparent index (5) is
+    // transparent: roots above 255 (code size 9), and any code right after a clear, which is a pixel whatever
+    // its value (code size 8 hands such a frame from the fast decoder to the careful one).
+    struct Case {
+        const char* name;
+        int codeSize;
+        std::vector<unsigned> codes;
+        std::string pixels;
+        std::uint8_t mask;
+        TLzwStatus status;
+    } cases[] = {
+        {"root 261 of code size 9", 9, {512, 5, 261, 512, 5, 513}, "555", 0xA0, TLzwStatus::Complete},
+        {"code 261 after a clear, code size 8", 8, {256, 261, 5, 257}, "55.", 0x40, TLzwStatus::EndCode},
+        // Code size 12 has codes past the table: one as a prefix names nothing, and the data stops.
+        {"code 5000 as a prefix, code size 12", 12, {4096, 5000, 6000, 5}, "#..", 0x00, TLzwStatus::BadCode},
+    };
+    for (const auto& c : cases) {
+        BitWriter bw;
+        for (unsigned code : c.codes) {
+            bw.Put(code, c.codeSize + 1);
+        }
+        bw.Flush();
+        GifBuilder b(3, 1);
+        b.Control(0, 0, 5).Raw({0x2C, 0, 0, 0, 0, 3, 0, 1, 0, 0, static_cast<std::uint8_t>(c.codeSize)});
+        const Bytes blocks = SubBlocks(bw.out);
+        b.bytes.insert(b.bytes.end(), blocks.begin(), blocks.end());
+        for (bool careful : {false, true}) {
+            TGifStream s;
+            s.CarefulDecoding = careful;
+            ASSERT_TRUE(Decode(s, b.Trailer().bytes)) << c.name;
+            const TFrame& f = s.Frame(1);
+            EXPECT_EQ(AsciiOf(f), std::vector<std::string>{c.pixels}) << c.name << (careful ? " careful" : " fast");
+            EXPECT_EQ(f.MaskBits[0], c.mask) << c.name << (careful ? " careful" : " fast");
+            EXPECT_EQ(f.DataStatus, c.status) << c.name << (careful ? " careful" : " fast");
+        }
     }
-    bw.Flush();
-    GifBuilder b(3, 1);
-    b.Control(0, 0, 5).Raw({0x2C, 0, 0, 0, 0, 3, 0, 1, 0, 0, 9});
-    const Bytes blocks = SubBlocks(bw.out);
-    b.bytes.insert(b.bytes.end(), blocks.begin(), blocks.end());
-    TGifStream s;
-    ASSERT_TRUE(Decode(s, b.Trailer().bytes));
-    const TFrame& f = s.Frame(1);
-    EXPECT_EQ(AsciiOf(f), std::vector<std::string>{"555"});
-    EXPECT_EQ(f.MaskBits[0], 0xA0);
 }
 
 TEST(GifReader, HostileImageData) {
@@ -355,8 +375,13 @@ TEST(GifReader, HostileImageData) {
         // A code size the tables cannot hold: the frame stays empty, the stream goes on.
         {"code size 13", withCodeSize(13), {"....", "...."}, TLzwStatus::BadCodeSize},
         {"code size 255", withCodeSize(255), {"....", "...."}, TLzwStatus::BadCodeSize},
-        {"code beyond the next free one", withCodes({4, 1, 7, 3}), {"1...", "...."}, TLzwStatus::BadCode},
-        {"non-root right after a clear", withCodes({4, 6, 1}), {"....", "...."}, TLzwStatus::BadCode},
+        // A code beyond the next free one once stopped the data: it stands for the entry being defined.
+        {"code beyond the next free one", withCodes({4, 1, 7, 3}), {"1113", "...."}, TLzwStatus::EndOfData},
+        // Any code right after a clear once stopped the data unless it was a root: it is a pixel.
+        {"non-root right after a clear", withCodes({4, 6, 1}), {"61..", "...."}, TLzwStatus::EndOfData},
+        {"non-root after a later clear", withCodes({4, 1, 2, 4, 7, 1, 5}), {"1271", "...."}, TLzwStatus::EndCode},
+        // The code beyond (7) becomes the prefix of entry 7 itself: walking 7 would never end.
+        {"a chain that loops stops the data", withCodes({4, 1, 7, 1, 7, 1}), {"1111", "...."}, TLzwStatus::BadCode},
         {"repeated clears are skipped", withCodes({4, 4, 4, 1, 2, 5}), {"12..", "...."}, TLzwStatus::EndCode},
         {"end code first", withCodes({5, 1, 1}), {"....", "...."}, TLzwStatus::EndCode},
         {"code being defined", withCodes({4, 1, 6, 6, 5}), {"1111", "1..."}, TLzwStatus::EndCode},
