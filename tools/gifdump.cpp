@@ -2,8 +2,9 @@
 //   file NAME
 //   screen W H frames N loop L colorbits C result ok|fail code K
 //   frame I left X top Y width W height H delay MS disposal D transparent T|- interlaced 0|1 local 0|1 crc C
-//         data complete|end-code|end-of-data|bad-code|bad-code-size|no-pixels
-// crc is zlib's CRC-32 of the frame's pixel indices, row by row, without the row padding.
+//         data complete|end-code|end-of-data|bad-code|bad-code-size|no-pixels mask M|-
+// crc is zlib's CRC-32 of the frame's pixel indices, row by row, without the row padding; mask is the CRC-32
+// of a transparent frame's mask bits, padding included.
 
 #include <zlib.h>
 
@@ -70,11 +71,16 @@ int main(int argc, char** argv) {
             if (f.Transparent) {
                 std::snprintf(transparent, sizeof transparent, "%d", f.TransparentIndex);
             }
+            char mask[16] = "-";
+            if (f.Transparent) {
+                std::snprintf(mask, sizeof mask, "%08lx",
+                              crc32(crc32(0L, Z_NULL, 0), f.MaskBits.data(), static_cast<uInt>(f.MaskBits.size())));
+            }
             std::printf(
                 "frame %d left %d top %d width %d height %d delay %d disposal %d transparent %s interlaced %d local %d "
-                "crc %08lx data %s\n",
+                "crc %08lx data %s mask %s\n",
                 n, f.Left, f.Top, f.Width, f.Height, f.Delay, f.Disposal, transparent, f.Interlaced ? 1 : 0,
-                f.HasLocalColors ? 1 : 0, PixelCrc(f), StatusName(f.DataStatus));
+                f.HasLocalColors ? 1 : 0, PixelCrc(f), StatusName(f.DataStatus), mask);
         }
     }
     return status;
