@@ -389,10 +389,12 @@ public:
             // itself, which is its own first byte, so that one is put right after.
             const std::size_t len = length_[code];
             if (code <= nextFree && len != 0) {
+                // A chunk may overlap the bytes it reads (a string that ends right before `out`): moved, not
+                // copied, which is one load and one store all the same.
                 const std::uint8_t* src = where_[code];
-                std::memcpy(out, src, CopySlack);
+                std::memmove(out, src, CopySlack);
                 for (std::size_t i = CopySlack; i < len; i += CopySlack) {
-                    std::memcpy(out + i, src + i, CopySlack);
+                    std::memmove(out + i, src + i, CopySlack);
                 }
                 if (code == nextFree) {
                     out[len - 1] = src[0];
