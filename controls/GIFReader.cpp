@@ -540,7 +540,9 @@ private:
     void ResetTable() {
         // Entries defined since the last reset read as zero again (careful path; nothing to do on the fast
         // one, which never reads an entry it has not defined).
-        for (unsigned i = end_ + 1; i < defined_; ++i) {
+        // (With code size 12 the first entry lies past the table, and so may this bound.)
+        const unsigned defined = std::min<unsigned>(defined_, LzwTableSize);
+        for (unsigned i = end_ + 1; i < defined; ++i) {
             prefix_[i] = 0;
             suffix_[i] = 0;
         }

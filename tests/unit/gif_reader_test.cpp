@@ -375,6 +375,8 @@ TEST(GifReader, HostileImageData) {
         // A code size the tables cannot hold: the frame stays empty, the stream goes on.
         {"code size 13", withCodeSize(13), {"....", "...."}, TLzwStatus::BadCodeSize},
         {"code size 255", withCodeSize(255), {"....", "...."}, TLzwStatus::BadCodeSize},
+        // The widest code size the tables hold; the next frame's table reset once ran past them (UBSan).
+        {"code size 12", withCodeSize(12), {".#4.", "k..."}, TLzwStatus::EndOfData},
         // A code beyond the next free one once stopped the data: it stands for the entry being defined.
         {"code beyond the next free one", withCodes({4, 1, 7, 3}), {"1113", "...."}, TLzwStatus::EndOfData},
         // Any code right after a clear once stopped the data unless it was a root: it is a pixel.
