@@ -315,14 +315,20 @@ public:
             }
             readyRoots_ = clear_;
         } else {
-            // Roots stand for themselves, every other entry reads as zero until it is defined. Only entries
-            // above the end code are ever written, so the roots hold through every clear code of the frame.
-            // The clear code can be 4096: bound by the table.
-            std::fill(std::begin(prefix_), std::end(prefix_), std::uint16_t{0});
-            std::fill(std::begin(suffix_), std::end(suffix_), std::uint16_t{0});
+            // Roots stand for themselves, every other entry reads as zero until it is defined. ResetTable has
+            // cleared whatever earlier frames left above this frame's end code; below it, roots are set and
+            // the clear and end codes' slots cleared. Only entries above the end code are ever written, so
+            // the roots hold through every clear code of the frame. The clear code can be 4096: bound by the
+            // table.
             const unsigned roots = std::min<unsigned>(clear_, LzwTableSize);
+            const unsigned top = std::min<unsigned>(end_ + 1, LzwTableSize);
             for (unsigned i = 0; i < roots; ++i) {
                 suffix_[i] = static_cast<std::uint16_t>(i);
+                prefix_[i] = 0;
+            }
+            for (unsigned i = roots; i < top; ++i) {
+                suffix_[i] = 0;
+                prefix_[i] = 0;
             }
             defined_ = end_ + 1;
         }
@@ -604,7 +610,7 @@ private:
     unsigned prevCode_ = 0;
     unsigned first_ = 0;
     unsigned sp_ = 0;
-    unsigned defined_ = 0;  // entries from the end code + 1 up to this one may be non-zero
+    unsigned defined_ = 0;  // every careful-path entry from this one up is zero
     std::uint16_t prefix_[LzwTableSize] = {};
     std::uint16_t suffix_[LzwTableSize] = {};
     std::uint16_t stack_[LzwTableSize + 1] = {};
