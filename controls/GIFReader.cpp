@@ -227,9 +227,10 @@ void PlaceRows(const std::uint8_t* run, std::size_t written, std::size_t width, 
 // code. Two decoders share the data gathering:
 //  - the fast one (minimum code sizes up to 8) writes the frame's pixels into one contiguous run and keeps,
 //    for every code, where its string already stands (earlier in that run, or for a root in a constant
-//    table of all bytes) and how long it is. Every code then costs the same one copy, in 8-byte chunks
-//    wherever the string fits before the end of the buffer, with no branch on what kind of code it was;
-//    rows, interlace passes and the mask are handled afterwards, per row.
+//    table of all bytes) and how long it is. Every code then costs the same one copy, in 16-byte chunks
+//    (the run has room after the image for any string's overrun, so no code needs a length test), with no
+//    branch on what kind of code it was. The rows are then copied to their places (interlace passes
+//    included) and the mask is built in the same pass, 16 pixels at a time.
 //  - the careful one follows the table of prefixes and suffixes one pixel at a time, with 16-bit pixel
 //    values; it serves code sizes 9 to 12 (whose roots do not fit a byte, so transparency must compare the
 //    whole code) and cross-checks the fast one.
