@@ -161,14 +161,20 @@ private:
 #endif
 };
 
+// The flags to keep of a last group of n (1 to 15) pixels, in the order Match16 gives them.
+unsigned KeepFirst(std::size_t n) {
+    return n >= 8 ? 0xFFu | ((0xFF00u << (16 - n)) & 0xFF00u) : (0xFF00u >> n) & 0xFFu;
+}
+
 // Copies `count` pixels from `from` to `to` and sets the mask bits of the transparent ones (the mask bytes
-// are zero before). `from` must be readable 16 bytes past `count` (the decoding run is); `to` and `mask` are
-// written only within the `count` pixels and their mask bytes (a mask row is padded to 32 pixels, so a group
-// of 16 never crosses it).
+// are zero before). `keep` is KeepFirst(count % 16), worked out once per frame. `from` must be readable 16
+// bytes past `count` (the decoding run is); `to` is written only within the `count` pixels, and `mask` only
+// within the bytes of the 32-pixel words they start (a mask row is padded to 32 pixels).
 inline void CopyAndMask(const std::uint8_t* from,
                         std::uint8_t* to,
                         std::size_t count,
                         const TTransparencyMatcher& matcher,
+                        unsigned keep,
                         std::uint8_t* mask) {
     std::size_t x = 0;
     for (; x + 16 <= count; x += 16) {
@@ -177,13 +183,7 @@ inline void CopyAndMask(const std::uint8_t* from,
     if (x < count) {
         // The last few pixels: the flags read past them are dropped, and their copy is one 16-byte piece
         // that ends with them (overlapping pixels already copied) unless the row is shorter than that.
-        const std::size_t n = count - x;
-        const unsigned keep = n >= 8 ? 0xFFu | ((0xFF00u << (16 - n)) & 0xFF00u) : (0xFF00u >> n) & 0xFFu;
-        const unsigned bits = matcher.Match16(from + x) & keep;
-        mask[x >> 3] = static_cast<std::uint8_t>(bits);
-        if (n > 8) {
-            mask[(x >> 3) + 1] = static_cast<std::uint8_t>(bits >> 8);
-        }
+        StoreLe16(mask + (x >> 3), matcher.Match16(from + x) & keep);
         if (count >= 16) {
             std::memcpy(to + count - 16, from + count - 16, 16);
         } else {
@@ -210,13 +210,16 @@ void PlaceRows(const std::uint8_t* run, std::size_t written, std::size_t width, 
     const TTransparencyMatcher matcher(t.transparentIndex);
     const bool oneBlock = !t.interlaced && t.stride == width && (!t.mask || width % 32 == 0);
     const std::size_t piece = oneBlock ? std::max<std::size_t>(written, 1) : width;
-    for (std::size_t from = 0, k = 0; from < written; from += piece, ++k) {
-        const std::size_t count = std::min(piece, written - from);
+    const unsigned keep = KeepFirst(piece % 16);
+    const std::uint8_t* from = run;
+    for (std::size_t k = 0; k * piece < written; ++k, from += piece) {
+        const std::size_t count = std::min(piece, written - k * piece);
         const std::size_t row = t.interlaced ? static_cast<std::size_t>(RowOf(static_cast<int>(k), t.height, true)) : k;
         if (t.mask) {
-            CopyAndMask(run + from, t.pixels + row * t.stride, count, matcher, t.mask + row * t.maskStride);
+            CopyAndMask(from, t.pixels + row * t.stride, count, matcher, count == piece ? keep : KeepFirst(count % 16),
+                        t.mask + row * t.maskStride);
         } else {
-            std::memcpy(t.pixels + row * t.stride, run + from, count);
+            std::memcpy(t.pixels + row * t.stride, from, count);
         }
     }
 }
