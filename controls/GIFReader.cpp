@@ -161,7 +161,7 @@ private:
 #endif
 };
 
-// The flags to keep of a last group of n (1 to 15) pixels, in the order Match16 gives them.
+// The flags to keep of a last group of n (1 to 15; 0 for none) pixels, in the order Match16 gives them.
 unsigned KeepFirst(std::size_t n) {
     return n >= 8 ? 0xFFu | ((0xFF00u << (16 - n)) & 0xFF00u) : (0xFF00u >> n) & 0xFFu;
 }
@@ -395,12 +395,11 @@ public:
 
             // Roots, table entries and the entry being defined all name a string that already stands
             // somewhere: roots in kRoots, the others earlier in the run. An entry's string ends before `out`,
-            // so chunks never read what they write; the entry being defined ends with the byte at `out`
-            // itself, which is its own first byte, so that one is put right after.
+            // so no chunk writes a byte of the string it reads (it may overlap the bytes after it: moved, not
+            // copied, which is one load and one store all the same); the entry being defined ends with the
+            // byte at `out` itself, which is its own first byte, so that one is put right after.
             const std::size_t len = length_[code];
             if (code <= nextFree && len != 0) {
-                // A chunk may overlap the bytes it reads (a string that ends right before `out`): moved, not
-                // copied, which is one load and one store all the same.
                 const std::uint8_t* src = where_[code];
                 std::memmove(out, src, CopySlack);
                 for (std::size_t i = CopySlack; i < len; i += CopySlack) {
@@ -548,9 +547,9 @@ private:
     unsigned FirstGrowth() const { return std::max((1u << (codeSize_ + 1)), end_ + 2); }
 
     void ResetTable() {
-        // Entries defined since the last reset read as zero again (careful path; nothing to do on the fast
-        // one, which never reads an entry it has not defined).
-        // (With code size 12 the first entry lies past the table, and so may this bound.)
+        // Entries defined since the last reset read as zero again: the careful path may walk into an entry
+        // not yet defined (the fast one never reads one). With code size 12 the first entry, and so
+        // defined_, lies past the table.
         const unsigned defined = std::min<unsigned>(defined_, LzwTableSize);
         for (unsigned i = end_ + 1; i < defined; ++i) {
             prefix_[i] = 0;
