@@ -292,10 +292,29 @@ TEST(GifReader, TransparentMask) {
     EXPECT_EQ(s.Frame(1).MaskBits, (Bytes{0xA0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
+TEST(GifReader, RootsAboveAByteAreNotTheTransparentIndex) {
+    // Code size 9: roots 0..511, stored as their low byte. Root 261 lands as index 5 but only root 5 itself
+    // matches a transparent index of 5.
+    BitWriter bw;
+    for (unsigned code : {512u, 5u, 261u, 512u, 5u, 513u}) {
+        bw.Put(code, 10);
+    }
+    bw.Flush();
+    GifBuilder b(3, 1);
+    b.Control(0, 0, 5).Raw({0x2C, 0, 0, 0, 0, 3, 0, 1, 0, 0, 9});
+    const Bytes blocks = SubBlocks(bw.out);
+    b.bytes.insert(b.bytes.end(), blocks.begin(), blocks.end());
+    TGifStream s;
+    ASSERT_TRUE(Decode(s, b.Trailer().bytes));
+    const TFrame& f = s.Frame(1);
+    EXPECT_EQ(AsciiOf(f), std::vector<std::string>{"555"});
+    EXPECT_EQ(f.MaskBits[0], 0xA0);
+}
+
 TEST(GifReader, PixelCodesAboveAByteAreNotTheTransparentIndex) {
-    // A pixel is stored as its code's low byte, but only the code equal to the transparent index (5) is
-    // transparent: roots above 255 (code size 9), and any code right after a clear, which is a pixel whatever
-    // its value (code size 8 hands such a frame from the fast decoder to the careful one).
+    // The code right after a clear is a pixel whatever its value, stored as its low byte, but only the code
+    // equal to the transparent index (5) is transparent (code size 8 hands such a frame from the fast decoder
+    // to the careful one).
     struct Case {
         const char* name;
         int codeSize;
@@ -304,7 +323,6 @@ TEST(GifReader, PixelCodesAboveAByteAreNotTheTransparentIndex) {
         std::uint8_t mask;
         TLzwStatus status;
     } cases[] = {
-        {"root 261 of code size 9", 9, {512, 5, 261, 512, 5, 513}, "555", 0xA0, TLzwStatus::Complete},
         {"code 261 after a clear, code size 8", 8, {256, 261, 5, 257}, "55.", 0x40, TLzwStatus::EndCode},
         // Code size 12 has codes past the table: one as a prefix names nothing, and the data stops.
         {"code 5000 as a prefix, code size 12", 12, {4096, 5000, 6000, 5}, "#..", 0x00, TLzwStatus::BadCode},
