@@ -4,6 +4,9 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -18,10 +21,11 @@ constexpr std::uint8_t PlainTextLabel = 0x01;
 constexpr std::size_t ScreenDescriptorEnd = 13;  // signature, version and the 7-byte logical screen
 constexpr std::size_t ImageDescriptorSize = 10;
 constexpr std::size_t GraphicControlSize = 8;  // introducer, label, then the 6 bytes of the pending record
-constexpr std::size_t LoopExtensionSize = 19;  // up to and including the loop sub-block's terminator
+constexpr std::size_t LoopSubBlockEnd = 18;    // introducer, label, 11-byte block, the 4-byte loop sub-block
+constexpr std::size_t LoopExtensionSize = 19;  // with the terminator that usually follows
 
 // A chunked copy may store up to this many bytes past the end of the string it copies.
-constexpr std::size_t CopySlack = 8;
+constexpr std::size_t CopySlack = 16;
 // No LZW string is longer than the table has entries (each entry adds one byte to an earlier string).
 constexpr std::size_t MaxString = LzwTableSize + 1;
 // Every root's one-byte string, with room for a chunked copy's overrun.
@@ -36,9 +40,16 @@ struct RootBytes {
 constexpr RootBytes kRoots;
 // Codes stop widening at 12 bits (only a minimum code size of 12 starts them at 13).
 constexpr unsigned MaxCodeLength = 12;
+// A decoding run larger than this is not kept from one stream to the next.
+constexpr std::size_t KeptRunBytes = std::size_t{1} << 20;
 
 int Le16(const std::uint8_t* p) {
     return p[0] | (p[1] << 8);
+}
+
+void StoreLe16(std::uint8_t* p, unsigned v) {
+    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
+    std::memcpy(p, bytes, 2);
 }
 
 std::uint64_t LoadLe64(const std::uint8_t* p) {
@@ -74,19 +85,141 @@ int RowOf(int k, int height, bool interlaced) {
     return 1 + k * 2;
 }
 
-// Sets the mask bits of the first `count` pixels of one row whose index equals `index`.
-void MaskRow(const std::uint8_t* row, int count, std::uint8_t index, std::uint8_t* mask) {
-    int x = 0;
-    for (; x + 8 <= count; x += 8) {
-        unsigned bits = 0;
-        for (int i = 0; i < 8; ++i) {
-            bits = (bits << 1) | static_cast<unsigned>(row[x + i] == index);
-        }
-        mask[x >> 3] = static_cast<std::uint8_t>(bits);
+// Copies pixels 16 at a time and finds those equal to the transparent index among them, as two mask bytes
+// with the first pixel in bit 7 of the low byte: the pixels XOR the index are zero exactly at the
+// transparent ones.
+class TTransparencyMatcher {
+public:
+    explicit TTransparencyMatcher(std::uint8_t index)
+#if defined(__SSE2__)
+        : pattern_(_mm_set1_epi8(static_cast<char>(index)))
+#else
+        : pattern_(0x0101010101010101ull * index)
+#endif
+    {
     }
-    for (; x < count; ++x) {
-        if (row[x] == index) {
-            mask[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+
+    // The flags of the 16 pixels at `p`.
+    unsigned Match16(const std::uint8_t* p) const {
+        return Flags(Load(p));
+    }
+
+    // Copies the 16 pixels at `from` to `to` and returns their flags.
+    unsigned CopyMatch16(const std::uint8_t* from, std::uint8_t* to) const {
+        const TChunk v = Load(from);
+        std::memcpy(to, &v, 16);
+        return Flags(v);
+    }
+
+private:
+#if defined(__SSE2__)
+    using TChunk = __m128i;
+
+    static TChunk Load(const std::uint8_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    }
+
+    // The compare gives bit i of the movemask for pixel i; reversing the bytes within each 8-byte half first
+    // puts pixel 0 in bit 7 and pixel 8 in bit 15.
+    unsigned Flags(TChunk v) const {
+        __m128i r = _mm_or_si128(_mm_srli_epi16(v, 8), _mm_slli_epi16(v, 8));
+        r = _mm_shufflelo_epi16(r, _MM_SHUFFLE(0, 1, 2, 3));
+        r = _mm_shufflehi_epi16(r, _MM_SHUFFLE(0, 1, 2, 3));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(r, pattern_)));
+    }
+
+    __m128i pattern_;
+#else
+    struct TChunk {
+        std::uint64_t low, high;  // in memory order
+    };
+
+    static TChunk Load(const std::uint8_t* p) {
+        TChunk v;
+        std::memcpy(&v, p, 16);
+        return v;
+    }
+
+    unsigned Flags(const TChunk& v) const {
+        std::uint8_t bytes[16];
+        std::memcpy(bytes, &v, 16);
+        return Flags8(LoadLe64(bytes)) | (Flags8(LoadLe64(bytes + 8)) << 8);
+    }
+
+    // Bit 7 of a byte of `nonzero` is set where that byte is not zero (adding within 7 bits never carries
+    // across bytes); one multiplication, whose partial products never overlap, gathers the eight flags into
+    // the top byte, the lowest byte's into its bit 7.
+    unsigned Flags8(std::uint64_t pixels) const {
+        constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7Full;
+        constexpr std::uint64_t Gather = 0x8040201008040201ull;
+        const std::uint64_t d = pixels ^ pattern_;
+        const std::uint64_t nonzero = ((d & Low7) + Low7) | d;
+        return static_cast<unsigned>((((~nonzero & ~Low7) >> 7) * Gather) >> 56);
+    }
+
+    std::uint64_t pattern_;
+#endif
+};
+
+// The flags to keep of a last group of n (1 to 15; 0 for none) pixels, in the order Match16 gives them.
+unsigned KeepFirst(std::size_t n) {
+    return n >= 8 ? 0xFFu | ((0xFF00u << (16 - n)) & 0xFF00u) : (0xFF00u >> n) & 0xFFu;
+}
+
+// Copies `count` pixels from `from` to `to` and sets the mask bits of the transparent ones (the mask bytes
+// are zero before). `keep` is KeepFirst(count % 16), worked out once per frame. `from` must be readable 16
+// bytes past `count` (the decoding run is); `to` is written only within the `count` pixels, and `mask` only
+// within the bytes of the 32-pixel words they start (a mask row is padded to 32 pixels).
+inline void CopyAndMask(const std::uint8_t* from,
+                        std::uint8_t* to,
+                        std::size_t count,
+                        const TTransparencyMatcher& matcher,
+                        unsigned keep,
+                        std::uint8_t* mask) {
+    std::size_t x = 0;
+    for (; x + 16 <= count; x += 16) {
+        StoreLe16(mask + (x >> 3), matcher.CopyMatch16(from + x, to + x));
+    }
+    if (x < count) {
+        // The last few pixels: the flags read past them are dropped, and their copy is one 16-byte piece
+        // that ends with them (overlapping pixels already copied) unless the row is shorter than that.
+        StoreLe16(mask + (x >> 3), matcher.Match16(from + x) & keep);
+        if (count >= 16) {
+            std::memcpy(to + count - 16, from + count - 16, 16);
+        } else {
+            std::memcpy(to, from, count);
+        }
+    }
+}
+
+// Where the decoded pixels go: the frame's buffers and their layout.
+struct TRowTarget {
+    std::uint8_t* pixels;
+    std::size_t stride;
+    std::uint8_t* mask;  // null for an opaque frame
+    std::size_t maskStride;
+    std::uint8_t transparentIndex;
+    int height;
+    bool interlaced;
+};
+
+// Copies the first `written` pixels of the run (whole rows of `width`, the last maybe partial) to their rows,
+// and marks the transparent ones. Rows that follow each other both in the buffer and in the mask (not
+// interlaced, no padding) go in one piece.
+void PlaceRows(const std::uint8_t* run, std::size_t written, std::size_t width, const TRowTarget& t) {
+    const TTransparencyMatcher matcher(t.transparentIndex);
+    const bool oneBlock = !t.interlaced && t.stride == width && (!t.mask || width % 32 == 0);
+    const std::size_t piece = oneBlock ? std::max<std::size_t>(written, 1) : width;
+    const unsigned keep = KeepFirst(piece % 16);
+    const std::uint8_t* from = run;
+    for (std::size_t k = 0; k * piece < written; ++k, from += piece) {
+        const std::size_t count = std::min(piece, written - k * piece);
+        const std::size_t row = t.interlaced ? static_cast<std::size_t>(RowOf(static_cast<int>(k), t.height, true)) : k;
+        if (t.mask) {
+            CopyAndMask(from, t.pixels + row * t.stride, count, matcher, count == piece ? keep : KeepFirst(count % 16),
+                        t.mask + row * t.maskStride);
+        } else {
+            std::memcpy(t.pixels + row * t.stride, from, count);
         }
     }
 }
@@ -97,14 +230,18 @@ void MaskRow(const std::uint8_t* row, int count, std::uint8_t index, std::uint8_
 // code. Two decoders share the data gathering:
 //  - the fast one (minimum code sizes up to 8) writes the frame's pixels into one contiguous run and keeps,
 //    for every code, where its string already stands (earlier in that run, or for a root in a constant
-//    table of all bytes) and how long it is. Every code then costs the same one copy, in 8-byte chunks
-//    wherever the string fits before the end of the buffer, with no branch on what kind of code it was;
-//    rows, interlace passes and the mask are handled afterwards, per row.
+//    table of all bytes) and how long it is. Every code then costs the same one copy, in 16-byte chunks
+//    (the run has room after the image for any string's overrun, so no code needs a length test), with no
+//    branch on what kind of code it was. The rows are then copied to their places (interlace passes
+//    included) and the mask is built in the same pass, 16 pixels at a time.
 //  - the careful one follows the table of prefixes and suffixes one pixel at a time, with 16-bit pixel
 //    values; it serves code sizes 9 to 12 (whose roots do not fit a byte, so transparency must compare the
 //    whole code) and cross-checks the fast one.
-// Both stop at a code that names no entry yet (a code beyond the next free one, or any code but a root
-// right after a clear): following the table there could loop or run off it.
+// A code beyond the next free one stands for the entry being defined, and the code right after a clear is a
+// pixel whatever its value. Either then becomes the prefix of the next entry before it names anything, so the
+// table can come to hold a chain that loops back onto itself: the careful decoder bounds every walk and stops
+// the frame's data at one that loops or leaves the table. The fast one keeps no prefixes; it hands such
+// frames (rare, and never written by an encoder) to the careful one, so both agree on every pixel.
 class TLzwDecoder {
 public:
     // Copies the data sub-blocks at `pos` into one run of bytes, leaving `pos` past the terminator or at the
@@ -166,8 +303,14 @@ public:
         end_ = clear_ + 1;
         status_ = TLzwStatus::Complete;
         stopped_ = false;
+        needsCareful_ = false;
         ResetTable();
         if (!careful) {
+            nextFree_ = end_;
+            growAt_ = FirstGrowth();
+            // Not strings: the length test sends them to their own branches.
+            length_[clear_] = 0;
+            length_[end_] = 0;
             // A frame writes entries from its end code up, so the roots below stay ready for the next frame
             // unless it has more of them.
             for (unsigned i = readyRoots_; i < clear_; ++i) {
@@ -176,23 +319,36 @@ public:
             }
             readyRoots_ = clear_;
         } else {
-            // Roots stand for themselves. Only entries above the end code are ever written, so this holds
-            // through every clear code of the frame. The clear code can be 4096: bound by the table.
+            // Roots stand for themselves, every other entry reads as zero until it is defined. ResetTable has
+            // cleared whatever earlier frames left above this frame's end code; below it, roots are set and
+            // the clear and end codes' slots cleared. Only entries above the end code are ever written, so
+            // the roots hold through every clear code of the frame. The clear code can be 4096: bound by the
+            // table.
             const unsigned roots = std::min<unsigned>(clear_, LzwTableSize);
+            const unsigned top = std::min<unsigned>(end_ + 1, LzwTableSize);
             for (unsigned i = 0; i < roots; ++i) {
                 suffix_[i] = static_cast<std::uint16_t>(i);
                 prefix_[i] = 0;
             }
+            for (unsigned i = roots; i < top; ++i) {
+                suffix_[i] = 0;
+                prefix_[i] = 0;
+            }
+            defined_ = end_ + 1;
         }
     }
 
     // ---- fast path ----
 
-    void BeginOutput(std::uint8_t* out, std::size_t total, std::size_t bufferSize) {
-        base_ = out;
+    // Gets the run ready for a frame of `total` pixels. It has room after the last pixel for the longest
+    // string and a chunk's overrun, so no code ever needs a length test.
+    void BeginOutput(std::size_t total) {
+        const std::size_t room = total + MaxString + CopySlack;
+        if (run_.size() < room) {
+            run_.resize(room);
+        }
         written_ = 0;
         total_ = total;
-        bufferSize_ = bufferSize;
     }
 
     // Decodes until at least `until` pixels are written (or all of them, or the data stops).
@@ -201,26 +357,20 @@ public:
         if (stopped_ || written_ >= until) {
             return;
         }
-        std::uint8_t* const base = base_;
+        std::uint8_t* const base = run_.data();
         std::uint8_t* out = base + written_;
         std::uint8_t* const stop = base + until;
-        std::uint8_t* const outEnd = base + total_;
-        std::uint8_t* const bufEnd = base + bufferSize_;
-        // Below this point any string fits with its chunked copy's overrun, so the copy needs no length test.
-        std::uint8_t* const safeEnd = bufferSize_ > MaxString + CopySlack ? bufEnd - MaxString - CopySlack : base;
         const std::uint8_t* in = in_;
         const std::uint8_t* const inEnd = inEnd_;
         std::uint64_t acc = acc_;
         unsigned bits = bits_;
         unsigned codeLen = codeLen_;
-        unsigned mask = (1u << codeLen) - 1;
-        unsigned nextFree = nextFree_;
-        // 1 when a string has been decoded since the last clear code: then table slot nextFree already holds
-        // the entry the next code completes (that string plus the next string's first byte, which will stand
-        // right after it), and a code equal to nextFree means exactly that entry.
-        unsigned pending = hasPrev_ ? 1 : 0;
-        const unsigned clear = clear_;
-        const unsigned firstEntry = end_ + 1;
+        std::size_t mask = (std::size_t{1} << codeLen) - 1;
+        // Table slot nextFree holds the entry the next code completes (the last string plus the next string's
+        // first byte, which will stand right after it), so a code equal to nextFree means exactly that entry.
+        // Right after a clear code nextFree is the end code: only roots are valid then, and the first one
+        // defines no entry (its slot is the one after the end code). The clear and end codes have length 0.
+        std::size_t nextFree = nextFree_;
 
         while (out < stop) {
             if (bits < codeLen) {
@@ -239,62 +389,58 @@ public:
                     }
                 }
             }
-            const unsigned code = static_cast<unsigned>(acc) & mask;
+            const std::size_t code = static_cast<std::size_t>(acc) & mask;
             acc >>= codeLen;
             bits -= codeLen;
 
             // Roots, table entries and the entry being defined all name a string that already stands
             // somewhere: roots in kRoots, the others earlier in the run. An entry's string ends before `out`,
-            // so 8-byte chunks never read what they write; the entry being defined ends with the byte at
-            // `out` itself, which is its own first byte, so that one is put right after.
-            if (code < nextFree + pending && code - clear > 1) {
-                const unsigned len = length_[code];
+            // so no chunk writes a byte of the string it reads (it may overlap the bytes after it: moved, not
+            // copied, which is one load and one store all the same); the entry being defined ends with the
+            // byte at `out` itself, which is its own first byte, so that one is put right after.
+            const std::size_t len = length_[code];
+            if (code <= nextFree && len != 0) {
                 const std::uint8_t* src = where_[code];
-                if (out < safeEnd || len + CopySlack <= static_cast<std::size_t>(bufEnd - out)) {
-                    std::size_t i = 0;
-                    do {
-                        std::memcpy(out + i, src + i, 8);
-                        i += 8;
-                    } while (i < len);
-                    if (code == nextFree) {
-                        out[len - 1] = src[0];
-                    }
-                } else {
-                    CopyNearEnd(out, src, len, outEnd);
+                std::memmove(out, src, CopySlack);
+                for (std::size_t i = CopySlack; i < len; i += CopySlack) {
+                    std::memmove(out + i, src + i, CopySlack);
                 }
-                // The pending entry becomes real (codes widen only then); slot LzwTableSize soaks up the
-                // writes once the table is full.
-                if (pending && nextFree < LzwTableSize) {
-                    ++nextFree;
-                    if (nextFree > mask && codeLen < MaxCodeLength) {
+                if (code == nextFree) {
+                    out[len - 1] = src[0];
+                }
+                // The entry being defined becomes real. Codes widen when the table reaches the next power of
+                // two; once it is full, slot LzwTableSize soaks up the writes.
+                if (++nextFree >= growAt_) {
+                    if (codeLen < MaxCodeLength) {
                         ++codeLen;
                         mask = 2 * mask + 1;
+                        growAt_ = codeLen < MaxCodeLength ? mask + 1 : LzwTableSize + 1;
+                    } else {
+                        nextFree = LzwTableSize;
                     }
                 }
-                pending = 1;
                 where_[nextFree] = out;
                 length_[nextFree] = static_cast<std::uint16_t>(len + 1);
                 out += len;
-                if (out >= safeEnd && out > outEnd) {
-                    out = outEnd;  // the last string was cut at the end of the image
-                }
-            } else if (code == clear) {
+            } else if (code == clear_) {
                 codeLen = codeSize_ + 1;
-                mask = (1u << codeLen) - 1;
-                nextFree = firstEntry;
-                pending = 0;
+                mask = (std::size_t{1} << codeLen) - 1;
+                nextFree = end_;
+                growAt_ = FirstGrowth();
+            } else if (code == end_) {
+                Stop(TLzwStatus::EndCode);
+                break;
             } else {
-                Stop(code == end_ ? TLzwStatus::EndCode : TLzwStatus::BadCode);
+                // A code beyond the next free one, or a code above the roots right after a clear: its string
+                // is only known by following prefixes, which this decoder does not keep.
+                Stop(TLzwStatus::BadCode);
+                needsCareful_ = true;
                 break;
             }
         }
 
-        if (stopped_ && out < outEnd) {
-            // A chunked copy may have run a few bytes ahead of the last string; those pixels were never
-            // decoded and must read as index 0.
-            std::memset(out, 0, std::min<std::size_t>(CopySlack, bufEnd - out));
-        }
-        written_ = static_cast<std::size_t>(out - base);
+        // The last string may run past the image, and a chunk past the last string: neither is a pixel.
+        written_ = std::min(static_cast<std::size_t>(out - base), total_);
         if (written_ >= total_) {
             stopped_ = true;
         }
@@ -302,22 +448,21 @@ public:
         acc_ = acc;
         bits_ = bits;
         codeLen_ = codeLen;
-        nextFree_ = nextFree;
-        threshold_ = mask + 1;
-        hasPrev_ = pending != 0;
+        nextFree_ = static_cast<unsigned>(nextFree);
     }
 
-    // Byte by byte and cut at the end of the image; forward order also makes the code being defined come out
-    // right, as its last byte is the first one written.
-    static void CopyNearEnd(std::uint8_t* out, const std::uint8_t* src, std::size_t len, std::uint8_t* outEnd) {
-        const std::size_t n = std::min<std::size_t>(len, static_cast<std::size_t>(outEnd - out));
-        for (std::size_t i = 0; i < n; ++i) {
-            out[i] = src[i];
+    const std::uint8_t* Run() const { return run_.data(); }
+    // A large run is given back once a stream is decoded, rather than kept beside the frames for good.
+    void ReleaseLargeRun() {
+        if (run_.size() > KeptRunBytes) {
+            run_ = {};
         }
     }
 
     std::size_t Written() const { return written_; }
     bool Stopped() const { return stopped_; }
+    // The fast decoder met a code only the careful one can follow; the frame must be decoded again by it.
+    bool NeedsCareful() const { return needsCareful_; }
     TLzwStatus Status() const { return status_; }
 
     // ---- careful path ----
@@ -343,26 +488,28 @@ public:
                 return -1;
             }
             if (!hasPrev_) {
-                if (x0 > clear_) {
-                    Stop(TLzwStatus::BadCode);
-                    return -1;
-                }
+                // The first code after a clear is a pixel whatever its value; it defines no entry.
                 hasPrev_ = true;
                 prevCode_ = x0;
                 first_ = x0;
                 return static_cast<int>(x0);
             }
-            if (x0 > nextFree_ || (x0 == nextFree_ && nextFree_ >= LzwTableSize)) {
-                Stop(TLzwStatus::BadCode);
-                return -1;
-            }
             unsigned x = x0;
-            if (x == nextFree_) {
+            if (x >= nextFree_) {
+                // Beyond the table so far: taken as the entry being defined, the previous string plus its
+                // own first character.
                 stack_[sp_++] = static_cast<std::uint16_t>(first_);
                 x = prevCode_;
             }
-            // Every entry's prefix is a smaller code, so this walk ends, and within the stack.
-            while (x >= clear_ && sp_ < LzwTableSize) {
+            // A chain that does not loop visits each entry above the end code at most once, fewer than
+            // LzwTableSize, so a walk that fills the stack has looped. Prefixes beyond the table (only code
+            // size 12 has codes past 4095) name nothing.
+            while (x >= clear_) {
+                if (x >= LzwTableSize || sp_ >= LzwTableSize) {
+                    sp_ = 0;
+                    Stop(TLzwStatus::BadCode);
+                    return -1;
+                }
                 stack_[sp_++] = suffix_[x];
                 x = prefix_[x];
             }
@@ -372,6 +519,7 @@ public:
                 suffix_[nextFree_] = static_cast<std::uint16_t>(first_);
                 prefix_[nextFree_] = static_cast<std::uint16_t>(prevCode_);
                 ++nextFree_;
+                defined_ = std::max(defined_, nextFree_);
                 if (nextFree_ >= threshold_ && threshold_ < LzwTableSize) {
                     threshold_ *= 2;
                     ++codeLen_;
@@ -393,7 +541,21 @@ private:
         stopped_ = true;
     }
 
+    // Where codes first widen after a clear on the fast path, whose nextFree starts one below the first entry:
+    // at 2 x clear, but never at the first code (with code sizes 0 and 1 the first entry already reaches it,
+    // and the careful path widens only when an entry is added).
+    unsigned FirstGrowth() const { return std::max((1u << (codeSize_ + 1)), end_ + 2); }
+
     void ResetTable() {
+        // Entries defined since the last reset read as zero again: the careful path may walk into an entry
+        // not yet defined (the fast one never reads one). With code size 12 the first entry, and so
+        // defined_, lies past the table.
+        const unsigned defined = std::min<unsigned>(defined_, LzwTableSize);
+        for (unsigned i = end_ + 1; i < defined; ++i) {
+            prefix_[i] = 0;
+            suffix_[i] = 0;
+        }
+        defined_ = end_ + 1;
         codeSize_ = 0;
         while ((1u << codeSize_) < clear_) {
             ++codeSize_;
@@ -433,15 +595,16 @@ private:
     unsigned codeLen_ = 0;
     unsigned nextFree_ = 0;
     unsigned threshold_ = 0;
+    std::size_t growAt_ = 0;  // fast path: codes widen (or the table is full) when nextFree reaches this
     bool hasPrev_ = false;
     TLzwStatus status_ = TLzwStatus::Complete;
     bool stopped_ = false;
+    bool needsCareful_ = false;
 
     // fast path
-    std::uint8_t* base_ = nullptr;
+    std::vector<std::uint8_t> run_;  // the frame's pixels in decoding order, then room for overruns
     std::size_t written_ = 0;
     std::size_t total_ = 0;
-    std::size_t bufferSize_ = 0;
     const std::uint8_t* where_[LzwTableSize + 1] = {};  // where each code's string stands
     std::uint16_t length_[LzwTableSize + 1] = {};
     unsigned readyRoots_ = 0;  // root slots below this still point into kRoots
@@ -450,12 +613,10 @@ private:
     unsigned prevCode_ = 0;
     unsigned first_ = 0;
     unsigned sp_ = 0;
+    unsigned defined_ = 0;  // every careful-path entry from this one up is zero
     std::uint16_t prefix_[LzwTableSize] = {};
     std::uint16_t suffix_[LzwTableSize] = {};
     std::uint16_t stack_[LzwTableSize + 1] = {};
-
-public:
-    std::vector<std::uint8_t> scratch;  // the contiguous run when it cannot be the pixel buffer itself
 };
 
 TGifStream::TGifStream() : decoder_(std::make_unique<TLzwDecoder>()) {}
@@ -509,6 +670,7 @@ bool TGifStream::DecodeData(const std::uint8_t* data, std::size_t size) {
     }
     data_ = nullptr;
     size_ = 0;
+    decoder_->ReleaseLargeRun();
     if (fault != TGifFault::None) {
         ResetFrames();
         Fault = fault;
@@ -624,13 +786,15 @@ void TGifStream::ParseBlocks() {
                 }
             } else if (label == ApplicationLabel && left >= 14 && std::memcmp(d + position_ + 3, "NETSCAPE", 8) == 0 &&
                        std::memcmp(d + position_ + 11, "2.0", 3) == 0) {
-                // Fixed layout: size byte, identifier, loop number, terminator; size and identifier are not
-                // examined.
+                // The loop sub-block has a fixed layout (size byte, identifier, loop number); its size and
+                // identifier are not examined. Writers may add further sub-blocks (a buffering hint): they are
+                // skipped up to the terminator, which usually follows the loop number at once.
                 if (left < LoopExtensionSize) {
                     complete = false;
                 } else {
                     LoopCount = Le16(d + position_ + 16);
-                    p = position_ + LoopExtensionSize;
+                    p = position_ + LoopSubBlockEnd;
+                    complete = SkipSubBlocks(d, size, p);
                 }
             } else if (label == ApplicationLabel || label == PlainTextLabel) {
                 // Any other application extension, and plain text (never drawn): the first block, then
@@ -787,15 +951,15 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
         DataStatus = TLzwStatus::BadCodeSize;
         return;
     }
-    const bool careful = codeSize > 8 || owner.CarefulDecoding;
-    lzw.Start(codeSize, careful);
-
     const bool reportRows =
         owner.OnProgress && static_cast<std::int64_t>(Width) * static_cast<std::int64_t>(Height) > ProgressMinPixels;
     const int reportEvery = Width > 320 ? 32 : 64;
+    int reports = 0;  // row reports made so far, so that a second decode of the frame does not repeat them
 
-    if (careful) {
-        // One pixel at a time, straight into its row.
+    // One pixel at a time, straight into its row.
+    auto decodeCarefully = [&] {
+        lzw.Start(codeSize, true);
+        int reported = 0;
         for (int k = 0; k < Height && !lzw.Stopped(); ++k) {
             const int row = RowOf(k, Height, Interlaced);
             std::uint8_t* line = Pixels.data() + static_cast<std::size_t>(row) * PixelStride;
@@ -815,29 +979,22 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
             if (x < Width) {
                 break;
             }
-            if (reportRows && row % reportEvery == 0) {
+            if (reportRows && row % reportEvery == 0 && ++reported > reports) {
                 owner.ReportProgress(lzw.FilePosition());
             }
         }
         DataStatus = lzw.Stopped() ? lzw.Status() : TLzwStatus::Complete;
+    };
+
+    if (codeSize > 8 || owner.CarefulDecoding) {
+        decodeCarefully();
         return;
     }
+    lzw.Start(codeSize, false);
 
     const std::size_t w = static_cast<std::size_t>(Width);
     const std::size_t total = w * static_cast<std::size_t>(Height);
-    // Without padding or interlacing the pixel buffer is the contiguous run itself.
-    const bool direct = !Interlaced && PixelStride == Width;
-    std::uint8_t* run;
-    if (direct) {
-        run = Pixels.data();
-        lzw.BeginOutput(run, total, total);
-    } else {
-        if (lzw.scratch.size() < total + CopySlack) {
-            lzw.scratch.resize(total + CopySlack);
-        }
-        run = lzw.scratch.data();
-        lzw.BeginOutput(run, total, total + CopySlack);
-    }
+    lzw.BeginOutput(total);
     if (reportRows) {
         for (int k = 0; k < Height && !lzw.Stopped(); ++k) {
             const int row = RowOf(k, Height, Interlaced);
@@ -849,25 +1006,19 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
                 break;
             }
             owner.ReportProgress(lzw.FilePosition());
+            ++reports;
         }
     }
     lzw.RunFast(total);
+    if (lzw.NeedsCareful()) {
+        decodeCarefully();
+        return;
+    }
     const std::size_t written = lzw.Written();
     DataStatus = written >= total ? TLzwStatus::Complete : lzw.Status();
 
-    // Place the decoded rows (the last one maybe partial) and mark their transparent pixels. Pixels that were
-    // never decoded keep index 0 and stay opaque.
-    const int rows = static_cast<int>((written + w - 1) / w);
-    for (int k = 0; k < rows; ++k) {
-        const std::size_t from = static_cast<std::size_t>(k) * w;
-        const int count = static_cast<int>(std::min(w, written - from));
-        const int row = RowOf(k, Height, Interlaced);
-        std::uint8_t* line = Pixels.data() + static_cast<std::size_t>(row) * PixelStride;
-        if (!direct) {
-            std::memcpy(line, run + from, static_cast<std::size_t>(count));
-        }
-        if (Transparent) {
-            MaskRow(line, count, TransparentIndex, MaskBits.data() + static_cast<std::size_t>(row) * MaskStride);
-        }
-    }
+    // Pixels that were never decoded keep index 0 and stay opaque.
+    PlaceRows(lzw.Run(), written, w,
+              {Pixels.data(), static_cast<std::size_t>(PixelStride), Transparent ? MaskBits.data() : nullptr,
+               static_cast<std::size_t>(MaskStride), TransparentIndex, Height, Interlaced});
 }

@@ -12,9 +12,11 @@
 //   or colour table is dropped. Only a header, logical screen or global colour table that is cut off fails
 //   the load (code 3): there is nothing to show.
 // - A minimum code size above 12: that frame is left empty (index 0, opaque) and the stream goes on.
-// - A code that names no table entry yet (beyond the next free code, or anything but a root right after a
-//   clear code): that frame's data stops there, as if its end code had come. Repeated clear codes are
-//   skipped. Missing initial clear or end codes are fine.
+// - A code beyond the next free code stands for the entry being defined (the previous string plus its first
+//   character), and the code right after a clear code is a pixel (its low byte) whatever its value. Either
+//   can make the table hold a chain of prefixes that loops or leaves the table: the frame's data stops where
+//   such a chain would be followed, as if its end code had come. Repeated clear codes are skipped. Missing
+//   initial clear or end codes are fine.
 // - A frame whose pixel buffer would exceed MaxFrameBytes, frames that together would exceed
 //   MaxStreamBytes, or an image larger than MaxImagePixels: the load fails (code 3) before allocating.
 
@@ -72,7 +74,7 @@ enum class TLzwStatus : std::uint8_t {
     Complete,     // every pixel was decoded
     EndCode,      // an end code came before the last pixel; the rest stays at index 0
     EndOfData,    // the sub-blocks (or the file) ended before the last pixel
-    BadCode,      // a code that names no table entry yet; decoding stopped there
+    BadCode,      // a code whose chain of prefixes loops or leaves the table; decoding stopped there
     BadCodeSize,  // minimum code size above MaxLzwCodeSize: the frame is left empty (all index 0)
     NoPixels,     // the frame is 0 wide or 0 high
 };

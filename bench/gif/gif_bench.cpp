@@ -4,6 +4,11 @@
 //   anim40    a 500 x 500 animation of 40 full frames
 //   optimised a 400 x 300 animation stored as changed sub-rectangles with transparency
 //   icons     200 separate 32 x 32 icons
+// and with our own GIF writer (bench/gif/sprite_gif.h), animations of 120 small frames that are all
+// transparent around a moving sprite:
+//   ball64    a shaded ball, 64 x 64
+//   ball50    a shaded ball, 50 x 40 (rows padded to 52 bytes, mask rows not whole words)
+//   stripes64 a disc of diagonal stripes, 64 x 64: busier, shorter LZW strings
 // Counters: bytes_per_second is compressed input, pixels/s is decoded pixels.
 //
 // gif_bench --decode-once ours|giflib FILE decodes one file once and exits, for instruction counts:
@@ -22,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/gif/sprite_gif.h"
 #include "controls/GIFReader.h"
 
 namespace {
@@ -72,6 +78,21 @@ void MakeFiles() {
                    std::to_string(y) + "' \\)";
         }
         Run(cmd + " -set delay 5 -loop 0 -layers Optimize " + d + "optimised.gif'");
+    }
+    const struct {
+        const char* name;
+        int width, height;
+        TSpriteLook look;
+    } sprites[] = {{"ball64", 64, 64, TSpriteLook::Ball},
+                   {"ball50", 50, 40, TSpriteLook::Ball},
+                   {"stripes64", 64, 64, TSpriteLook::Stripes}};
+    for (const auto& s : sprites) {
+        const std::string path = kDir + "/" + s.name + ".gif";
+        if (!Exists(path)) {
+            const giftest::Bytes b = MakeSpriteAnimation(s.width, s.height, 120, s.look);
+            std::ofstream(path, std::ios::binary)
+                .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+        }
     }
     if (!Exists(kDir + "/icon-199.gif")) {
         Run("convert -seed 4 -size 640x320 plasma:fractal -crop 32x32 +repage -colors 64 " + d + "icon-%03d.gif'");
@@ -187,6 +208,12 @@ BENCHMARK_CAPTURE(BM_Ours, optimised, "optimised")->Unit(benchmark::kMillisecond
 BENCHMARK_CAPTURE(BM_Giflib, optimised, "optimised")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Ours, icons, "icons")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Giflib, icons, "icons")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Ours, ball64, "ball64")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Giflib, ball64, "ball64")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Ours, ball50, "ball50")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Giflib, ball50, "ball50")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Ours, stripes64, "stripes64")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Giflib, stripes64, "stripes64")->Unit(benchmark::kMillisecond);
 
 int DecodeOnce(const std::string& which, const std::string& path) {
     const Bytes b = ReadFile(path);

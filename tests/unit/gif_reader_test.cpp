@@ -151,6 +151,15 @@ TEST(GifReader, ExtensionsBeforeImages) {
          1, false, "two"},
         {"loop 0 is endless", GifBuilder(1, 1).Loop(0).Image(dot).Trailer().bytes, 1, 0, 0, false, ""},
         {"loop 3", GifBuilder(1, 1).Loop(3).Image(dot).Trailer().bytes, 1, 0, 3, false, ""},
+        // A valid looping extension with a buffering sub-block once ended the stream with no frames.
+        {"loop with a further sub-block",
+         GifBuilder(1, 1)
+             .Raw({0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.',
+                   '0',  3,    1,  2,   0,   5,   2,   0,   4,   0,   0,   0})
+             .Image(dot)
+             .Trailer()
+             .bytes,
+         1, 0, 2, false, ""},
         {"transparent", GifBuilder(1, 1).Control(0, 0, 1).Image(dot).Trailer().bytes, 1, 0, 1, true, ""},
     };
     for (const auto& c : cases) {
@@ -302,6 +311,44 @@ TEST(GifReader, RootsAboveAByteAreNotTheTransparentIndex) {
     EXPECT_EQ(f.MaskBits[0], 0xA0);
 }
 
+TEST(GifReader, PixelCodesAboveAByteAreNotTheTransparentIndex) {
+    // The code right after a clear is a pixel whatever its value, stored as its low byte, but only the code
+    // equal to the transparent index (5) is transparent (code size 8 hands such a frame from the fast decoder
+    // to the careful one).
+    struct Case {
+        const char* name;
+        int codeSize;
+        std::vector<unsigned> codes;
+        std::string pixels;
+        std::uint8_t mask;
+        TLzwStatus status;
+    } cases[] = {
+        {"code 261 after a clear, code size 8", 8, {256, 261, 5, 257}, "55.", 0x40, TLzwStatus::EndCode},
+        // Code size 12 has codes past the table: one as a prefix names nothing, and the data stops.
+        {"code 5000 as a prefix, code size 12", 12, {4096, 5000, 6000, 5}, "#..", 0x00, TLzwStatus::BadCode},
+    };
+    for (const auto& c : cases) {
+        BitWriter bw;
+        for (unsigned code : c.codes) {
+            bw.Put(code, c.codeSize + 1);
+        }
+        bw.Flush();
+        GifBuilder b(3, 1);
+        b.Control(0, 0, 5).Raw({0x2C, 0, 0, 0, 0, 3, 0, 1, 0, 0, static_cast<std::uint8_t>(c.codeSize)});
+        const Bytes blocks = SubBlocks(bw.out);
+        b.bytes.insert(b.bytes.end(), blocks.begin(), blocks.end());
+        for (bool careful : {false, true}) {
+            TGifStream s;
+            s.CarefulDecoding = careful;
+            ASSERT_TRUE(Decode(s, b.Trailer().bytes)) << c.name;
+            const TFrame& f = s.Frame(1);
+            EXPECT_EQ(AsciiOf(f), std::vector<std::string>{c.pixels}) << c.name << (careful ? " careful" : " fast");
+            EXPECT_EQ(f.MaskBits[0], c.mask) << c.name << (careful ? " careful" : " fast");
+            EXPECT_EQ(f.DataStatus, c.status) << c.name << (careful ? " careful" : " fast");
+        }
+    }
+}
+
 TEST(GifReader, HostileImageData) {
     const Picture p = Ascii({"1212", "3434"});
     const Picture dot = Ascii({"7"});
@@ -346,8 +393,15 @@ TEST(GifReader, HostileImageData) {
         // A code size the tables cannot hold: the frame stays empty, the stream goes on.
         {"code size 13", withCodeSize(13), {"....", "...."}, TLzwStatus::BadCodeSize},
         {"code size 255", withCodeSize(255), {"....", "...."}, TLzwStatus::BadCodeSize},
-        {"code beyond the next free one", withCodes({4, 1, 7, 3}), {"1...", "...."}, TLzwStatus::BadCode},
-        {"non-root right after a clear", withCodes({4, 6, 1}), {"....", "...."}, TLzwStatus::BadCode},
+        // The widest code size the tables hold; the next frame's table reset once ran past them (UBSan).
+        {"code size 12", withCodeSize(12), {".#4.", "k..."}, TLzwStatus::EndOfData},
+        // A code beyond the next free one once stopped the data: it stands for the entry being defined.
+        {"code beyond the next free one", withCodes({4, 1, 7, 3}), {"1113", "...."}, TLzwStatus::EndOfData},
+        // Any code right after a clear once stopped the data unless it was a root: it is a pixel.
+        {"non-root right after a clear", withCodes({4, 6, 1}), {"61..", "...."}, TLzwStatus::EndOfData},
+        {"non-root after a later clear", withCodes({4, 1, 2, 4, 7, 1, 5}), {"1271", "...."}, TLzwStatus::EndCode},
+        // The code beyond (7) becomes the prefix of entry 7 itself: walking 7 would never end.
+        {"a chain that loops stops the data", withCodes({4, 1, 7, 1, 7, 1}), {"1111", "...."}, TLzwStatus::BadCode},
         {"repeated clears are skipped", withCodes({4, 4, 4, 1, 2, 5}), {"12..", "...."}, TLzwStatus::EndCode},
         {"end code first", withCodes({5, 1, 1}), {"....", "...."}, TLzwStatus::EndCode},
         {"code being defined", withCodes({4, 1, 6, 6, 5}), {"1111", "1..."}, TLzwStatus::EndCode},

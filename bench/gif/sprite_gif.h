@@ -1,0 +1,47 @@
+#pragma once
+// Sprite animations for the GIF benchmark, written with the tests' own GIF writer: many small frames, every
+// one transparent (index 0) around a moving sprite, each with its own graphic control extension, as
+// animation tools write them. Deterministic: the same arguments give the same bytes on every machine.
+//   ball     a shaded ball (flat rings of colour around a highlight, and an outline), as pixel art is drawn
+//   stripes  a disc of diagonal stripes three pixels wide: busier, so its LZW strings are shorter
+
+#include <algorithm>
+#include <cmath>
+
+#include "tests/unit/gif_test_support.h"
+
+enum class TSpriteLook { Ball, Stripes };
+
+inline giftest::Bytes MakeSpriteAnimation(int width, int height, int frames, TSpriteLook look) {
+    giftest::GifBuilder b(width, height, 4);
+    b.Loop(0);
+    for (int i = 0; i < frames; ++i) {
+        giftest::Picture p;
+        p.width = width;
+        p.height = height;
+        p.pixels.assign(static_cast<std::size_t>(width) * height, 0);
+        const double t = 6.2831853 * i / frames;
+        const double cx = width / 2.0 + width / 5.0 * std::cos(t);
+        const double cy = height / 2.0 + height / 5.0 * std::sin(2 * t);
+        const double r = std::min(width, height) * (0.25 + 0.05 * std::sin(3 * t));
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
+                std::uint8_t v = 0;
+                if (d >= r) {
+                    v = 0;
+                } else if (d >= r - 1.5) {
+                    v = 15;
+                } else if (look == TSpriteLook::Stripes) {
+                    v = static_cast<std::uint8_t>(1 + ((x + y + i) / 3) % 12);
+                } else {
+                    const double h = std::hypot(x + 0.5 - (cx - r / 3), y + 0.5 - (cy - r / 3));
+                    v = static_cast<std::uint8_t>(1 + std::min(5, static_cast<int>(4 * h / r)));
+                }
+                p.pixels[static_cast<std::size_t>(y) * width + x] = v;
+            }
+        }
+        b.Control(2, 4, 0).Image(p);
+    }
+    return b.Trailer().bytes;
+}
