@@ -161,6 +161,7 @@ private:
 
     // Makes every control from the layout tables; in Form2Layout.cpp.
     void CreateControls();
+    void OrderTabStops();
     void MakeFonts();
     HFONT Font(TFontKind kind) const;
     HWND Surface(TSurface surface) const;

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "config/config.h"
 #include "framework/win32/Handles.h"
@@ -251,6 +252,31 @@ TEST_F(ConfigDialog, FirstActivationWritesEveryKeyWhoseControlChanged) {
     WNDCLASSEXA info{};
     info.cbSize = sizeof info;
     EXPECT_FALSE(GetClassInfoExA(Dll, "SkyburstDialogPanel", &info)) << "the dialog's window class outlived it";
+}
+
+TEST_F(ConfigDialog, TabStopsFollowThePagesOrder) {
+    Open();
+    const std::vector<std::vector<int>> pages = {
+        {Id::se1, Id::seGravity, Id::seMaxRocket, Id::seStyleVar, Id::SpinEdit4, Id::SpinEdit5, Id::SpinEdit1},
+        {Id::cb2, Id::se2, Id::SpinEdit6, Id::ComboBox2, Id::CheckBoxEnhSpect, Id::SpinEdit11, Id::ColorButton4},
+        {Id::cb3, Id::se3, Id::SpinEdit9, Id::ComboBox1, Id::CheckBoxEnhVU, Id::SpinEdit12, Id::CheckBox8, Id::seSeg,
+         Id::CheckBox10, Id::ColorButton2, Id::ColorButton3},
+        {Id::Edit1, Id::SpeedButton1, Id::rg1a, Id::Edit2, Id::SpeedButton2, Id::rg1b},
+        {Id::cbAlwaysTop, Id::ColorButton1, Id::cbTitle, Id::ColorButton6, Id::ColorButton5, Id::ScrollSong,
+         Id::ClockPos},
+    };
+    for (const auto& want : pages) {
+        std::vector<int> have;
+        HWND page = GetParent(Control(want.front()));
+        for (HWND w = GetWindow(page, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+            // A radio group's tab stop is its checked item; count it as the group.
+            const int id = GetDlgCtrlID(w);
+            if ((GetWindowLongA(w, GWL_STYLE) & WS_TABSTOP) != 0) {
+                have.push_back(id >= RadioItemId(0, 0) ? (id - RadioItemId(0, 0)) / 8 : id);
+            }
+        }
+        EXPECT_EQ(have, want);
+    }
 }
 
 TEST_F(ConfigDialog, OddValuesInTheFile) {
