@@ -428,6 +428,7 @@ void TForm2::CreateControls() {
         (this->*b.Control).OnClick = [this](TDialogControl& sender) { SpeedButton1Click(sender); };
     }
     OpenDialog1.Filter = "CompuServe GIF Image (*.gif)|*.gif";
+    OpenDialog1.Preview = &GifPreview;
     OrderTabStops();
 }
 

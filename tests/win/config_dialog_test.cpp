@@ -18,6 +18,7 @@
 #include "framework/win32/Handles.h"
 #include "framework/win32/ProfileStore.h"
 #include "host/VisRecords.h"
+#include "tests/unit/gif_test_support.h"
 
 namespace {
 
@@ -57,6 +58,28 @@ BOOL CALLBACK MatchId(HWND window, LPARAM data) {
         return FALSE;
     }
     return TRUE;
+}
+
+struct ClassSearch {
+    const char* ClassName;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchClass(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<ClassSearch*>(data);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (lstrcmpiA(name, search->ClassName) == 0) {
+        search->Found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindChild(HWND parent, const char* className) {
+    ClassSearch search{className, nullptr};
+    EnumChildWindows(parent, &MatchClass, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
 }
 
 BOOL CALLBACK MatchOwned(HWND window, LPARAM data) {
@@ -388,6 +411,46 @@ TEST_F(ConfigDialog, ChoosersWriteOnlyWhatIsAccepted) {
 
     SendMessageA(Control(Id::Edit1), WM_CHAR, 'x', 0);
     EXPECT_EQ(Key("UserGif1A").size(), std::string("C:\\gifs\\a.gif").size() + 1) << "each keystroke is written";
+}
+
+TEST_F(ConfigDialog, PictureDialogPreviewsTheSelectedGif) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "skyburst-preview\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::ofstream(folder + "bad.gif") << "no picture";
+    const std::string gif = folder + "one.gif";
+    {
+        const giftest::Bytes data =
+            giftest::GifBuilder(4, 4).Image(giftest::Ascii({"1111", "1111", "1111", "1111"})).Trailer().bytes;
+        std::ofstream out(gif, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    }
+    WriteIni("LoadGif=User\r\nUserGif1A=" + gif + "\r\n");
+    Open();
+    Click(Id::SpeedButton1, true);
+    HWND picker = WaitForOwnedWindow();
+    ASSERT_NE(picker, nullptr);
+    HWND preview = FindChild(picker, "SkyburstDialogPanel");
+    HWND list = FindChild(picker, "SysListView32");
+    ASSERT_NE(preview, nullptr);
+    ASSERT_NE(list, nullptr);
+    const auto centre = [preview] {
+        RECT r{};
+        GetClientRect(preview, &r);
+        WindowDc dc(preview);
+        return GetPixel(dc.Get(), r.right / 2, r.bottom / 2);
+    };
+    EXPECT_TRUE(WaitUntil([&] { return centre() != RGB(255, 255, 255); })) << "the edit's GIF shows";
+    SendMessageA(list, WM_KEYDOWN, VK_HOME, 0);
+    EXPECT_TRUE(WaitUntil([&] { return centre() == RGB(255, 255, 255); })) << "a file that is no GIF shows nothing";
+    SendMessageA(list, WM_KEYDOWN, VK_END, 0);
+    EXPECT_TRUE(WaitUntil([&] { return centre() != RGB(255, 255, 255); })) << "the selected GIF shows";
+    SendMessageA(picker, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+    DeleteFileA(gif.c_str());
+    DeleteFileA((folder + "bad.gif").c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(ConfigDialog, RefusedWriteShowsTheErrorAndEndsTheFilling) {
