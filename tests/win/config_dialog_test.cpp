@@ -374,6 +374,14 @@ TEST_F(ConfigDialog, OriginPreviewClicks) {
         EXPECT_EQ(Key("LightCenterX"), c.wantX) << c.x << "," << c.y;
         EXPECT_EQ(Key("LightCenterY"), c.wantY) << c.x << "," << c.y;
     }
+    // A huge number typed but not yet left draws no cross (and no overflowing arm) in the box.
+    SetWindowTextA(Control(Id::SpinEditY), "50");
+    SetWindowTextA(Control(Id::SpinEditX), "2147483647");
+    EXPECT_EQ(Key("LightCenterX"), "2147483647");
+    {
+        WindowDc dc(box);
+        EXPECT_EQ(GetPixel(dc.Get(), 10, 50), RGB(255, 255, 255));
+    }
     SendMessageA(box, WM_LBUTTONDOWN, 0, MAKELPARAM(50, 50));
     WindowDc dc(box);
     // A cross seven pixels wide and high around the origin, on white.
