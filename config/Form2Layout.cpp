@@ -339,7 +339,7 @@ void TForm2::CreateControls() {
     PaintBox1.OnPaint = [this](HDC dc) { PaintOrigin(dc); };
     PaintBox1.OnMouseDown = [this](int x, int y) { PaintBox1MouseDown(x, y); };
 
-    // Made in tab order; the frames go below what they hold.
+    // Made kind by kind; OrderTabStops puts them in the pages' order afterwards.
     for (const auto& r : TLayout::Radios) {
         TRadioButton& control = this->*r.Control;
         control.Create(Surface(r.On), r.Id, r.Caption, r.Bounds, Font(F::Normal), r.First);
@@ -428,6 +428,41 @@ void TForm2::CreateControls() {
         (this->*b.Control).OnClick = [this](TDialogControl& sender) { SpeedButton1Click(sender); };
     }
     OpenDialog1.Filter = "CompuServe GIF Image (*.gif)|*.gif";
+    OpenDialog1.Preview = &GifPreview;
+    OrderTabStops();
+}
+
+void TForm2::OrderTabStops() {
+    // Tab and arrow keys follow the stacking order: each surface's controls are stacked top to
+    // bottom as its page lists them. Frames stay at the bottom, below what they hold.
+    TDialogControl* const order[] = {
+        &cb1,          &RbEffect1,    &RbEffect2,    &se1,          &seGravity,    &seMaxRocket,  &seStyleVar,
+        &SpinEdit4,    &SpinEdit5,    &SpinEdit1,    &SpinEdit2,    &SpinEdit3,    &SpinEdit7,    &ComboBox3,
+        &SpinEditX,    &SpinEditY,    &cb2,          &se2,          &SpinEdit6,    &ComboBox2,    &CheckBoxEnhSpect,
+        &SpinEdit11,   &ColorButton4, &cb3,          &se3,          &SpinEdit9,    &ComboBox1,    &CheckBoxEnhVU,
+        &SpinEdit12,   &CheckBox8,    &seSeg,        &CheckBox10,   &ColorButton2, &ColorButton3, &cb4,
+        &RadioButton3, &RadioButton4, &Edit1,        &SpeedButton1, &rg1a,         &Edit2,        &SpeedButton2,
+        &rg1b,         &Edit3,        &SpeedButton3, &rg2a,         &Edit4,        &SpeedButton4, &rg2b,
+        &cbAlwaysTop,  &ColorButton1, &cbTitle,      &ColorButton6, &ColorButton5, &ScrollSong,   &ClockPos,
+    };
+    HWND surface = nullptr;
+    HWND above = HWND_TOP;
+    for (TDialogControl* control : order) {
+        HWND parent = GetParent(control->Handle());
+        if (parent != surface) {
+            surface = parent;
+            above = HWND_TOP;
+        }
+        const bool framed = dynamic_cast<TRadioGroup*>(control) != nullptr;
+        for (const int id : control->Ids()) {
+            HWND window = GetDlgItem(parent, id);
+            if (window == nullptr || (framed && id == control->Id())) {
+                continue;
+            }
+            SetWindowPos(window, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            above = window;
+        }
+    }
 }
 
 void TForm2::MakeFonts() {

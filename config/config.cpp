@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "config/ConfigRules.h"
@@ -384,8 +385,10 @@ void TForm2::PaintOrigin(HDC dc) {
     RECT all{};
     GetClientRect(PaintBox1.Handle(), &all);
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    const int x = SpinEditX.Value();
-    const int y = SpinEditY.Value();
+    // A number still being typed may lie far outside the box; held just beyond its edges, the
+    // cross stays out of sight there and its arms cannot overflow.
+    const int x = std::clamp(SpinEditX.Value(), -4, static_cast<int>(all.right) + 4);
+    const int y = std::clamp(SpinEditY.Value(), -4, static_cast<int>(all.bottom) + 4);
     UniqueGdiObject pen(CreatePen(PS_SOLID, 1, RGB(255, 0, 0)));
     SelectGuard select(dc, pen.Get());
     MoveToEx(dc, x, y - 3, nullptr);

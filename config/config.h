@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "config/GifPreview.h"
 #include "framework/win32/ColorButton.h"
 #include "framework/win32/DialogControls.h"
 #include "framework/win32/Handles.h"
@@ -118,6 +119,7 @@ public:
     TRadioGroup rg1a, rg1b, rg2a, rg2b, ScrollSong, ClockPos;
     TGroupBox GroupBox1, GroupBox2;
     TOpenPictureDialog OpenDialog1;
+    TGifPreview GifPreview;  // OpenDialog1's view of the selected file
 
     // Event handlers.
     void FormActivate();
@@ -161,6 +163,7 @@ private:
 
     // Makes every control from the layout tables; in Form2Layout.cpp.
     void CreateControls();
+    void OrderTabStops();
     void MakeFonts();
     HFONT Font(TFontKind kind) const;
     HWND Surface(TSurface surface) const;

@@ -6,6 +6,7 @@ set(CONFIG_PORTABLE
 set(CONFIG_WIN32
     ${CMAKE_CURRENT_LIST_DIR}/config.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Form2Layout.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/GifPreview.cpp
     ${CMAKE_SOURCE_DIR}/framework/win32/ActivationContext.cpp
     ${CMAKE_SOURCE_DIR}/framework/win32/ColorButton.cpp
     ${CMAKE_SOURCE_DIR}/framework/win32/DialogControls.cpp

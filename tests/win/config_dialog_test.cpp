@@ -12,11 +12,13 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "config/config.h"
 #include "framework/win32/Handles.h"
 #include "framework/win32/ProfileStore.h"
 #include "host/VisRecords.h"
+#include "tests/unit/gif_test_support.h"
 
 namespace {
 
@@ -56,6 +58,28 @@ BOOL CALLBACK MatchId(HWND window, LPARAM data) {
         return FALSE;
     }
     return TRUE;
+}
+
+struct ClassSearch {
+    const char* ClassName;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchClass(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<ClassSearch*>(data);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (lstrcmpiA(name, search->ClassName) == 0) {
+        search->Found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindChild(HWND parent, const char* className) {
+    ClassSearch search{className, nullptr};
+    EnumChildWindows(parent, &MatchClass, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
 }
 
 BOOL CALLBACK MatchOwned(HWND window, LPARAM data) {
@@ -253,6 +277,31 @@ TEST_F(ConfigDialog, FirstActivationWritesEveryKeyWhoseControlChanged) {
     EXPECT_FALSE(GetClassInfoExA(Dll, "SkyburstDialogPanel", &info)) << "the dialog's window class outlived it";
 }
 
+TEST_F(ConfigDialog, TabStopsFollowThePagesOrder) {
+    Open();
+    const std::vector<std::vector<int>> pages = {
+        {Id::se1, Id::seGravity, Id::seMaxRocket, Id::seStyleVar, Id::SpinEdit4, Id::SpinEdit5, Id::SpinEdit1},
+        {Id::cb2, Id::se2, Id::SpinEdit6, Id::ComboBox2, Id::CheckBoxEnhSpect, Id::SpinEdit11, Id::ColorButton4},
+        {Id::cb3, Id::se3, Id::SpinEdit9, Id::ComboBox1, Id::CheckBoxEnhVU, Id::SpinEdit12, Id::CheckBox8, Id::seSeg,
+         Id::CheckBox10, Id::ColorButton2, Id::ColorButton3},
+        {Id::Edit1, Id::SpeedButton1, Id::rg1a, Id::Edit2, Id::SpeedButton2, Id::rg1b},
+        {Id::cbAlwaysTop, Id::ColorButton1, Id::cbTitle, Id::ColorButton6, Id::ColorButton5, Id::ScrollSong,
+         Id::ClockPos},
+    };
+    for (const auto& want : pages) {
+        std::vector<int> have;
+        HWND page = GetParent(Control(want.front()));
+        for (HWND w = GetWindow(page, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+            // A radio group's tab stop is its checked item; count it as the group.
+            const int id = GetDlgCtrlID(w);
+            if ((GetWindowLongA(w, GWL_STYLE) & WS_TABSTOP) != 0) {
+                have.push_back(id >= RadioItemId(0, 0) ? (id - RadioItemId(0, 0)) / 8 : id);
+            }
+        }
+        EXPECT_EQ(have, want);
+    }
+}
+
 TEST_F(ConfigDialog, OddValuesInTheFile) {
     WriteIni("Effect=2\r\nLoadGif=default\r\nGifAlign1A=7\r\nGifAlign1B=0\r\nSpectrumStyle=9\r\n");
     Open();
@@ -325,6 +374,14 @@ TEST_F(ConfigDialog, OriginPreviewClicks) {
         EXPECT_EQ(Key("LightCenterX"), c.wantX) << c.x << "," << c.y;
         EXPECT_EQ(Key("LightCenterY"), c.wantY) << c.x << "," << c.y;
     }
+    // A huge number typed but not yet left draws no cross (and no overflowing arm) in the box.
+    SetWindowTextA(Control(Id::SpinEditY), "50");
+    SetWindowTextA(Control(Id::SpinEditX), "2147483647");
+    EXPECT_EQ(Key("LightCenterX"), "2147483647");
+    {
+        WindowDc dc(box);
+        EXPECT_EQ(GetPixel(dc.Get(), 10, 50), RGB(255, 255, 255));
+    }
     SendMessageA(box, WM_LBUTTONDOWN, 0, MAKELPARAM(50, 50));
     WindowDc dc(box);
     // A cross seven pixels wide and high around the origin, on white.
@@ -362,6 +419,46 @@ TEST_F(ConfigDialog, ChoosersWriteOnlyWhatIsAccepted) {
 
     SendMessageA(Control(Id::Edit1), WM_CHAR, 'x', 0);
     EXPECT_EQ(Key("UserGif1A").size(), std::string("C:\\gifs\\a.gif").size() + 1) << "each keystroke is written";
+}
+
+TEST_F(ConfigDialog, PictureDialogPreviewsTheSelectedGif) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "skyburst-preview\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::ofstream(folder + "bad.gif") << "no picture";
+    const std::string gif = folder + "one.gif";
+    {
+        const giftest::Bytes data =
+            giftest::GifBuilder(4, 4).Image(giftest::Ascii({"1111", "1111", "1111", "1111"})).Trailer().bytes;
+        std::ofstream out(gif, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    }
+    WriteIni("LoadGif=User\r\nUserGif1A=" + gif + "\r\n");
+    Open();
+    Click(Id::SpeedButton1, true);
+    HWND picker = WaitForOwnedWindow();
+    ASSERT_NE(picker, nullptr);
+    HWND preview = FindChild(picker, "SkyburstDialogPanel");
+    HWND list = FindChild(picker, "SysListView32");
+    ASSERT_NE(preview, nullptr);
+    ASSERT_NE(list, nullptr);
+    const auto centre = [preview] {
+        RECT r{};
+        GetClientRect(preview, &r);
+        WindowDc dc(preview);
+        return GetPixel(dc.Get(), r.right / 2, r.bottom / 2);
+    };
+    EXPECT_TRUE(WaitUntil([&] { return centre() != RGB(255, 255, 255); })) << "the edit's GIF shows";
+    SendMessageA(list, WM_KEYDOWN, VK_HOME, 0);
+    EXPECT_TRUE(WaitUntil([&] { return centre() == RGB(255, 255, 255); })) << "a file that is no GIF shows nothing";
+    SendMessageA(list, WM_KEYDOWN, VK_END, 0);
+    EXPECT_TRUE(WaitUntil([&] { return centre() != RGB(255, 255, 255); })) << "the selected GIF shows";
+    SendMessageA(picker, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+    DeleteFileA(gif.c_str());
+    DeleteFileA((folder + "bad.gif").c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(ConfigDialog, RefusedWriteShowsTheErrorAndEndsTheFilling) {
