@@ -10,24 +10,10 @@
 #include "framework/win32/ProfileStore.h"
 #include "host/VisRecords.h"
 #include "host/VisSettings.h"
+#include "tests/win/plugin_host.h"
 #include "tests/win/process_threads.h"
 
 namespace {
-
-void Pump(int ms) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    // Renderers without a sleep keep the queue full: the time, not an empty queue, ends the pump.
-    do {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
-        MSG msg;
-        while (static_cast<int>(end - GetTickCount()) > 0 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message != WM_QUIT) {  // the plug-in's quit requests are ours to ignore here
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
-    } while (static_cast<int>(end - GetTickCount()) > 0);
-}
 
 class PluginCycles : public ::testing::Test {
 protected:
@@ -70,13 +56,13 @@ protected:
                     }
                 }
                 EXPECT_EQ(module->Render(module), 0);
-                Pump(5);
+                PumpFor(5);
             }
             module->Quit(module);
         }
         FreeLibrary(dll);
         // Anything of ours still running would now fault in unmapped code.
-        Pump(20);
+        PumpFor(20);
         return dll;
     }
 
@@ -101,13 +87,7 @@ TEST_F(PluginCycles, SlowAndBusyRenderersAreStoppedBeforeUnload) {
     // A renderer asleep for ages and renderers with no sleep at all, with both effects.
     for (const char* body : {"SkyburstLatency=2000000000\r\nvuLatency=0\r\nSpectrumsLatency=0\r\n",
                              "Effect=1\r\nLightLatency=0\r\nvuLatency=2147483647\r\n"}) {
-        const std::string ini = std::string("[Skyburst]\r\n") + body;
-        HANDLE file = CreateFileA(SettingsFilePath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(file, ini.data(), static_cast<DWORD>(ini.size()), &written, nullptr);
-        CloseHandle(file);
+        ASSERT_TRUE(WriteSettingsFile(body));
         const int before = ThreadsOfThisProcess();
         const DWORD start = GetTickCount();
         Cycle(20);
