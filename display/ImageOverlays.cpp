@@ -114,3 +114,13 @@ void TImageOverlays::HideAll() {
     Hide(GIFImage1);
     Hide(GIFImage2);
 }
+
+bool TImageOverlays::Covers(int x, int y) const {
+    for (const TGIFImagX* image : {&GIFImage1, &GIFImage2}) {
+        const TRect r = image->BoundsRect();
+        if (image->Visible() && !image->Empty() && x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom) {
+            return true;
+        }
+    }
+    return false;
+}

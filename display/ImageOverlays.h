@@ -38,6 +38,9 @@ public:
     int NextSet(int imageSet, const TVisSettings& settings, const TOverlayArea& area);
     // Both images out of the way: no room, no animation, nothing drawn.
     void HideAll();
+    // Whether (x, y) of the main area lies on a shown image: the images keep the clicks that land on
+    // them from the area beneath.
+    bool Covers(int x, int y) const;
 
 private:
     TGIFImagX& GIFImage1;

@@ -48,7 +48,12 @@ bool TForm1::Create() {
         return false;
     }
     const auto mouseUp = [this](TMouseButton button, int x, int y) { FormMouseUp(button, x, y); };
-    mainPaintbox.OnMouseUpHandler = mouseUp;
+    // The images lie on the main paint box: a release over one of them is the image's, not the box's.
+    mainPaintbox.OnMouseUpHandler = [this](TMouseButton button, int x, int y) {
+        if (!Overlays.Covers(x, y)) {
+            FormMouseUp(button, x, y);
+        }
+    };
     vuPaintbox.OnMouseUpHandler = mouseUp;
     TimeLabel.OnMouseUpHandler = mouseUp;
     mainPaintbox.OnPaintHandler = [this] { mainPaintboxPaint(); };

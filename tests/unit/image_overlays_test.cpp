@@ -67,9 +67,15 @@ TEST(ImageOverlays, SpaceCyclesTheBuiltInSetsAndTheBandsMakeRoom) {
     };
     EXPECT_EQ(Shown(o.image1), steps[2].image1);
     EXPECT_EQ(Shown(o.image2), steps[2].image2);
+    // Clicks on a shown image are the image's; the area beside it and hidden images keep none.
+    EXPECT_TRUE(o.overlays.Covers(840, 736));
+    EXPECT_TRUE(o.overlays.Covers(1022, 0));
+    EXPECT_FALSE(o.overlays.Covers(839, 736));
+    EXPECT_FALSE(o.overlays.Covers(1023, 0));
     for (const Step& want : steps) {
         set = o.overlays.NextSet(set, settings, kArea);
         ASSERT_EQ(set, want.set);
+        EXPECT_EQ(o.overlays.Covers(900, 700), set != 0) << "set " << set;
         EXPECT_EQ(Shown(o.image1), want.image1) << "set " << set;
         EXPECT_EQ(Shown(o.image2), want.image2) << "set " << set;
         LayoutSpectrum(state, settings, set, o.image1.Width(), o.image2.Width());
