@@ -12,6 +12,9 @@
 struct TOverlayArea {
     int MainPanelRight = 0;
     int MainPanelHeight = 0;
+    // Where the surface the images are drawn on starts in the area (below the hint strip while it
+    // shows): the images keep their place in the area whatever the surface's.
+    int SurfaceTop = 0;
 };
 
 // Places image by an alignment code: 0 top left, 1 top right, 2 bottom left, 3 bottom right, 4 tiled

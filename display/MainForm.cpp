@@ -176,7 +176,7 @@ void TForm1::SetupTitleStrip() {
 }
 
 TOverlayArea TForm1::OverlayArea() const {
-    return {DisplayState().MainPanelRight, DisplayState().MainPanelHeight};
+    return {DisplayState().MainPanelRight, DisplayState().MainPanelHeight, MainPaintboxTop};
 }
 
 void TForm1::LoadDefaultImages(int SetNumber) {
@@ -313,6 +313,15 @@ void TForm1::HideHint() {
 void TForm1::PlaceMainPaintbox() {
     // The hint strip takes the top of the main area while it shows.
     const int top = HintVisible ? HintPanelHeight : 0;
+    // The images are drawn on the paint box but keep their place in the main area: a top image goes
+    // under the hint strip, a bottom one still ends at the area's bottom edge.
+    const int shift = top - MainPaintboxTop;
+    MainPaintboxTop = top;
+    if (shift != 0) {
+        for (TGIFImagX* image : {&GIFImage1, &GIFImage2}) {
+            image->SetBounds(image->Left(), image->Top() - shift, image->Width(), image->Height());
+        }
+    }
     mainPaintbox.SetBounds(0, top, MainPanelWidth, DisplayState().MainPanelHeight - top);
 }
 

@@ -94,15 +94,20 @@ TEST(ImageOverlays, UserImagesArePlacedByTheirCodes) {
         int alignA;
         int alignB;
         std::string image1, image2;
+        int surfaceTop = 0;
     } cases[] = {
         {"a missing image gets no room", "/no/such.gif", 0, 3, "0,0 0x0 hidden still", "983,697 40x40"},
         {"top left and bottom left", star, 0, 2, "0,0 40x40", "0,697 40x40"},
         {"top right and tiled along the top", star, 1, 4, "983,0 40x40", "0,0 1023x40 tiled"},
         {"an unknown code keeps the place", star, 9, -1, "0,0 40x40", "0,0 40x40"},
+        // Drawn on a surface 18 pixels down the area (below the hint strip), in the area's places.
+        {"under the hint strip", star, 1, 3, "983,-18 40x40", "983,679 40x40", 18},
     };
     for (const Case& c : cases) {
         Overlays o;
-        o.overlays.LoadUserImages(c.fileA, c.alignA, c.alignB, star, kArea);
+        TOverlayArea area = kArea;
+        area.SurfaceTop = c.surfaceTop;
+        o.overlays.LoadUserImages(c.fileA, c.alignA, c.alignB, star, area);
         EXPECT_EQ(Shown(o.image1), c.image1) << c.name;
         EXPECT_EQ(Shown(o.image2), c.image2) << c.name;
     }
