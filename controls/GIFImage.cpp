@@ -622,11 +622,11 @@ void TGIFImagX::SetLoop(bool v) {
 }
 
 void TGIFImagX::SetSpeed(int v) {
-    v = std::max(v, 1);
+    // Compared before it is raised to 1: a new value below 1 still restarts the step at once.
     if (v == FSpeed) {
         return;
     }
-    FSpeed = v;
+    FSpeed = std::max(v, 1);
     if (FrameCount() > 1 && FAnimate) {
         SetInterval(1);
     }

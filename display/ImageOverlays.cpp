@@ -24,24 +24,26 @@ void FitToImage(TGIFImagX& image) {
 void PlaceImage(TGIFImagX& image, int code, const TOverlayArea& area) {
     const int w = image.Width();
     const int h = image.Height();
+    const int top = -area.SurfaceTop;
+    const int bottom = area.MainPanelHeight - h - area.SurfaceTop;
     switch (code) {
         case 0:
-            image.SetBounds(0, 0, w, h);
+            image.SetBounds(0, top, w, h);
             break;
         case 1:
-            image.SetBounds(area.MainPanelRight - w, 0, w, h);
+            image.SetBounds(area.MainPanelRight - w, top, w, h);
             image.SetTile(false);
             break;
         case 2:
-            image.SetBounds(0, area.MainPanelHeight - h, w, h);
+            image.SetBounds(0, bottom, w, h);
             image.SetTile(false);
             break;
         case 3:
-            image.SetBounds(area.MainPanelRight - w, area.MainPanelHeight - h, w, h);
+            image.SetBounds(area.MainPanelRight - w, bottom, w, h);
             image.SetTile(false);
             break;
         case 4:
-            image.SetBounds(0, 0, area.MainPanelRight, h);
+            image.SetBounds(0, top, area.MainPanelRight, h);
             image.SetTile(true);
             break;
         default:
@@ -113,4 +115,14 @@ int TImageOverlays::NextSet(int imageSet, const TVisSettings& settings, const TO
 void TImageOverlays::HideAll() {
     Hide(GIFImage1);
     Hide(GIFImage2);
+}
+
+bool TImageOverlays::Covers(int x, int y) const {
+    for (const TGIFImagX* image : {&GIFImage1, &GIFImage2}) {
+        const TRect r = image->BoundsRect();
+        if (image->Visible() && !image->Empty() && x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom) {
+            return true;
+        }
+    }
+    return false;
 }

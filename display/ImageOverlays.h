@@ -12,6 +12,9 @@
 struct TOverlayArea {
     int MainPanelRight = 0;
     int MainPanelHeight = 0;
+    // Where the surface the images are drawn on starts in the area (below the hint strip while it
+    // shows): the images keep their place in the area whatever the surface's.
+    int SurfaceTop = 0;
 };
 
 // Places image by an alignment code: 0 top left, 1 top right, 2 bottom left, 3 bottom right, 4 tiled
@@ -38,6 +41,9 @@ public:
     int NextSet(int imageSet, const TVisSettings& settings, const TOverlayArea& area);
     // Both images out of the way: no room, no animation, nothing drawn.
     void HideAll();
+    // Whether (x, y) of the main area lies on a shown image: the images keep the clicks that land on
+    // them from the area beneath.
+    bool Covers(int x, int y) const;
 
 private:
     TGIFImagX& GIFImage1;

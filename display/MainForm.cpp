@@ -48,7 +48,12 @@ bool TForm1::Create() {
         return false;
     }
     const auto mouseUp = [this](TMouseButton button, int x, int y) { FormMouseUp(button, x, y); };
-    mainPaintbox.OnMouseUpHandler = mouseUp;
+    // The images lie on the main paint box: a release over one of them is the image's, not the box's.
+    mainPaintbox.OnMouseUpHandler = [this](TMouseButton button, int x, int y) {
+        if (!Overlays.Covers(x, y)) {
+            FormMouseUp(button, x, y);
+        }
+    };
     vuPaintbox.OnMouseUpHandler = mouseUp;
     TimeLabel.OnMouseUpHandler = mouseUp;
     mainPaintbox.OnPaintHandler = [this] { mainPaintboxPaint(); };
@@ -171,7 +176,7 @@ void TForm1::SetupTitleStrip() {
 }
 
 TOverlayArea TForm1::OverlayArea() const {
-    return {DisplayState().MainPanelRight, DisplayState().MainPanelHeight};
+    return {DisplayState().MainPanelRight, DisplayState().MainPanelHeight, MainPaintboxTop};
 }
 
 void TForm1::LoadDefaultImages(int SetNumber) {
@@ -308,6 +313,15 @@ void TForm1::HideHint() {
 void TForm1::PlaceMainPaintbox() {
     // The hint strip takes the top of the main area while it shows.
     const int top = HintVisible ? HintPanelHeight : 0;
+    // The images are drawn on the paint box but keep their place in the main area: a top image goes
+    // under the hint strip, a bottom one still ends at the area's bottom edge.
+    const int shift = top - MainPaintboxTop;
+    MainPaintboxTop = top;
+    if (shift != 0) {
+        for (TGIFImagX* image : {&GIFImage1, &GIFImage2}) {
+            image->SetBounds(image->Left(), image->Top() - shift, image->Width(), image->Height());
+        }
+    }
     mainPaintbox.SetBounds(0, top, MainPanelWidth, DisplayState().MainPanelHeight - top);
 }
 

@@ -129,6 +129,7 @@ private:
     int MainPanelWidth = 0;
     int TitleMode = TitleModeUnknown;
     bool HintVisible = false;  // the hint strip is shown (the window itself may not be yet)
+    int MainPaintboxTop = 0;   // below the hint strip while it shows
     // The player's window as the latest render gave it; commands and requests go there.
     HWND PlayerWindow = nullptr;
     bool CursorHidden = false;

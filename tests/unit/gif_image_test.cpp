@@ -134,6 +134,9 @@ TEST(GifImage, StepsByDelayAndSpeedAndEndsAfterTheStreamsPasses) {
         slow.push_back(endlessHost.Interval);
     }
     EXPECT_EQ(slow, (std::vector<int>{100, 10000})) << "at 1 %, a delay field of 0 (1 ms) lasts 100 ms, 100 ms 10 s";
+    endless.SetSpeed(-5);
+    EXPECT_EQ(endless.Speed(), 1);
+    EXPECT_EQ(endlessHost.Interval, 1) << "another value below 1 is a new speed too";
 }
 
 TEST(GifImage, PaintsOverWhatLiesBeneath) {

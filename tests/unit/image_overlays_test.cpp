@@ -67,9 +67,15 @@ TEST(ImageOverlays, SpaceCyclesTheBuiltInSetsAndTheBandsMakeRoom) {
     };
     EXPECT_EQ(Shown(o.image1), steps[2].image1);
     EXPECT_EQ(Shown(o.image2), steps[2].image2);
+    // Clicks on a shown image are the image's; the area beside it and hidden images keep none.
+    EXPECT_TRUE(o.overlays.Covers(840, 736));
+    EXPECT_TRUE(o.overlays.Covers(1022, 0));
+    EXPECT_FALSE(o.overlays.Covers(839, 736));
+    EXPECT_FALSE(o.overlays.Covers(1023, 0));
     for (const Step& want : steps) {
         set = o.overlays.NextSet(set, settings, kArea);
         ASSERT_EQ(set, want.set);
+        EXPECT_EQ(o.overlays.Covers(900, 700), set != 0) << "set " << set;
         EXPECT_EQ(Shown(o.image1), want.image1) << "set " << set;
         EXPECT_EQ(Shown(o.image2), want.image2) << "set " << set;
         LayoutSpectrum(state, settings, set, o.image1.Width(), o.image2.Width());
@@ -88,15 +94,20 @@ TEST(ImageOverlays, UserImagesArePlacedByTheirCodes) {
         int alignA;
         int alignB;
         std::string image1, image2;
+        int surfaceTop = 0;
     } cases[] = {
         {"a missing image gets no room", "/no/such.gif", 0, 3, "0,0 0x0 hidden still", "983,697 40x40"},
         {"top left and bottom left", star, 0, 2, "0,0 40x40", "0,697 40x40"},
         {"top right and tiled along the top", star, 1, 4, "983,0 40x40", "0,0 1023x40 tiled"},
         {"an unknown code keeps the place", star, 9, -1, "0,0 40x40", "0,0 40x40"},
+        // Drawn on a surface 18 pixels down the area (below the hint strip), in the area's places.
+        {"under the hint strip", star, 1, 3, "983,-18 40x40", "983,679 40x40", 18},
     };
     for (const Case& c : cases) {
         Overlays o;
-        o.overlays.LoadUserImages(c.fileA, c.alignA, c.alignB, star, kArea);
+        TOverlayArea area = kArea;
+        area.SurfaceTop = c.surfaceTop;
+        o.overlays.LoadUserImages(c.fileA, c.alignA, c.alignB, star, area);
         EXPECT_EQ(Shown(o.image1), c.image1) << c.name;
         EXPECT_EQ(Shown(o.image2), c.image2) << c.name;
     }

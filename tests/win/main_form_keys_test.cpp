@@ -12,6 +12,7 @@
 #include "display/MainForm.h"
 #include "display/PlayerRequests.h"
 #include "framework/win32/Application.h"
+#include "framework/win32/GdiCanvas.h"
 #include "host/VisSettings.h"
 
 namespace {
@@ -126,7 +127,15 @@ TEST_F(MainFormKeys, KeysPostTheirCommandsWithOrWithoutShift) {
 TEST_F(MainFormKeys, HintsShowTheirTextAndColourAndTimedOnesGo) {
     CreateForm();
     const int mainHeight = DisplayState().MainPanelHeight;
+    // Where an image lies on the screen: the paint box it is drawn on moves below the hint.
+    const auto imageTop = [this] {
+        RECT box{};
+        GetWindowRect(WindowFromDC(dynamic_cast<TGdiCanvas&>(*Form->MainCanvas()).Dc()), &box);
+        return box.top + Form->Image1().Top();
+    };
+    const int bottomImageTop = imageTop();
     Press('V');
+    EXPECT_EQ(imageTop(), bottomImageTop) << "the images keep their place in the main area";
     EXPECT_TRUE(Form->HintShown());
     EXPECT_EQ(Form->HintText(), "\x7F   Stop  -  press [X] to start playing");
     EXPECT_EQ(Form->HintColor(), RGBColor(255, 0, 0));
@@ -146,6 +155,7 @@ TEST_F(MainFormKeys, HintsShowTheirTextAndColourAndTimedOnesGo) {
     EXPECT_FALSE(Form->HintShown());
     EXPECT_EQ(Form->HintText(), "");
     EXPECT_EQ(Form->MainCanvas()->Height(), mainHeight);
+    EXPECT_EQ(imageTop(), bottomImageTop);
 
     Press('C');
     EXPECT_EQ(Form->TitleLabel().ScrollDirection(), sdStatic);

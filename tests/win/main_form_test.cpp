@@ -8,6 +8,7 @@
 #include "effects/LightThread.h"
 #include "effects/RocketThread.h"
 #include "framework/win32/Application.h"
+#include "framework/win32/GdiCanvas.h"
 #include "host/VisSettings.h"
 
 namespace {
@@ -92,6 +93,18 @@ TEST_F(MainFormLayout, EscAndTheRightButtonEndTheDisplay) {
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "left button does nothing";
     Form->FormMouseUp(TMouseButton::Right, 1, 1);
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+
+    // On the main area, a release over an image is the image's.
+    const HWND box = WindowFromDC(dynamic_cast<TGdiCanvas&>(*Form->MainCanvas()).Dc());
+    const TRect image = Form->Image1().BoundsRect();
+    ASSERT_FALSE(Form->Image1().Empty());
+    SendMessageA(box, WM_RBUTTONUP, 0, MAKELPARAM(image.Left + 1, image.Top + 1));
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "over the image";
+    SendMessageA(box, WM_RBUTTONUP, 0, MAKELPARAM(image.Left - 1, image.Top + 1));
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "beside it";
 }
 
 TEST_F(MainFormLayout, RenderFrameReducesTheSpectrumIntoTheSharedValues) {
