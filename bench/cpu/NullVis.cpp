@@ -19,8 +19,8 @@ void VIS_CDECL Quit(winampVisModule*) {}
 winampVisModule* VIS_CDECL GetModule(int index);
 
 winampVisHeader Header = {VisHeaderVersion, "Null vis", &GetModule};
-winampVisModule Module = {"Null vis", nullptr, nullptr, 0, 0, 25, 10, 2, 0, {}, {}, &Config, &Init, &Render, &Quit,
-                          nullptr};
+winampVisModule Module = {"Null vis", nullptr, nullptr, 0,       0,     25,      10,    2,
+                          0,          {},      {},      &Config, &Init, &Render, &Quit, nullptr};
 
 winampVisModule* VIS_CDECL GetModule(int index) {
     return index == 0 ? &Module : nullptr;

@@ -38,7 +38,7 @@ private:
 
     char ClassName[48] = {};
     ATOM ClassAtom = 0;
-    std::atomic<HWND> Hwnd{nullptr};  // read by renderer threads, cleared by Close
+    std::atomic<HWND> Hwnd{nullptr};     // read by renderer threads, cleared by Close
     std::atomic<bool> Announced{false};  // an announcement is in the queue, not yet handled
 };
 
