@@ -466,13 +466,13 @@ void TForm2::OrderTabStops() {
 }
 
 void TForm2::MakeFonts() {
-    struct Spec {
+    struct TFontLook {
         int Height;
         int Weight;
     };
-    const Spec specs[] = {{11, FW_NORMAL}, {11, FW_BOLD}, {13, FW_BOLD}, {13, FW_NORMAL}, {19, FW_NORMAL}};
-    for (std::size_t i = 0; i < std::size(specs); ++i) {
-        Fonts[i].Reset(CreateFontA(-specs[i].Height, 0, 0, 0, specs[i].Weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    const TFontLook looks[] = {{11, FW_NORMAL}, {11, FW_BOLD}, {13, FW_BOLD}, {13, FW_NORMAL}, {19, FW_NORMAL}};
+    for (std::size_t i = 0; i < std::size(looks); ++i) {
+        Fonts[i].Reset(CreateFontA(-looks[i].Height, 0, 0, 0, looks[i].Weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
                                    "MS Sans Serif"));
     }
