@@ -44,6 +44,21 @@ std::uint64_t ScreenChecksum() {
     return sum;
 }
 
+// Loads the library and starts a display; idle is how many threads the process had before.
+void LoadAndInit(TTestHost& host, winampVisModule*& module, int& idle) {
+    module = host.Load();
+    ASSERT_NE(module, nullptr);
+    idle = ThreadsOfThisProcess();
+    ASSERT_EQ(module->Init(module), 0);
+}
+
+// Unloads the library: nothing of it may be left running.
+void UnloadLeavingNothing(TTestHost& host, int idle) {
+    host.Unload();
+    PumpFor(20);
+    EXPECT_EQ(ThreadsOfThisProcess(), idle);
+}
+
 // Renders and pumps like a player for ms milliseconds.
 void Play(TTestHost& host, int ms) {
     const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
@@ -57,10 +72,9 @@ TEST(ForeignHosts, QuitThenInitAgainWithoutUnloadingAnimates) {
     // Regression: renderers started only at the first render after the library was loaded, so
     // a second session showed a still picture.
     TTestHost host;
-    winampVisModule* module = host.Load();
-    ASSERT_NE(module, nullptr);
-    const int idle = ThreadsOfThisProcess();
-    ASSERT_EQ(module->Init(module), 0);
+    winampVisModule* module = nullptr;
+    int idle = 0;
+    ASSERT_NO_FATAL_FAILURE(LoadAndInit(host, module, idle));
     Play(host, 300);
     module->Quit(module);
     PumpFor(50);
@@ -73,9 +87,7 @@ TEST(ForeignHosts, QuitThenInitAgainWithoutUnloadingAnimates) {
     Play(host, 300);
     EXPECT_NE(ScreenChecksum(), before) << "the picture of the second session moves";
     module->Quit(module);
-    host.Unload();
-    PumpFor(20);
-    EXPECT_EQ(ThreadsOfThisProcess(), idle);
+    UnloadLeavingNothing(host, idle);
 }
 
 // Reads messages until none is left, as many hosts do between two render calls; false when the
@@ -129,10 +141,9 @@ TEST(ForeignHosts, RenderersWithoutLatencyLeaveTheHostLoopAndEscWorksAtOnce) {
 
 TEST(ForeignHosts, QuitFromAnotherThreadEndsTheDisplayOnItsOwnThread) {
     TTestHost host;
-    winampVisModule* module = host.Load();
-    ASSERT_NE(module, nullptr);
-    const int idle = ThreadsOfThisProcess();
-    ASSERT_EQ(module->Init(module), 0);
+    winampVisModule* module = nullptr;
+    int idle = 0;
+    ASSERT_NO_FATAL_FAILURE(LoadAndInit(host, module, idle));
     Play(host, 200);
     std::atomic<bool> returned{false};
     std::thread quitter([&] {
@@ -149,17 +160,14 @@ TEST(ForeignHosts, QuitFromAnotherThreadEndsTheDisplayOnItsOwnThread) {
     // Render after Quit, from either thread, is ignored.
     EXPECT_EQ(host.Render(0), 0);
     std::thread([&] { EXPECT_EQ(host.Render(0), 0); }).join();
-    host.Unload();
-    PumpFor(20);
-    EXPECT_EQ(ThreadsOfThisProcess(), idle);
+    UnloadLeavingNothing(host, idle);
 }
 
 TEST(ForeignHosts, QuitFromAnotherThreadReturnsWhenTheWindowThreadDoesNotAnswer) {
     TTestHost host;
-    winampVisModule* module = host.Load();
-    ASSERT_NE(module, nullptr);
-    const int idle = ThreadsOfThisProcess();
-    ASSERT_EQ(module->Init(module), 0);
+    winampVisModule* module = nullptr;
+    int idle = 0;
+    ASSERT_NO_FATAL_FAILURE(LoadAndInit(host, module, idle));
     Play(host, 200);
     // This thread waits without pumping: Quit on the other thread must still come back.
     std::thread([&] { module->Quit(module); }).join();
@@ -167,17 +175,14 @@ TEST(ForeignHosts, QuitFromAnotherThreadReturnsWhenTheWindowThreadDoesNotAnswer)
     // The host's own thread later ends it properly.
     module->Quit(module);
     EXPECT_EQ(DisplayWindow(), nullptr);
-    host.Unload();
-    PumpFor(20);
-    EXPECT_EQ(ThreadsOfThisProcess(), idle);
+    UnloadLeavingNothing(host, idle);
 }
 
 TEST(ForeignHosts, RenderFromAnotherThreadDrawsOnTheWindowThread) {
     TTestHost host;
-    winampVisModule* module = host.Load();
-    ASSERT_NE(module, nullptr);
-    const int idle = ThreadsOfThisProcess();
-    ASSERT_EQ(module->Init(module), 0);
+    winampVisModule* module = nullptr;
+    int idle = 0;
+    ASSERT_NO_FATAL_FAILURE(LoadAndInit(host, module, idle));
     std::atomic<bool> stop{false};
     std::thread renderer([&] {
         for (int i = 0; !stop; ++i) {
@@ -194,9 +199,7 @@ TEST(ForeignHosts, RenderFromAnotherThreadDrawsOnTheWindowThread) {
     }
     renderer.join();
     module->Quit(module);
-    host.Unload();
-    PumpFor(20);
-    EXPECT_EQ(ThreadsOfThisProcess(), idle);
+    UnloadLeavingNothing(host, idle);
 }
 
 TEST(ForeignHosts, AFailedInitLeavesNoWindowClassAndALaterInitWorks) {

@@ -5,11 +5,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <string>
-
-#include "framework/win32/ProfileStore.h"
-#include "host/VisRecords.h"
-#include "host/VisSettings.h"
 #include "tests/win/plugin_host.h"
 #include "tests/win/process_threads.h"
 
@@ -17,57 +12,27 @@ namespace {
 
 class PluginCycles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        DllPath = ExecutableDirectory() + "vis_skyburst.dll";
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "PluginCyclesHost";
-        RegisterClassA(&wc);
-        Host = CreateWindowA("PluginCyclesHost", "1. A - B - Player", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                             wc.hInstance, nullptr);
-        ASSERT_NE(Host, nullptr);
-    }
-    void TearDown() override {
-        DestroyWindow(Host);
-        UnregisterClassA("PluginCyclesHost", GetModuleHandleA(nullptr));
-        DeleteFileA(SettingsFilePath().c_str());
-    }
-
     // One lifetime; returns the module handle the library had.
     HMODULE Cycle(int renders) {
-        HMODULE dll = LoadLibraryA(DllPath.c_str());
-        EXPECT_NE(dll, nullptr) << DllPath << " error " << GetLastError();
-        if (dll == nullptr) {
-            return nullptr;
-        }
-        // Through void*: the export's true type is not the FARPROC the loader hands out.
-        auto getHeader =
-            reinterpret_cast<VisGetHeaderFunction>(reinterpret_cast<void*>(GetProcAddress(dll, "winampVisGetHeader")));
-        EXPECT_NE(getHeader, nullptr);
-        winampVisModule* module = getHeader != nullptr ? getHeader()->getModule(0) : nullptr;
+        winampVisModule* module = Host.Load();
+        const HMODULE dll = Host.Dll;
+        EXPECT_NE(dll, nullptr) << "error " << GetLastError();
+        EXPECT_NE(module, nullptr);
         if (module != nullptr) {
-            module->hwndParent = Host;
             EXPECT_EQ(module->Init(module), 0);
             for (int i = 0; i < renders; ++i) {
-                for (auto& row : module->spectrumData) {
-                    for (auto& bin : row) {
-                        bin = static_cast<std::uint8_t>((i * 37) & 0xFF);
-                    }
-                }
-                EXPECT_EQ(module->Render(module), 0);
+                EXPECT_EQ(Host.Render((i * 37) & 0xFF), 0);
                 PumpFor(5);
             }
             module->Quit(module);
         }
-        FreeLibrary(dll);
+        Host.Unload();
         // Anything of ours still running would now fault in unmapped code.
         PumpFor(20);
         return dll;
     }
 
-    std::string DllPath;
-    HWND Host = nullptr;
+    TTestHost Host;
 };
 
 TEST_F(PluginCycles, ManyLifetimesLeaveNothingRunning) {
