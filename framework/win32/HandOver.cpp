@@ -108,9 +108,9 @@ bool TWindowHandOver::Signal(TSignal kind) {
 void TWindowHandOver::WaitForWork(int timeoutMs) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeoutMs), QS_POSTMESSAGE | QS_SENDMESSAGE);
     MSG msg;
-    // Removing our posted announcements keeps the wait from waking for them again; the requests
-    // themselves are drained by the caller. Frames sent from renderer threads (and any other
-    // message sent to this thread) are delivered by the peek itself.
+    // Removing our announcements keeps the wait from waking for them again; the requests
+    // themselves are drained by the caller. Messages other threads send to this thread are
+    // delivered by the peek itself.
     while (PeekMessageA(&msg, Hwnd, WM_APP_RUN_HANDOVER, WM_APP_RUN_HANDOVER, PM_REMOVE)) {
     }
     Announced = false;  // the caller drains next
