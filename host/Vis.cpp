@@ -60,10 +60,6 @@ winampVisModule* CurrentModule() {
     return LastRenderedModule;
 }
 
-std::string SettingsFilePath() {
-    return ExecutableDirectory() + SettingsFileName;
-}
-
 void LoadSettings() {
     TProfileStore store(SettingsFilePath(), SettingsSection);
     LoadSettingsFrom(store, VisSettings());
