@@ -1,7 +1,7 @@
 #include <string>
 
 #include "framework/win32/ProfileStore.h"
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 std::string SettingsFilePath() {
     return ExecutableDirectory() + SettingsFileName;
