@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "display/DisplayState.h"
+#include "displaystate/DisplayState.h"
 
 constexpr int SpectrumBinsUsed = 288;  // the lower half of each channel's 576 bins
 constexpr int BinsPerBand = 8;

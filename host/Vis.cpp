@@ -10,7 +10,7 @@
 #include "framework/win32/Application.h"
 #include "framework/win32/Messages.h"
 #include "framework/win32/ProfileStore.h"
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 namespace {
 
@@ -58,10 +58,6 @@ TApplication& Application() {
 
 winampVisModule* CurrentModule() {
     return LastRenderedModule;
-}
-
-std::string SettingsFilePath() {
-    return ExecutableDirectory() + SettingsFileName;
 }
 
 void LoadSettings() {
