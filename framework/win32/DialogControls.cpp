@@ -382,8 +382,17 @@ int TPageControl::ActivePage() const {
 
 void TPageControl::SetActivePage(int index) {
     SendMessageA(Hwnd, TCM_SETCURSEL, index, 0);
+    const bool shown = Visible();
     for (std::size_t i = 0; i < Pages.size(); ++i) {
-        Pages[i]->SetVisible(static_cast<int>(i) == index);
+        Pages[i]->SetVisible(shown && static_cast<int>(i) == index);
+    }
+}
+
+void TPageControl::SetVisible(bool visible) {
+    TDialogControl::SetVisible(visible);
+    const int active = ActivePage();
+    for (std::size_t i = 0; i < Pages.size(); ++i) {
+        Pages[i]->SetVisible(visible && static_cast<int>(i) == active);
     }
 }
 

@@ -46,7 +46,7 @@ public:
 
     HWND Handle() const { return Hwnd; }
     int Id() const { return ControlId; }
-    void SetVisible(bool visible);
+    virtual void SetVisible(bool visible);
     bool Visible() const;
 
     // Every identifier the control's windows carry.
@@ -187,6 +187,9 @@ public:
     HWND Page(int index) const;
     int ActivePage() const;
     void SetActivePage(int index);
+    // The pages are the tabs' siblings, not their children: hiding the tabs alone would leave
+    // the active page on screen.
+    void SetVisible(bool visible) override;
     bool Notify(const NMHDR& header, LRESULT& result) override;
     void DrawItem(const DRAWITEMSTRUCT& item) override;
     TColor TabColor = clBlack;
