@@ -405,12 +405,15 @@ void TForm1::StopAll() {
     Application().Terminate();
 }
 
-void TForm1::FormKeyDown(int key) {
+bool TForm1::FormKeyDown(int key) {
     // Both stages see every key; the character is the one the key gives without modifiers, so
-    // Shift or Ctrl with a letter acts as the letter.
-    RunKeyResponse(VirtualKeyCommand(key));
+    // Shift, Ctrl or Alt with a letter acts as the letter.
+    const TKeyResponse byKey = VirtualKeyCommand(key);
+    RunKeyResponse(byKey);
     const int character = static_cast<int>(MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_CHAR) & 0xFF);
-    RunKeyResponse(CharacterCommand(character, KeyState()));
+    const TKeyResponse byCharacter = CharacterCommand(character, KeyState());
+    RunKeyResponse(byCharacter);
+    return !byKey.Empty() || !byCharacter.Empty();
 }
 
 void TForm1::RunKeyResponse(const TKeyResponse& r) {
