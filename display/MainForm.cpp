@@ -132,8 +132,12 @@ void TForm1::FormCreate() {
             LoadUserImages(s.UserGif1A, s.GifAlign1A, s.GifAlign1B, s.UserGif1B);
         }
     } else {
-        GIFImage1.SetWidth(0);
-        GIFImage1.SetHeight(0);
+        // Both go: image 2 keeps its creation width otherwise, and the bands would leave room
+        // for it at the bottom.
+        for (TGIFImagX* image : {&GIFImage1, &GIFImage2}) {
+            image->SetWidth(0);
+            image->SetHeight(0);
+        }
     }
     LayoutSpectrum();
     if (s.SpectrumStyle > 0 && s.SpectrumsEnabled) {
