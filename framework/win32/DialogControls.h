@@ -95,6 +95,9 @@ public:
     // Raises OnClick whenever the state changes.
     void SetChecked(bool checked);
     void Command(int id, int code) override;
+    // A themed check box draws its caption in the theme's colour and ignores the one the dialog
+    // gives it; unthemed, it shows FontColor.
+    void DrawUnthemed();
 
 private:
     bool State = false;

@@ -95,6 +95,22 @@ bool IsChecked(HWND button) {
     return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+// uxtheme.dll is loaded by the themed controls; without it nothing is themed.
+FARPROC UxThemeEntry(const char* name) {
+    HMODULE uxtheme = GetModuleHandleA("uxtheme.dll");
+    return uxtheme != nullptr ? GetProcAddress(uxtheme, name) : nullptr;
+}
+
+HANDLE WindowTheme(HWND window) {
+    const auto get = reinterpret_cast<HANDLE(WINAPI*)(HWND)>(reinterpret_cast<void*>(UxThemeEntry("GetWindowTheme")));
+    return get != nullptr ? get(window) : nullptr;
+}
+
+bool ThemeActive() {
+    const auto active = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(UxThemeEntry("IsThemeActive")));
+    return active != nullptr && active() != FALSE;
+}
+
 class ConfigDialog : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -280,6 +296,14 @@ TEST_F(ConfigDialog, FirstActivationWritesEveryKeyWhoseControlChanged) {
                                                      {"TitleScroll", "5"}};
     const auto first = Section();
     EXPECT_EQ(first, want);
+    // A themed check box draws its caption in the theme's colour, not the dialog's: the bold navy
+    // "Enabled" boxes draw unthemed, the others keep the theme.
+    for (const int id : {Id::cb1, Id::cb2, Id::cb3, Id::cb4, Id::cbTitle}) {
+        EXPECT_EQ(WindowTheme(Control(id)), nullptr) << id;
+    }
+    if (ThemeActive()) {
+        EXPECT_NE(WindowTheme(Control(Id::CheckBoxEnhSpect)), nullptr);
+    }
 
     // Activated again while open, it shows the same values and has nothing to write.
     SendMessageA(Dialog, WM_ACTIVATE, WA_ACTIVE, 0);
