@@ -54,7 +54,29 @@ std::uint64_t MonoBytes(std::uint64_t w, std::uint64_t h) {
 }  // namespace
 
 bool EightBitPicture(const TFrame& frame) {
-    return !frame.Transparent || frame.DataStatus == TLzwStatus::Complete;
+    if (!frame.Transparent) {
+        return true;
+    }
+    const auto stride = static_cast<std::size_t>(frame.PixelStride);
+    const auto maskStride = static_cast<std::size_t>(frame.MaskStride);
+    const auto height = static_cast<std::size_t>(frame.Height);
+    if (frame.Width <= 0 || frame.Pixels.size() < stride * height || frame.MaskBits.size() < maskStride * height ||
+        maskStride * 8 < static_cast<std::size_t>(frame.Width)) {
+        return false;
+    }
+    for (std::size_t y = 0; y < height; ++y) {
+        const std::uint8_t* pixels = &frame.Pixels[y * stride];
+        const std::uint8_t* mask = &frame.MaskBits[y * maskStride];
+        bool differ = false;
+        for (int x = 0; x < frame.Width; ++x) {
+            const bool masked = (mask[x >> 3] & (0x80 >> (x & 7))) != 0;
+            differ |= (pixels[x] == frame.TransparentIndex) != masked;
+        }
+        if (differ) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::uint64_t DeviceBytes(const TGifStream& stream) {

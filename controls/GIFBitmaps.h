@@ -44,9 +44,10 @@ public:
     TFrameBitmaps CreateFrame(const TFrame& frame) override;
 };
 
-// Whether a frame's picture can be an 8-bit bitmap: its transparent pixels are exactly those of the
-// transparent index, which then is black. A transparent frame cut short has opaque pixels of index 0 that
-// may be the transparent index: it takes 32 bits.
+// Whether a frame's picture can be an 8-bit bitmap whose transparent index is black: its transparent pixels
+// must be exactly those that store that index. Two kinds of frame break this and take 32 bits: one cut short
+// (its pixels never decoded are index 0 and opaque), and one with codes of 256 or more, whose stored low byte
+// may equal the transparent index while the code does not. Needs the frame's index and mask buffers.
 bool EightBitPicture(const TFrame& frame);
 
 // What an image's bitmaps cost, counted as device bitmaps (4 bytes a colour pixel, 1 for an 8-bit frame
