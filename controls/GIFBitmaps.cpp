@@ -1,5 +1,7 @@
 #include "controls/GIFBitmaps.h"
 
+#include <algorithm>
+
 #include "framework/MemoryCanvas.h"
 
 TFrameBitmaps PaintFrame(const TFrame& frame, const TCanvas& compatible) {
@@ -79,21 +81,35 @@ bool EightBitPicture(const TFrame& frame) {
     return true;
 }
 
-std::uint64_t DeviceBytes(const TGifStream& stream) {
-    std::uint64_t total = ColorBytes(static_cast<std::uint64_t>(stream.ImageWidth), stream.ImageHeight);
+std::uint64_t LoadPeakBytes(const TGifStream& stream) {
+    const auto iw = static_cast<std::uint64_t>(stream.ImageWidth);
+    const auto ih = static_cast<std::uint64_t>(stream.ImageHeight);
+    std::uint64_t surfaces = 2 * ColorBytes(iw, ih);
     if (stream.HasTransparency) {
-        total += MonoBytes(static_cast<std::uint64_t>(stream.ImageWidth), stream.ImageHeight);
+        surfaces += MonoBytes(iw, ih);
     }
+    if (!stream.Frames.empty() && stream.Frames.front()->Transparent) {
+        surfaces += ColorBytes(iw, ih);
+    }
+    // Frame by frame, the bitmaps are made before the frame's buffers go.
+    std::uint64_t buffers = 0;
+    for (const auto& f : stream.Frames) {
+        buffers += f->Pixels.size() + f->MaskBits.size();
+    }
+    std::uint64_t held = buffers;
+    std::uint64_t peak = held;
     for (const auto& f : stream.Frames) {
         const auto w = static_cast<std::uint64_t>(f->Width);
         const auto h = static_cast<std::uint64_t>(f->Height);
-        total += EightBitPicture(*f) ? (w + 3) / 4 * 4 * h : ColorBytes(w, h);
+        held += EightBitPicture(*f) ? (w + 3) / 4 * 4 * h : ColorBytes(w, h);
         if (f->Transparent) {
-            total += MonoBytes(w, h);
+            held += MonoBytes(w, h);
         }
         if (f->Disposal == 3) {
-            total += ColorBytes(w, h) + MonoBytes(w, h);
+            held += ColorBytes(w, h) + MonoBytes(w, h);
         }
+        peak = std::max(peak, held);
+        held -= f->Pixels.size() + f->MaskBits.size();
     }
-    return total;
+    return peak + surfaces;
 }

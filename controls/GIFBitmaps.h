@@ -50,9 +50,9 @@ public:
 // may equal the transparent index while the code does not. Needs the frame's index and mask buffers.
 bool EightBitPicture(const TFrame& frame);
 
-// What an image's bitmaps cost, counted as device bitmaps (4 bytes a colour pixel, 1 for an 8-bit frame
-// picture, 1 bit a monochrome one): every frame's picture and mask, the surfaces of restoring frames, and the composed
-// picture and its mask. A 38-byte stream may ask for gigabytes of them; the control refuses more than MaxDeviceBytes,
-// which a 32-bit process can still hold beside everything else.
-constexpr std::uint64_t MaxDeviceBytes = std::uint64_t{512} << 20;
-std::uint64_t DeviceBytes(const TGifStream& stream);
+// What loading an image costs at its peak, in bytes, once the reader has parsed it: the reader's index and mask
+// buffers, which the control frees frame by frame as it turns them into bitmaps, the frames' bitmaps (4 bytes a
+// colour pixel, 1 for an 8-bit frame picture, 1 bit a monochrome one), the surfaces of restoring frames, and the
+// control's surfaces at the image's size: the composed picture and its mask, the background and, when frame 1
+// is transparent, the private copy it is painted on.
+std::uint64_t LoadPeakBytes(const TGifStream& stream);

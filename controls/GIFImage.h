@@ -28,9 +28,19 @@ enum : std::uint8_t {
     GifNoSuchResource = 8,  // LoadFromResourceName: missing or unloadable; the image shown so far stays
 };
 
-// A file larger than this is refused like an undecodable one (code 3) before it is read: even at the
-// worst compression it would decode to more than the reader's budgets allow.
-constexpr std::uint64_t MaxGifFileBytes = std::uint64_t{256} << 20;
+// What one image may cost at its peak, decoding included: the file's bytes, the reader's buffers, the frames'
+// bitmaps and the control's surfaces. The player's 32-bit process has 2 GB of address space for itself and
+// all it loads, and the display holds two images: at 150 MB each, both fit twice over in a sixth of it, and a
+// 1920 x 1080 animation of 50 frames (about 105 MB of 8-bit frames, 13 MB of masks, 25 MB of surfaces) still
+// loads. A file that would cost more is refused like an undecodable one (code 3).
+constexpr std::uint64_t MaxImageBytes = std::uint64_t{150} << 20;
+// The reader's limit on one frame's buffer (4096 x 4096): a larger frame could not fit the budget beside
+// the surfaces of its size anyway.
+constexpr std::uint64_t MaxImageFrameBytes = std::uint64_t{16} << 20;
+// How far the image may exceed the pixels its frames hold (a 1920 x 1080 screen's worth). Every surface
+// covers the whole declared screen, so a few bytes that declare a vast one and hold a small frame are refused
+// (code 3) rather than costing its full area.
+constexpr std::uint64_t MaxUnheldPixels = 1920 * 1080;
 
 class TGifHost {
 public:
@@ -130,8 +140,8 @@ public:
     const TBitmap* ImageSurface() const { return FImageSurface.get(); }
     const TBitmap* MaskSurface() const { return FMaskSurface.get(); }
 
-    // What the image's bitmaps may cost (DeviceBytes); lower it to try the limit in tests.
-    std::uint64_t DeviceBudget = MaxDeviceBytes;
+    // What loading an image may cost at its peak; lower it to try the limit in tests.
+    std::uint64_t MemoryBudget = MaxImageBytes;
 
     std::function<void()> OnChanging;
     std::function<void()> OnChange;

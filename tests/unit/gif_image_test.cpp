@@ -296,15 +296,15 @@ TEST(GifImage, FailuresLeaveCodesAndTheRightImage) {
     EXPECT_FALSE(view.LoadFromResourceName(nullptr, "empty"));
     EXPECT_EQ(view.LastError(), GifEmptyData);
 
-    // A few bytes that ask for a 16383 x 16383 frame fail in the reader; an image whose device bitmaps would
-    // exceed the control's budget fails before any is made.
+    // A few bytes that ask for a 16383 x 16383 frame fail in the reader; a file that alone fills the control's
+    // budget fails before it is parsed.
     ASSERT_TRUE(view.LoadFromData(picture));
     const Bytes huge =
         GifBuilder(16383, 16383).Raw({0x2C, 0, 0, 0, 0, 0xFF, 0x3F, 0xFF, 0x3F, 0, 2, 0}).Trailer().bytes;
     EXPECT_FALSE(view.LoadFromData(huge));
     EXPECT_EQ(view.LastError(), GifDecodeFailed);
     EXPECT_TRUE(view.Empty());
-    view.DeviceBudget = 2 * 4 + 2 * 4 - 1;  // the 2 x 1 picture and two 8-bit frame rows, less one byte
+    view.MemoryBudget = picture.size();
     EXPECT_FALSE(view.LoadFromData(picture));
     EXPECT_EQ(view.LastError(), GifDecodeFailed);
     EXPECT_TRUE(view.Empty());
