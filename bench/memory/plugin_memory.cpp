@@ -6,8 +6,10 @@
 //
 // RENDERS (default 10) Render calls follow each Init; -1 only loads and unloads, without Init.
 
-#include <psapi.h>
+// clang-format off
 #include <windows.h>
+#include <psapi.h>  // needs <windows.h> first
+// clang-format on
 
 #include <cstdio>
 #include <cstdlib>
