@@ -135,27 +135,6 @@ public:
     TSizedDevice Sized;
 };
 
-// A 1920 x 1080 animation of 50 transparent frames, striped so that it compresses: one frame encoded once,
-// repeated.
-Bytes FullHdAnimation() {
-    Picture stripes;
-    stripes.width = 1920;
-    stripes.height = 1080;
-    stripes.pixels.resize(std::size_t{1920} * 1080);
-    for (std::size_t i = 0; i < stripes.pixels.size(); ++i) {
-        stripes.pixels[i] = static_cast<std::uint8_t>((i / 1920 / 8 + i % 1920 / 64) % 4);
-    }
-    GifBuilder gif(1920, 1080);
-    gif.Loop(0);
-    const std::size_t start = gif.bytes.size();
-    gif.Control(1, 4, 0).Image(stripes);
-    const Bytes frame(gif.bytes.begin() + static_cast<std::ptrdiff_t>(start), gif.bytes.end());
-    for (int i = 1; i < 50; ++i) {
-        gif.bytes.insert(gif.bytes.end(), frame.begin(), frame.end());
-    }
-    return gif.Trailer().bytes;
-}
-
 // Frames that declare width x height and hold no pixel (their data is a clear and an end code).
 Bytes EmptyFrames(int screenWidth, int screenHeight, int frames, int width, int height, int top = 0) {
     GifBuilder gif(screenWidth, screenHeight);
