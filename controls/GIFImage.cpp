@@ -416,6 +416,11 @@ void TGIFImagX::Paint() {
     if (canvas == nullptr || FEmpty || FrameCount() == 0 || !FVisible || !FImageSurface) {
         return;
     }
+    // The background and the painting copy cover the whole control, at 4 bytes a pixel each: a control tiled or
+    // stretched far beyond its image must not cost more than a whole image may.
+    if (static_cast<std::uint64_t>(FWidth) * static_cast<std::uint64_t>(FHeight) * 8 > MemoryBudget) {
+        return;
+    }
     try {
         const TRect bounds = BoundsRect();
         if (!FBackgroundSurface || FBackgroundSurface->Width() != FWidth || FBackgroundSurface->Height() != FHeight) {

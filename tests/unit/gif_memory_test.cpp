@@ -158,6 +158,7 @@ TEST(GifMemory, ALoadStaysWithinTheImageBudget) {
         Bytes data;
         bool loads;
         std::size_t peakAtMost;
+        int tiledWidth = 0;  // tiled over a control this wide instead of sized to the image
     } cases[] = {
         {"a 1920 x 1080 animation of 50 frames", FullHdAnimation(), true, MaxImageBytes},
         {"a 1056 x 59395 screen holding one 32 x 32 frame", EmptyFrames(1056, 59395, 1, 32, 32), false, 1 << 20},
@@ -166,6 +167,7 @@ TEST(GifMemory, ALoadStaysWithinTheImageBudget) {
          1 << 20},
         {"a frame declared 8000 x 8000", EmptyFrames(8000, 8000, 1, 8000, 8000), false, 1 << 20},
         {"60 frames declared 4000 x 3000", EmptyFrames(4000, 3000, 60, 4000, 3000), false, MaxImageBytes},
+        {"a 1 x 40000 strip tiled 1023 wide", EmptyFrames(1, 40000, 1, 1, 40000), true, 1 << 20, 1023},
     };
     for (const Case& c : cases) {
         TSizedHost host;
@@ -174,6 +176,11 @@ TEST(GifMemory, ALoadStaysWithinTheImageBudget) {
         const std::size_t before = InUse;
         HighWater = before;
         const bool loaded = view.LoadFromData(c.data);
+        if (c.tiledWidth > 0) {
+            view.SetAutoSize(false);
+            view.SetBounds(0, 0, c.tiledWidth, view.ImageHeight());
+            view.SetTile(true);
+        }
         view.PaintMessage();  // the background and, for a transparent frame 1, the copy it is painted on
         view.PaintMessage();
         const std::size_t peak = HighWater - before;
