@@ -74,3 +74,8 @@ set_target_properties(null_vis PROPERTIES PREFIX "" OUTPUT_NAME null_vis)
 target_include_directories(null_vis PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(null_vis PRIVATE ${STATIC_RUNTIME})
 target_link_options(null_vis PRIVATE -Wl,--exclude-all-symbols -Wl,--kill-at)
+
+# What loading, starting, stopping and unloading the plug-in over and over costs the host's process.
+add_executable(plugin_memory ${CMAKE_SOURCE_DIR}/bench/memory/plugin_memory.cpp)
+target_include_directories(plugin_memory PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(plugin_memory PRIVATE psapi user32 ${STATIC_RUNTIME})
