@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/VisRecords.h"
+#include "playerapi/VisRecords.h"
 
 namespace {
 
