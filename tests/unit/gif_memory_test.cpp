@@ -167,6 +167,8 @@ TEST(GifMemory, ALoadStaysWithinTheImageBudget) {
          1 << 20},
         {"a frame declared 8000 x 8000", EmptyFrames(8000, 8000, 1, 8000, 8000), false, 1 << 20},
         {"60 frames declared 4000 x 3000", EmptyFrames(4000, 3000, 60, 4000, 3000), false, MaxImageBytes},
+        {"4 frames declared 4000 x 4000, within the reader's budgets", EmptyFrames(4000, 4000, 4, 4000, 4000), false,
+         MaxImageBytes},
         {"a 1 x 40000 strip tiled 1023 wide", EmptyFrames(1, 40000, 1, 1, 40000), true, 1 << 20, 1023},
     };
     for (const Case& c : cases) {
