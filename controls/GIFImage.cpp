@@ -106,6 +106,9 @@ bool TGIFImagX::LoadFromFile(const std::string& path) {
         FLastError = GifNoSuchFile;
         return false;
     }
+    // From here the image shown so far is replaced or cleared: it goes now, before the new file's bytes are
+    // read beside it.
+    Clear();
     FFileName = path;
     // A file that cannot be measured or read, or one too large to be worth reading, fails like data that
     // cannot be decoded: the control is cleared and the display goes on.

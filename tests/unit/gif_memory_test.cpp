@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <new>
 
 #include "tests/unit/gif_view_support.h"
@@ -167,6 +169,8 @@ TEST(GifMemory, ALoadStaysWithinTheImageBudget) {
          1 << 20},
         {"a frame declared 8000 x 8000", EmptyFrames(8000, 8000, 1, 8000, 8000), false, 1 << 20},
         {"60 frames declared 4000 x 3000", EmptyFrames(4000, 3000, 60, 4000, 3000), false, MaxImageBytes},
+        {"4 frames declared 4000 x 4000, within the reader's budgets", EmptyFrames(4000, 4000, 4, 4000, 4000), false,
+         MaxImageBytes},
         {"a 1 x 40000 strip tiled 1023 wide", EmptyFrames(1, 40000, 1, 1, 40000), true, 1 << 20, 1023},
     };
     for (const Case& c : cases) {
@@ -191,6 +195,31 @@ TEST(GifMemory, ALoadStaysWithinTheImageBudget) {
             EXPECT_TRUE(view.Empty()) << c.name;
         }
     }
+}
+
+TEST(GifMemory, AFileLoadedOverAnImageDoesNotAddToIt) {
+#ifdef GIF_MEMORY_UNCOUNTED
+    GTEST_SKIP() << "allocations are not counted under the address sanitizer";
+#endif
+    // Space from one user set to the next loads each file over the image shown: the old image must be gone
+    // before the new file's bytes are read, or both count at once.
+    const std::string path = testing::TempDir() + "gif_memory_full_hd.gif";
+    {
+        const Bytes data = FullHdAnimation();
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
+    }
+    TSizedHost host;
+    TGIFImagX view(host);
+    view.SetAutoSize(true);
+    const std::size_t before = InUse;
+    ASSERT_TRUE(view.LoadFromFile(path));
+    view.PaintMessage();
+    view.PaintMessage();
+    HighWater = InUse.load();
+    EXPECT_TRUE(view.LoadFromFile(path));
+    const std::size_t peak = HighWater - before;
+    EXPECT_LE(peak, MaxImageBytes) << "have " << (peak >> 20) << " MB at the peak";
+    std::remove(path.c_str());
 }
 
 }  // namespace
