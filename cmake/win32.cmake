@@ -37,10 +37,9 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 add_executable(skyburst_win_tests ${WIN_TEST_SOURCES} ${RESOURCE_SCRIPTS})
 target_link_libraries(skyburst_win_tests PRIVATE skyburst_win gtest_win ${STATIC_RUNTIME})
 # Every test under Wine takes one Wine slot (its own prefix, wineserver and display) when ctest is
-# given a pool of them (./run test); see scripts/wine-env.sh. These tests still run one at a time:
-# they share the plugin.ini beside their executable.
+# given a pool of them (./run test); see scripts/wine-env.sh and scripts/wine-run.
 gtest_discover_tests(skyburst_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-    PROPERTIES TIMEOUT 120 RESOURCE_GROUPS "wine:1" RESOURCE_LOCK skyburst_win_tests_folder)
+    PROPERTIES TIMEOUT 120 RESOURCE_GROUPS "wine:1" ENVIRONMENT SKYBURST_RUN_FROM_SLOT=1)
 
 # Whole runs: the real DLL inside the test player, and the DLL's export and import tables.
 file(GLOB RUN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/run/*.sh)
