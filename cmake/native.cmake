@@ -21,3 +21,9 @@ if(benchmark_FOUND)
 endif()
 
 include(${CMAKE_SOURCE_DIR}/cmake/gif.cmake OPTIONAL)
+
+# The plain-text guide of the release zip, written from the settings record and its loader.
+add_executable(settings_guide ${CMAKE_SOURCE_DIR}/tools/settings_guide.cpp)
+target_link_libraries(settings_guide PRIVATE skyburst_core)
+# The guide stops when its key descriptions no longer match the loader; the test run catches that early.
+add_test(NAME settings_guide.describes_every_key COMMAND settings_guide 0)

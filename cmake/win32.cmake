@@ -36,8 +36,10 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 # The tests build the display window into themselves, so they carry the library's resources too.
 add_executable(skyburst_win_tests ${WIN_TEST_SOURCES} ${RESOURCE_SCRIPTS})
 target_link_libraries(skyburst_win_tests PRIVATE skyburst_win gtest_win ${STATIC_RUNTIME})
+# Every test under Wine takes one Wine slot (its own prefix, wineserver and display) when ctest is
+# given a pool of them (./run test); see scripts/wine-env.sh and scripts/wine-run.
 gtest_discover_tests(skyburst_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-    PROPERTIES TIMEOUT 120)
+    PROPERTIES TIMEOUT 120 RESOURCE_GROUPS "wine:1" ENVIRONMENT SKYBURST_RUN_FROM_SLOT=1)
 
 # Whole runs: the real DLL inside the test player, and the DLL's export and import tables.
 file(GLOB RUN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/run/*.sh)
@@ -46,7 +48,7 @@ foreach(script ${RUN_TESTS})
     add_test(NAME run.${name}
         COMMAND bash ${script} $<TARGET_FILE:player> $<TARGET_FILE:vis_skyburst>
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-    set_tests_properties(run.${name} PROPERTIES TIMEOUT 180
+    set_tests_properties(run.${name} PROPERTIES TIMEOUT 180 RESOURCE_GROUPS "wine:1"
         ENVIRONMENT "SKYBURST_SOURCE_DIR=${CMAKE_SOURCE_DIR};SKYBURST_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endforeach()
 

@@ -12,25 +12,30 @@ export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
 
 wine_prefix_ready() { [ -f "$WINEPREFIX/.skyburst-ready" ]; }
 
-# Starts Xvfb on a free display number unless DISPLAY is already usable (or forced private).
+# Starts Xvfb on a display number it picks itself (no race with other runs starting theirs) and
+# exports DISPLAY once the server accepts connections.
 start_private_display() {
-    local n
-    for n in $(seq 91 120); do
-        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-            Xvfb ":$n" -screen 0 "${SKYBURST_SCREEN:-1024x768x24}" -nolisten tcp </dev/null >/dev/null 2>&1 &
-            SKYBURST_XVFB_PID=$!
-            export DISPLAY=":$n"
-            local i
-            for i in $(seq 1 50); do
-                [ -e "/tmp/.X11-unix/X$n" ] && return 0
-                sleep 0.1
-            done
-            echo "Xvfb did not start on :$n" >&2
-            return 1
+    local numfile n="" i
+    numfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "${SKYBURST_SCREEN:-1024x768x24}" -nolisten tcp 3>"$numfile" </dev/null \
+        >/dev/null 2>&1 &
+    SKYBURST_XVFB_PID=$!
+    for i in $(seq 1 100); do
+        # The number is written, with a line end, when the server is ready.
+        if grep -q '^[0-9][0-9]*$' "$numfile"; then
+            n=$(head -n 1 "$numfile")
+            break
         fi
+        kill -0 "$SKYBURST_XVFB_PID" 2>/dev/null || break
+        sleep 0.1
     done
-    echo "no free X display number" >&2
-    return 1
+    rm -f "$numfile"
+    if [ -z "$n" ]; then
+        echo "Xvfb did not start" >&2
+        stop_private_display
+        return 1
+    fi
+    export DISPLAY=":$n"
 }
 
 stop_private_display() {
@@ -86,4 +91,17 @@ wineserver_running() {
 
 stop_wineserver() {
     timeout 30 wineserver -k </dev/null >/dev/null 2>&1 || true
+}
+
+# Side-by-side Wine tests. ./run test gives ctest a pool of Wine slots, each with its own prefix,
+# wineserver and virtual display; a test that asked for one (ctest sets CTEST_RESOURCE_GROUP_0_WINE)
+# runs in the slot it was given, so tests in other slots cannot see its windows, focus or keys.
+# Outside such a run nothing changes.
+use_wine_slot() {
+    local group=${CTEST_RESOURCE_GROUP_0_WINE:-} id
+    [ -n "$group" ] || return 0
+    id=${group#id:}
+    id=${id%%,*}
+    # shellcheck disable=SC1090
+    source "$SKYBURST_BUILD_ROOT/wine-slots/$id.env"
 }

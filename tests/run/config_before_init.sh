@@ -3,7 +3,8 @@
 source "$(dirname "$0")/common.inc"
 enter_run_dir config_before_init
 write_ini "Gravity=333"
-play --config --seconds 2 --shot 1000=dialog.bmp --key 1200=Right
+# The dialog can take more than a second to appear on a loaded machine.
+play --config --seconds 3 --shot 2000=dialog.bmp --key 2200=Right
 [ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
 expect_log_line 'shot dialog.bmp'
 expect_log_line 'config'
