@@ -15,7 +15,7 @@
 #include <variant>
 #include <vector>
 
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 namespace {
 
