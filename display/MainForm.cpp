@@ -263,11 +263,14 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // The window goes inside its own message: nothing of TWindow may run after this.
             Shutdown();
             return 1;
-        case WM_APP_RENDER_FRAME:
-            if (lParam != 0) {
-                RenderFrame(*reinterpret_cast<const winampVisModule*>(lParam));
+        case WM_APP_RENDER_FRAME: {
+            // Only the latest frame counts: the host's record may have changed many times since.
+            winampVisModule frame{};
+            if (RenderInbox.Take(frame)) {
+                RenderFrame(frame);
             }
             return 1;
+        }
         default:
             return TWindow::HandleMessage(message, wParam, lParam);
     }
@@ -326,6 +329,9 @@ void TForm1::PlaceMainPaintbox() {
 }
 
 void TForm1::RenderFrame(const winampVisModule& module) {
+    if (Handle() == nullptr) {
+        return;  // shut down (a render may still arrive while another thread ends the display)
+    }
     const TVisSettings& s = VisSettings();
     TDisplayState& state = DisplayState();
     ReduceSpectrum(module.spectrumData, state.MainPanelRight, s.vuB, s.MaxSpectrumH, state.BandHeights, state.VULevels);

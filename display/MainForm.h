@@ -14,6 +14,7 @@
 #include "display/DisplayState.h"
 #include "display/ImageOverlays.h"
 #include "display/KeyCommands.h"
+#include "display/RenderHook.h"
 #include "display/TitleStrip.h"
 #include "effects/Renderers.h"
 #include "framework/win32/Controls.h"
@@ -36,6 +37,8 @@ public:
     void Shutdown();
 
     virtual void RenderFrame(const winampVisModule& module);
+    // Where Render on another thread leaves its frames; any thread may use it.
+    TRenderInbox& Inbox() { return RenderInbox; }
     void StopAll();
 
     void PaintMain();
@@ -124,6 +127,7 @@ private:
     // window after the renderers have gone (a renderer that was let go keeps the object alive).
     std::shared_ptr<TWindowHandOver> HandOver;
     std::unique_ptr<TRenderers> Renderers;
+    TRenderInbox RenderInbox;
 
     int ImageSet = 0;  // 1 or 2 while an image set is shown, 0 for none
     int MainPanelWidth = 0;

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
@@ -198,6 +200,42 @@ TEST(ForeignHosts, RenderFromAnotherThreadDrawsOnTheWindowThread) {
         PumpFor(10);
     }
     renderer.join();
+    module->Quit(module);
+    UnloadLeavingNothing(host, idle);
+}
+
+TEST(ForeignHosts, RenderFromAnotherThreadNeverWaitsForABusyWindowThread) {
+    // Regression: the frame was handed over with a send that waited up to 100 ms for the window
+    // thread, so a host decoding on its render thread lost a second while that thread was busy.
+    TTestHost host;
+    winampVisModule* module = nullptr;
+    int idle = 0;
+    ASSERT_NO_FATAL_FAILURE(LoadAndInit(host, module, idle));
+    std::atomic<bool> stop{false};
+    std::atomic<long long> worstUs{0};
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    std::thread renderer([&] {
+        for (int i = 0; !stop; ++i) {
+            LARGE_INTEGER before, after;
+            QueryPerformanceCounter(&before);
+            host.Render((i * 37) & 0xFF);
+            QueryPerformanceCounter(&after);
+            const long long us = (after.QuadPart - before.QuadPart) * 1000000 / frequency.QuadPart;
+            worstUs = std::max<long long>(worstUs, us);
+            Sleep(10);
+        }
+    });
+    PumpFor(300);
+    EXPECT_EQ(ThreadsOfThisProcess(), idle + 4) << "the window thread started the renderers on the first frame";
+    Sleep(1000);  // the window thread is busy elsewhere
+    const std::uint64_t stalled = ScreenChecksum();
+    PumpFor(300);
+    EXPECT_NE(ScreenChecksum(), stalled) << "the display draws again once the window thread is back";
+    stop = true;
+    renderer.join();
+    std::printf("worst Render on the host's thread: %.2f ms\n", worstUs / 1000.0);
+    EXPECT_LT(worstUs, 50000) << "a Render waited for the window thread";
     module->Quit(module);
     UnloadLeavingNothing(host, idle);
 }
