@@ -341,6 +341,11 @@ void TForm1::RenderFrame(const winampVisModule& module) {
     state.FirstRender = false;
     PlayerWindow = static_cast<HWND>(module.hwndParent);
     RefreshSongInfo();
+    // The renderers' waiting frames are drawn now, on this thread, with the bands just set:
+    // no wake of the window thread is needed for them.
+    if (HandOver) {
+        HandOver->Drain();
+    }
 }
 
 void TForm1::RefreshSongInfo() {

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "framework/win32/Messages.h"
 #include "tests/win/plugin_host.h"
 #include "tests/win/process_threads.h"
 
@@ -236,6 +237,55 @@ TEST(ForeignHosts, RenderFromAnotherThreadNeverWaitsForABusyWindowThread) {
     renderer.join();
     std::printf("worst Render on the host's thread: %.2f ms\n", worstUs / 1000.0);
     EXPECT_LT(worstUs, 50000) << "a Render waited for the window thread";
+    module->Quit(module);
+    UnloadLeavingNothing(host, idle);
+}
+
+// Dispatches like PumpFor and counts the renderers' announcements to the window thread.
+int PumpCountingAnnouncements(int ms) {
+    int announcements = 0;
+    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+    do {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+        MSG msg;
+        while (static_cast<int>(end - GetTickCount()) > 0 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            announcements += msg.message == WM_APP_RUN_HANDOVER ? 1 : 0;
+            if (msg.message != WM_QUIT) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+    } while (static_cast<int>(end - GetTickCount()) > 0);
+    return announcements;
+}
+
+TEST(ForeignHosts, FramesAreDrawnAtRenderAndAnnouncedOnlyWhenTheHostStopsRendering) {
+    // Each wake of the window thread by a renderer costs round trips to Wine's server: a host
+    // that renders every 10 ms on the window thread gets its frames drawn in its Render calls.
+    TTestHost host;
+    winampVisModule* module = nullptr;
+    int idle = 0;
+    ASSERT_NO_FATAL_FAILURE(LoadAndInit(host, module, idle));
+    host.Render(200);
+    PumpFor(100);  // the renderers' first frames
+    const std::uint64_t first = ScreenChecksum();
+    int renders = 0;
+    int announcements = 0;
+    const DWORD end = GetTickCount() + 1500;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        host.Render((renders++ * 37) & 0xFF);
+        announcements += PumpCountingAnnouncements(10);
+    }
+    const std::uint64_t played = ScreenChecksum();
+    EXPECT_NE(played, first) << "frames were drawn";
+    // A loaded machine may hold the host back past the bound now and then.
+    EXPECT_LE(announcements, renders / 20) << renders << " renders";
+    EXPECT_EQ(ThreadsOfThisProcess(), idle + 3);
+
+    // The host stops rendering but keeps handling messages.
+    announcements = PumpCountingAnnouncements(500);
+    EXPECT_NE(ScreenChecksum(), played) << "the rockets still fly";
+    EXPECT_GE(announcements, 10);
     module->Quit(module);
     UnloadLeavingNothing(host, idle);
 }
