@@ -74,3 +74,7 @@ set_target_properties(null_vis PROPERTIES PREFIX "" OUTPUT_NAME null_vis)
 target_include_directories(null_vis PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(null_vis PRIVATE ${STATIC_RUNTIME})
 target_link_options(null_vis PRIVATE -Wl,--exclude-all-symbols -Wl,--kill-at)
+
+# The renderers' frame periods under a host threaded like the player, for the CPU benchmark.
+add_executable(frame_periods ${CMAKE_SOURCE_DIR}/bench/cpu/frame_periods.cpp)
+target_link_libraries(frame_periods PRIVATE skyburst_win player_core ${STATIC_RUNTIME})

@@ -339,13 +339,14 @@ void TForm1::RenderFrame(const winampVisModule& module) {
         StartRenderers();
     }
     state.FirstRender = false;
-    PlayerWindow = static_cast<HWND>(module.hwndParent);
-    RefreshSongInfo();
-    // The renderers' waiting frames are drawn now, on this thread, with the bands just set:
-    // no wake of the window thread is needed for them.
+    // The renderers' waiting frames are drawn now, on this thread, with the bands just set: no
+    // wake of the window thread is needed for them. Before the player's requests, which may
+    // wait for the player's own thread.
     if (HandOver) {
         HandOver->Drain();
     }
+    PlayerWindow = static_cast<HWND>(module.hwndParent);
+    RefreshSongInfo();
 }
 
 void TForm1::RefreshSongInfo() {
