@@ -15,7 +15,7 @@
 #include "framework/win32/Handles.h"
 #include "framework/win32/OpenPictureDialog.h"
 #include "framework/win32/SpinEdit.h"
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 // The controls' identifiers carry their names.
 namespace Form2Ids {

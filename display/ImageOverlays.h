@@ -6,7 +6,7 @@
 #include <string>
 
 #include "controls/GIFImage.h"
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 // The main area the images lie on: MainPanelRight (its width - 1) and its height.
 struct TOverlayArea {

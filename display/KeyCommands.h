@@ -6,7 +6,7 @@
 #include <string>
 
 #include "framework/Graphics.h"
-#include "host/VisRecords.h"
+#include "playerapi/VisRecords.h"
 
 // What the keys asked of the player (its real state is never read), and the hint's countdown.
 // Lives from library load on.

@@ -2,16 +2,16 @@
 
 #include <algorithm>
 
-#include "display/BandLayout.h"
 #include "display/PlayerRequests.h"
 #include "display/RenderHook.h"
+#include "displaystate/BandLayout.h"
 #include "effects/LightThread.h"
 #include "effects/RocketThread.h"
 #include "effects/SpectrumThread.h"
 #include "effects/vumeterThread.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/Messages.h"
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 namespace {
 

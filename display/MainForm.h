@@ -11,17 +11,17 @@
 
 #include "controls/GIFImageWin.h"
 #include "controls/ScrollTextWindow.h"
-#include "display/DisplayState.h"
 #include "display/ImageOverlays.h"
 #include "display/KeyCommands.h"
 #include "display/RenderHook.h"
 #include "display/TitleStrip.h"
+#include "displaystate/DisplayState.h"
 #include "effects/Renderers.h"
 #include "framework/win32/Controls.h"
 #include "framework/win32/HandOver.h"
 #include "framework/win32/Handles.h"
 #include "framework/win32/Window.h"
-#include "host/VisRecords.h"
+#include "playerapi/VisRecords.h"
 
 class TForm1 : public TWindow {
 public:

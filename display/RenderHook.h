@@ -5,9 +5,9 @@
 #include <array>
 #include <cstdint>
 
-#include "display/DisplayState.h"
+#include "displaystate/DisplayState.h"
 #include "framework/Sync.h"
-#include "host/VisRecords.h"
+#include "playerapi/VisRecords.h"
 
 constexpr int SpectrumBinsUsed = 288;  // the lower half of each channel's 576 bins
 constexpr int BinsPerBand = 8;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/Random.h"
-#include "host/VisRecords.h"
+#include "playerapi/VisRecords.h"
 
 // The player has not been asked for its version yet.
 constexpr int TitleModeUnknown = 44;

@@ -1,6 +1,4 @@
 set(DISPLAY_PORTABLE
-    ${CMAKE_CURRENT_LIST_DIR}/BandLayout.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/DisplayState.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ImageOverlays.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KeyCommands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RenderHook.cpp

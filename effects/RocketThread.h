@@ -7,10 +7,10 @@
 #include <array>
 #include <cstdint>
 
-#include "display/DisplayState.h"
+#include "displaystate/DisplayState.h"
 #include "effects/EffectThread.h"
 #include "framework/Random.h"
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 constexpr int RocketSlots = 12;
 constexpr int RocketPatchSlots = 150;

@@ -1,6 +1,6 @@
 #include "effects/SpectrumThread.h"
 
-#include "display/BandLayout.h"
+#include "displaystate/BandLayout.h"
 
 TSpectrumBarsState& SpectrumBarsState() {
     static TSpectrumBarsState state;

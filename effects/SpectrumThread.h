@@ -6,9 +6,9 @@
 #include <array>
 #include <cstdint>
 
-#include "display/DisplayState.h"
+#include "displaystate/DisplayState.h"
 #include "effects/EffectThread.h"
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 // What the bars last showed. It outlives any one renderer, as the window's repaint leaves it
 // alone: after a repaint a bar reappears only where it next rises past its remembered height.

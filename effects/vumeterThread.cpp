@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "display/BandLayout.h"
+#include "displaystate/BandLayout.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <array>
 #include <cstdint>
 
-#include "display/DisplayState.h"
+#include "displaystate/DisplayState.h"
 #include "effects/EffectThread.h"
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 // What the meter last showed (index 0 left, 1 right). It outlives any one renderer: only
 // VUDrawn restarts with a new one, and a repaint of the strip leaves all of it alone.

@@ -13,7 +13,7 @@
 #include "framework/win32/Application.h"
 #include "framework/win32/Messages.h"
 #include "framework/win32/ProfileStore.h"
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 namespace {
 
@@ -89,10 +89,6 @@ TApplication& Application() {
 
 winampVisModule* CurrentModule() {
     return LastRenderedModule;
-}
-
-std::string SettingsFilePath() {
-    return ExecutableDirectory() + SettingsFileName;
 }
 
 void LoadSettings() {

@@ -1,7 +1,7 @@
 #pragma once
 // The module's four callbacks and the process-wide references they keep.
 
-#include "host/VisRecords.h"
+#include "playerapi/VisRecords.h"
 
 void VIS_CDECL Config(winampVisModule* module);
 int VIS_CDECL Init(winampVisModule* module);

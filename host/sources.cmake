@@ -1,5 +1,4 @@
 set(HOST_PORTABLE
-    ${CMAKE_CURRENT_LIST_DIR}/VisSettings.cpp
 )
 set(HOST_WIN32
     ${CMAKE_CURRENT_LIST_DIR}/Vis.cpp

@@ -8,12 +8,12 @@
 #include <cstdint>
 #include <memory>
 
-#include "host/VisRecords.h"
 #include "player/AudioSource.h"
 #include "player/CrashGuard.h"
 #include "player/FrequencyAnalyser.h"
 #include "player/PlayerOptions.h"
 #include "player/Win32Owners.h"
+#include "playerapi/VisRecords.h"
 
 namespace player {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "host/VisRecords.h"
+#include "playerapi/VisRecords.h"
 
 namespace player {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "host/VisRecords.h"
+#include "playerapi/VisRecords.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include "framework/win32/Application.h"
 #include "framework/win32/Handles.h"
 #include "host/Vis.h"
-#include "host/VisSettings.h"
 #include "player/AudioSource.h"
 #include "player/FrequencyAnalyser.h"
+#include "settings/VisSettings.h"
 
 namespace {
 

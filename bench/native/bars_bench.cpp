@@ -5,7 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "display/BandLayout.h"
+#include "displaystate/BandLayout.h"
 #include "effects/SpectrumThread.h"
 #include "effects/vumeterThread.h"
 #include "framework/MemoryCanvas.h"

@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "display/BandLayout.h"
+#include "displaystate/BandLayout.h"
 #include "effects/LightThread.h"
 #include "effects/Renderers.h"
 #include "effects/RocketThread.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "display/BandLayout.h"
+#include "displaystate/BandLayout.h"
 #include "framework/MemoryCanvas.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "display/BandLayout.h"
+#include "displaystate/BandLayout.h"
 #include "effects/SpectrumThread.h"
 #include "framework/MemoryCanvas.h"
 

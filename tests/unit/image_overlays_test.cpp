@@ -6,8 +6,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "display/BandLayout.h"
 #include "display/ImageOverlays.h"
+#include "displaystate/BandLayout.h"
 #include "tests/unit/gif_view_support.h"
 
 using namespace giftest;

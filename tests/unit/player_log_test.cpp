@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "host/VisRecords.h"
 #include "player/BmpImage.h"
 #include "player/PlayerLog.h"
 #include "player/RenderPacer.h"
+#include "playerapi/VisRecords.h"
 
 namespace player {
 namespace {

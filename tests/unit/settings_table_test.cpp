@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "config/config.h"
 #include "framework/win32/Handles.h"
 #include "framework/win32/ProfileStore.h"
-#include "host/VisRecords.h"
+#include "playerapi/VisRecords.h"
 #include "tests/unit/gif_test_support.h"
 
 namespace {

@@ -7,13 +7,13 @@
 #include <thread>
 #include <vector>
 
-#include "display/DisplayState.h"
 #include "display/KeyCommands.h"
 #include "display/MainForm.h"
 #include "display/PlayerRequests.h"
+#include "displaystate/DisplayState.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/GdiCanvas.h"
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 namespace {
 

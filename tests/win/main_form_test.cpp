@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "display/DisplayState.h"
 #include "display/MainForm.h"
+#include "displaystate/DisplayState.h"
 #include "effects/LightThread.h"
 #include "effects/RocketThread.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/GdiCanvas.h"
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "framework/win32/ProfileStore.h"
-#include "host/VisRecords.h"
-#include "host/VisSettings.h"
+#include "playerapi/VisRecords.h"
+#include "settings/VisSettings.h"
 
 // Dispatches this thread's messages for ms milliseconds; quit requests are dropped (they are
 // the plug-in's, and the caller decides what ends its run).

@@ -8,7 +8,7 @@
 #include "framework/win32/Handles.h"
 #include "framework/win32/ProfileStore.h"
 #include "host/Vis.h"
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "display/DisplayState.h"
+#include "displaystate/DisplayState.h"
 
 TDisplayState& DisplayState() {
     static TDisplayState state;

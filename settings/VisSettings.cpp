@@ -1,4 +1,4 @@
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 #include "framework/SettingsValue.h"
 

@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "display/DisplayState.h"
+#include "displaystate/DisplayState.h"
 #include "framework/Graphics.h"
-#include "host/VisSettings.h"
+#include "settings/VisSettings.h"
 
 // Any length derived from plugin.ini is clamped to this before arithmetic: far beyond every
 // screen, yet small enough that sums of a few such lengths never overflow 32 bits.

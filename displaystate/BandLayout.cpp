@@ -1,4 +1,4 @@
-#include "display/BandLayout.h"
+#include "displaystate/BandLayout.h"
 
 #include <algorithm>
 #include <array>

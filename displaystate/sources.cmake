@@ -1,0 +1,4 @@
+set(DISPLAYSTATE_PORTABLE
+    ${CMAKE_CURRENT_LIST_DIR}/BandLayout.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DisplayState.cpp
+)
