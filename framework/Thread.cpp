@@ -82,7 +82,7 @@ bool TQueuedHandOver::Run(const std::function<void()>& work) {
     // announcement was lost.
     int waitMs = AnnounceAfterMs;
     TSignal kind = TSignal::Overdue;
-    while (!Finished.WaitFor(guard, waitMs, over)) {
+    while (!request->Finished.WaitFor(guard, waitMs, over)) {
         guard.unlock();
         const bool told = Signal(kind);
         if (!told && Withdraw(request)) {
@@ -130,7 +130,7 @@ int TQueuedHandOver::Drain() {
             std::lock_guard<TLock> guard(Lock);
             request->State = run ? TState::Ran : TState::Cancelled;
         }
-        Finished.NotifyAll();
+        request->Finished.NotifyAll();
         request->Work = nullptr;  // a posted request's captures go now, on the serving thread
     }
     return ran;
@@ -146,7 +146,9 @@ void TQueuedHandOver::Shutdown() {
             request->State = TState::Cancelled;
         }
     }
-    Finished.NotifyAll();
+    for (auto& request : cancelled) {
+        request->Finished.NotifyAll();
+    }
     // Posted work is released here, unrun, together with whatever it captured.
 }
 

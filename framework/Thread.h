@@ -90,6 +90,9 @@ private:
     struct TRequest {
         std::function<void()> Work;
         TState State = TState::Queued;
+        // Its own, so that the end of one frame wakes only the thread waiting for it: a wake
+        // that finds its request still queued is a context switch for nothing.
+        TCondition Finished;  // it ran or was cancelled
     };
     using TRequestPtr = std::shared_ptr<TRequest>;
 
@@ -100,8 +103,7 @@ private:
 
     const std::thread::id ServingThread;
     mutable TLock Lock;
-    TCondition Finished;  // a request ran or was cancelled
-    TCondition Queued;    // a request was queued (for the portable WaitForWork)
+    TCondition Queued;  // a request was queued (for the portable WaitForWork)
     std::deque<TRequestPtr> Pending;
     bool ShutDown = false;
 };

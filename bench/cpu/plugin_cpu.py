@@ -31,6 +31,8 @@ CONFIGS = {
 }
 # Only on request (--only): the window and render hook with nothing moving, per second.
 EXTRA = {
+    # without the title strip: no title, length and position requests at each render
+    "no title": ("TitleEnabled=0\r\n", 1000 / 20 + 1000 / 15 + 1000 / 15),
     # what the display showed before it had image overlays and a title
     "no overlays": ("ImageEnabled=0\r\nTitleEnabled=0\r\n", 1000 / 20 + 1000 / 15 + 1000 / 15),
     "still": ("EffectEnabled=0\r\nSpectrumsEnabled=0\r\nvuEnabled=0\r\nImageEnabled=0\r\nTitleEnabled=0\r\n", 1),
