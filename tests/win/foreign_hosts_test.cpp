@@ -241,24 +241,6 @@ TEST(ForeignHosts, RenderFromAnotherThreadNeverWaitsForABusyWindowThread) {
     UnloadLeavingNothing(host, idle);
 }
 
-// Dispatches like PumpFor and counts the renderers' announcements to the window thread.
-int PumpCountingAnnouncements(int ms) {
-    int announcements = 0;
-    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    do {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
-        MSG msg;
-        while (static_cast<int>(end - GetTickCount()) > 0 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            announcements += msg.message == WM_APP_RUN_HANDOVER ? 1 : 0;
-            if (msg.message != WM_QUIT) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
-    } while (static_cast<int>(end - GetTickCount()) > 0);
-    return announcements;
-}
-
 TEST(ForeignHosts, FramesAreDrawnAtRenderAndAnnouncedOnlyWhenTheHostStopsRendering) {
     // Each wake of the window thread by a renderer costs round trips to Wine's server: a host
     // that renders every 10 ms on the window thread gets its frames drawn in its Render calls.
@@ -274,7 +256,7 @@ TEST(ForeignHosts, FramesAreDrawnAtRenderAndAnnouncedOnlyWhenTheHostStopsRenderi
     const DWORD end = GetTickCount() + 1500;
     while (static_cast<int>(end - GetTickCount()) > 0) {
         host.Render((renders++ * 37) & 0xFF);
-        announcements += PumpCountingAnnouncements(10);
+        announcements += PumpFor(10, WM_APP_RUN_HANDOVER);
     }
     const std::uint64_t played = ScreenChecksum();
     EXPECT_NE(played, first) << "frames were drawn";
@@ -283,7 +265,7 @@ TEST(ForeignHosts, FramesAreDrawnAtRenderAndAnnouncedOnlyWhenTheHostStopsRenderi
     EXPECT_EQ(ThreadsOfThisProcess(), idle + 3);
 
     // The host stops rendering but keeps handling messages.
-    announcements = PumpCountingAnnouncements(500);
+    announcements = PumpFor(500, WM_APP_RUN_HANDOVER);
     EXPECT_NE(ScreenChecksum(), played) << "the rockets still fly";
     EXPECT_GE(announcements, 10);
     module->Quit(module);
