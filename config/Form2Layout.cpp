@@ -354,6 +354,9 @@ void TForm2::CreateControls() {
         control.Create(Surface(c.On), c.Id, c.Caption, c.Bounds, Font(c.Bold ? F::Bold : F::Normal));
         control.Tag = c.Tag;
         control.FontColor = c.Bold ? Navy : clBlack;
+        if (c.Bold) {
+            control.DrawUnthemed();
+        }
         Register(control);
     }
     for (const auto& s : TLayout::Spins) {

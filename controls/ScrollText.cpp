@@ -196,8 +196,7 @@ void TCustomScrollText::Paint(TCanvas& surface) {
     canvas.Brush.Color = Background;
     canvas.FillRect({0, 0, w, h});
 
-    // Steps below 1 would divide by zero: such a pass counts as one step.
-    const double f = static_cast<double>(Step) / std::max(StepCount, 1);
+    const double f = static_cast<double>(Step) / PassSteps();
     TPoint origin = ScrollBlockOrigin(Direction, f, Block, w, h);
     for (const std::string& line : Lines) {
         DrawLine(canvas, origin.X, origin.Y, line);
@@ -252,7 +251,7 @@ void TCustomScrollText::TimerTick() {
     if (OnStep) {
         OnStep(*this);
     }
-    if (Step <= StepCount) {
+    if (Step <= PassSteps()) {
         return;
     }
     SetTimerEnabled(false);
@@ -269,7 +268,7 @@ void TCustomScrollText::StartScroll(int startStep) {
     if (ScrollTimerEnabled) {
         return;
     }
-    if (startStep >= 0 && startStep <= StepCount) {
+    if (startStep >= 0 && startStep <= PassSteps()) {
         Step = startStep;
     }
     SetTimerEnabled(true);

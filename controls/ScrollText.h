@@ -6,6 +6,7 @@
 // only as a state (enabled, interval) and leaves the real timer, the repaint requests and the
 // surface to paint on to the window side (TScrollText), so that it runs natively under test.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -122,6 +123,9 @@ private:
     void UpdateMetrics(TCanvas& canvas);
     void DrawLine(TCanvas& canvas, int x, int y, const std::string& line);
     void SetTimerEnabled(bool enabled);
+    // The steps a pass takes: Steps below 1 would divide by zero, so such a pass counts as one
+    // step, for its positions and its length alike.
+    int PassSteps() const { return std::max(StepCount, 1); }
 
     TAlignment LineAlignment = taCenter;
     TTextStyle Style = tsNormal;

@@ -132,8 +132,12 @@ void TForm1::FormCreate() {
             LoadUserImages(s.UserGif1A, s.GifAlign1A, s.GifAlign1B, s.UserGif1B);
         }
     } else {
-        GIFImage1.SetWidth(0);
-        GIFImage1.SetHeight(0);
+        // Both go: image 2 keeps its creation width otherwise, and the bands would leave room
+        // for it at the bottom.
+        for (TGIFImagX* image : {&GIFImage1, &GIFImage2}) {
+            image->SetWidth(0);
+            image->SetHeight(0);
+        }
     }
     LayoutSpectrum();
     if (s.SpectrumStyle > 0 && s.SpectrumsEnabled) {
@@ -417,12 +421,15 @@ void TForm1::StopAll() {
     Application().Terminate();
 }
 
-void TForm1::FormKeyDown(int key) {
+bool TForm1::FormKeyDown(int key) {
     // Both stages see every key; the character is the one the key gives without modifiers, so
-    // Shift or Ctrl with a letter acts as the letter.
-    RunKeyResponse(VirtualKeyCommand(key));
+    // Shift, Ctrl or Alt with a letter acts as the letter.
+    const TKeyResponse byKey = VirtualKeyCommand(key);
+    RunKeyResponse(byKey);
     const int character = static_cast<int>(MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_CHAR) & 0xFF);
-    RunKeyResponse(CharacterCommand(character, KeyState()));
+    const TKeyResponse byCharacter = CharacterCommand(character, KeyState());
+    RunKeyResponse(byCharacter);
+    return !byKey.Empty() || !byCharacter.Empty();
 }
 
 void TForm1::RunKeyResponse(const TKeyResponse& r) {

@@ -52,7 +52,8 @@ public:
     void LoadUserImages(const std::string& FileA, int AlignA, int AlignB, const std::string& FileB);
     void NextImageSet();
 
-    void FormKeyDown(int key);
+    // Returns whether the key asked for anything.
+    bool FormKeyDown(int key);
     void FormMouseUp(TMouseButton button, int x, int y);
     void ShowHints(const std::string& text, TColor color, int duration);
     void Timer1Timer();
@@ -80,6 +81,8 @@ public:
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnKeyDown(int virtualKey) override { FormKeyDown(virtualKey); }
+    // The keys ignore their modifiers, Alt included.
+    bool OnSysKeyDown(int virtualKey) override { return FormKeyDown(virtualKey); }
     void OnMouseUp(TMouseButton button, int x, int y) override { FormMouseUp(button, x, y); }
     void OnShow(bool shown) override;
     bool OnClose() override;

@@ -100,6 +100,23 @@ void TCheckBox::Create(HWND parent, int id, const std::string& caption, const TB
     Hwnd = MakeWindow(parent, "BUTTON", caption, BS_CHECKBOX | WS_TABSTOP, 0, bounds, id, font);
 }
 
+void TCheckBox::DrawUnthemed() {
+    // Visual styles live in uxtheme.dll, which the common controls load to draw themed; where it
+    // is not loaded nothing is themed, and the plug-in need not import it.
+    HMODULE uxtheme = GetModuleHandleA("uxtheme.dll");
+    if (uxtheme == nullptr || Hwnd == nullptr) {
+        return;
+    }
+    using TSetWindowTheme = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    const auto setWindowTheme =
+        reinterpret_cast<TSetWindowTheme>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")));
+    if (setWindowTheme != nullptr) {
+        // A blank names no theme class, so the box draws classically from now on (an empty name
+        // would do on Windows, but Wine refuses it).
+        setWindowTheme(Hwnd, L" ", L" ");
+    }
+}
+
 void TCheckBox::SetChecked(bool checked) {
     if (checked == State) {
         return;
@@ -382,8 +399,17 @@ int TPageControl::ActivePage() const {
 
 void TPageControl::SetActivePage(int index) {
     SendMessageA(Hwnd, TCM_SETCURSEL, index, 0);
+    const bool shown = Visible();
     for (std::size_t i = 0; i < Pages.size(); ++i) {
-        Pages[i]->SetVisible(static_cast<int>(i) == index);
+        Pages[i]->SetVisible(shown && static_cast<int>(i) == index);
+    }
+}
+
+void TPageControl::SetVisible(bool visible) {
+    TDialogControl::SetVisible(visible);
+    const int active = ActivePage();
+    for (std::size_t i = 0; i < Pages.size(); ++i) {
+        Pages[i]->SetVisible(visible && static_cast<int>(i) == active);
     }
 }
 

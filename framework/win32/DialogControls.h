@@ -46,7 +46,7 @@ public:
 
     HWND Handle() const { return Hwnd; }
     int Id() const { return ControlId; }
-    void SetVisible(bool visible);
+    virtual void SetVisible(bool visible);
     bool Visible() const;
 
     // Every identifier the control's windows carry.
@@ -95,6 +95,9 @@ public:
     // Raises OnClick whenever the state changes.
     void SetChecked(bool checked);
     void Command(int id, int code) override;
+    // A themed check box draws its caption in the theme's colour and ignores the one the dialog
+    // gives it; unthemed, it shows FontColor.
+    void DrawUnthemed();
 
 private:
     bool State = false;
@@ -187,6 +190,9 @@ public:
     HWND Page(int index) const;
     int ActivePage() const;
     void SetActivePage(int index);
+    // The pages are the tabs' siblings, not their children: hiding the tabs alone would leave
+    // the active page on screen.
+    void SetVisible(bool visible) override;
     bool Notify(const NMHDR& header, LRESULT& result) override;
     void DrawItem(const DRAWITEMSTRUCT& item) override;
     TColor TabColor = clBlack;

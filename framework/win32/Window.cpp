@@ -132,6 +132,18 @@ LRESULT TWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_KEYDOWN:
             OnKeyDown(static_cast<int>(wParam));
             return 0;
+        case WM_SYSKEYDOWN:
+            SysKeyTaken = OnSysKeyDown(static_cast<int>(wParam));
+            if (SysKeyTaken) {
+                return 0;
+            }
+            break;
+        case WM_SYSCHAR:
+            // The default would look for a menu the key opens, find none and beep.
+            if (SysKeyTaken) {
+                return 0;
+            }
+            break;
         case WM_LBUTTONUP:
             OnMouseUp(TMouseButton::Left, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
             return 0;

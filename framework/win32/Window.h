@@ -40,6 +40,9 @@ protected:
     // Returns true when the background was painted (or needs no erasing).
     virtual bool OnEraseBackground(HDC /*dc*/) { return true; }
     virtual void OnKeyDown(int /*virtualKey*/) {}
+    // A key pressed with Alt held (or F10); true when it was taken. A key not taken keeps the
+    // system's handling, so Alt+F4 still closes the window.
+    virtual bool OnSysKeyDown(int /*virtualKey*/) { return false; }
     virtual void OnMouseUp(TMouseButton /*button*/, int /*x*/, int /*y*/) {}
     virtual void OnTimer(UINT_PTR /*id*/) {}
     virtual void OnShow(bool /*shown*/) {}
@@ -57,4 +60,5 @@ private:
                     const std::string& title);
 
     HWND Hwnd = nullptr;
+    bool SysKeyTaken = false;  // the last Alt key was taken: its character is not the system's
 };

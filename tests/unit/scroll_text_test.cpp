@@ -196,13 +196,15 @@ TEST(ScrollText, StartingKeepsOrResumesTheStep) {
     EXPECT_EQ(t.CurrentStep(), 7);
 }
 
-TEST(ScrollText, StepsBelowOneEndEveryTickWithoutDividingByZero) {
-    for (const int steps : {0, -5}) {
+TEST(ScrollText, StepsBelowOneCountAsOneStepWithoutDividingByZero) {
+    for (const int steps : {1, 0, -5}) {
         TProbe t;
         t.Items() = {"ab"};
         t.SetSteps(steps);
         t.TimerTick();
-        EXPECT_EQ(t.Events, "BsE") << "steps " << steps;
+        t.TimerTick();
+        EXPECT_EQ(t.Events, "BssE") << "steps " << steps << ": a pass of one step lasts two ticks";
+        EXPECT_EQ(t.Steps(), steps) << "the stored value stays as given";
         t.Paint(t.Surface);  // f stays finite
     }
 }

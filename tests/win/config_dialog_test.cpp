@@ -3,12 +3,13 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// The common controls' names need <windows.h> first.
+#include <commctrl.h>
 
 #include <atomic>
 #include <fstream>
 #include <functional>
 #include <map>
-#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -92,6 +93,22 @@ BOOL CALLBACK MatchOwned(HWND window, LPARAM data) {
 
 bool IsChecked(HWND button) {
     return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// uxtheme.dll is loaded by the themed controls; without it nothing is themed.
+FARPROC UxThemeEntry(const char* name) {
+    HMODULE uxtheme = GetModuleHandleA("uxtheme.dll");
+    return uxtheme != nullptr ? GetProcAddress(uxtheme, name) : nullptr;
+}
+
+HANDLE WindowTheme(HWND window) {
+    const auto get = reinterpret_cast<HANDLE(WINAPI*)(HWND)>(reinterpret_cast<void*>(UxThemeEntry("GetWindowTheme")));
+    return get != nullptr ? get(window) : nullptr;
+}
+
+bool ThemeActive() {
+    const auto active = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(UxThemeEntry("IsThemeActive")));
+    return active != nullptr && active() != FALSE;
 }
 
 class ConfigDialog : public ::testing::Test {
@@ -201,6 +218,29 @@ protected:
         return found == keys.end() ? "<missing>" : found->second;
     }
 
+    // What a click on a tab does: select it and tell the dialog.
+    void ShowPage(int pageControlId, int index) {
+        HWND tabs = Control(pageControlId);
+        SendMessageA(tabs, TCM_SETCURSEL, index, 0);
+        NMHDR header{tabs, static_cast<UINT_PTR>(pageControlId), static_cast<UINT>(TCN_SELCHANGE)};
+        SendMessageA(Dialog, WM_NOTIFY, pageControlId, reinterpret_cast<LPARAM>(&header));
+    }
+
+    // Runs change and answers the keys it wrote, with their new values.
+    std::map<std::string, std::string> Writes(const std::function<void()>& change) {
+        const auto before = Section();
+        change();
+        SendMessageA(Dialog, WM_NULL, 0, 0);
+        std::map<std::string, std::string> written;
+        for (const auto& [key, value] : Section()) {
+            const auto old = before.find(key);
+            if (old == before.end() || old->second != value) {
+                written[key] = value;
+            }
+        }
+        return written;
+    }
+
     std::string Path;
     HMODULE Dll = nullptr;
     winampVisModule* Module = nullptr;
@@ -219,52 +259,51 @@ TEST_F(ConfigDialog, FirstActivationWritesEveryKeyWhoseControlChanged) {
     EXPECT_TRUE(IsWindowVisible(Control(Id::se1)));
     EXPECT_FALSE(IsWindowVisible(Control(Id::Edit1))) << "the GIF sets show only for user images";
 
-    // Colours, combo boxes, the three keys whose defaults equal the design values, Effect and
-    // the image files stay out.
-    const std::set<std::string> want = {"AlwaysTop",
-                                        "EffectEnabled",
-                                        "SpectrumsEnabled",
-                                        "vuEnabled",
-                                        "ImageEnabled",
-                                        "TitleEnabled",
-                                        "EnhSpect",
-                                        "Enhvu",
-                                        "vuOutline",
-                                        "vusegmented",
-                                        "SkyburstLatency",
-                                        "SpectrumsLatency",
-                                        "vuLatency",
-                                        "Brightness",
-                                        "Gravity",
-                                        "MaxRocketNumber",
-                                        "RocketStyleVar",
-                                        "MaxRocketPatchNumber",
-                                        "MaxRocketPatchLength",
-                                        "MaxRocketEnergy",
-                                        "MaxSpectrumH",
-                                        "BarB",
-                                        "vumeterH",
-                                        "vuB",
-                                        "LightCenterX",
-                                        "LightCenterY",
-                                        "LoadGif",
-                                        "ClockAlign",
-                                        "GifAlign1A",
-                                        "GifAlign1B",
-                                        "GifAlign2A",
-                                        "GifAlign2B",
-                                        "TitleScroll"};
+    // Every key whose default differs from its control's design value, with the default; the
+    // colours, combo boxes, LightLatency, StarQty, VUsegW, Effect and the image files stay out.
+    const std::map<std::string, std::string> want = {{"AlwaysTop", "1"},
+                                                     {"EffectEnabled", "1"},
+                                                     {"SpectrumsEnabled", "1"},
+                                                     {"vuEnabled", "1"},
+                                                     {"ImageEnabled", "1"},
+                                                     {"TitleEnabled", "1"},
+                                                     {"EnhSpect", "1"},
+                                                     {"Enhvu", "1"},
+                                                     {"vuOutline", "1"},
+                                                     {"vusegmented", "1"},
+                                                     {"SkyburstLatency", "20"},
+                                                     {"SpectrumsLatency", "15"},
+                                                     {"vuLatency", "15"},
+                                                     {"Brightness", "96"},
+                                                     {"Gravity", "200"},
+                                                     {"MaxRocketNumber", "9"},
+                                                     {"RocketStyleVar", "16"},
+                                                     {"MaxRocketPatchNumber", "90"},
+                                                     {"MaxRocketPatchLength", "70"},
+                                                     {"MaxRocketEnergy", "800"},
+                                                     {"MaxSpectrumH", "220"},
+                                                     {"BarB", "3"},
+                                                     {"vumeterH", "15"},
+                                                     {"vuB", "6"},
+                                                     {"LightCenterX", "25"},
+                                                     {"LightCenterY", "40"},
+                                                     {"LoadGif", "Default"},
+                                                     {"ClockAlign", "1"},
+                                                     {"GifAlign1A", "0"},
+                                                     {"GifAlign1B", "2"},
+                                                     {"GifAlign2A", "0"},
+                                                     {"GifAlign2B", "2"},
+                                                     {"TitleScroll", "5"}};
     const auto first = Section();
-    std::set<std::string> have;
-    for (const auto& [key, value] : first) {
-        have.insert(key);
+    EXPECT_EQ(first, want);
+    // A themed check box draws its caption in the theme's colour, not the dialog's: the bold navy
+    // "Enabled" boxes draw unthemed, the others keep the theme.
+    for (const int id : {Id::cb1, Id::cb2, Id::cb3, Id::cb4, Id::cbTitle}) {
+        EXPECT_EQ(WindowTheme(Control(id)), nullptr) << id;
     }
-    EXPECT_EQ(have, want);
-    EXPECT_EQ(Key("SkyburstLatency"), "20");
-    EXPECT_EQ(Key("EffectEnabled"), "1");
-    EXPECT_EQ(Key("LoadGif"), "Default");
-    EXPECT_EQ(Key("GifAlign1B"), "2");
-    EXPECT_EQ(Key("TitleScroll"), "5");
+    if (ThemeActive()) {
+        EXPECT_NE(WindowTheme(Control(Id::CheckBoxEnhSpect)), nullptr);
+    }
 
     // Activated again while open, it shows the same values and has nothing to write.
     SendMessageA(Dialog, WM_ACTIVATE, WA_ACTIVE, 0);
@@ -484,6 +523,141 @@ TEST_F(ConfigDialog, RefusedWriteShowsTheErrorAndEndsTheFilling) {
     lock.Reset();
     Click(Id::cb1);
     EXPECT_EQ(Key("EffectEnabled"), "1") << "once the file is free again, changes are written";
+}
+
+TEST_F(ConfigDialog, GifSetsShowOnlyForUserImagesOnTheImagesPage) {
+    Open();  // no file: the built-in images
+    ShowPage(Id::PageControl1, 3);
+    ASSERT_TRUE(IsWindowVisible(Control(Id::RadioButton3)));
+    const auto shown = [this](std::initializer_list<int> ids) {
+        std::string visible;
+        for (const int id : ids) {
+            visible += IsWindowVisible(Control(id)) ? '1' : '0';
+        }
+        return visible;
+    };
+    EXPECT_EQ(shown({Id::Edit1, Id::SpeedButton1, Id::rg1a, Id::Edit2, Id::SpeedButton2, Id::rg1b}), "000000");
+    Click(Id::RadioButton4);
+    EXPECT_EQ(shown({Id::Edit1, Id::SpeedButton1, Id::rg1a, Id::Edit2, Id::SpeedButton2, Id::rg1b}), "111111");
+    ShowPage(Id::pcGIF, 1);
+    EXPECT_EQ(shown({Id::Edit1, Id::Edit3, Id::rg2b}), "011");
+    Click(Id::RadioButton3);
+    EXPECT_EQ(shown({Id::Edit1, Id::Edit3, Id::rg2b}), "000") << "Default hides whichever set page was active";
+    Click(Id::RadioButton4);
+    EXPECT_EQ(shown({Id::Edit1, Id::Edit3, Id::rg2b}), "011");
+}
+
+TEST_F(ConfigDialog, EveryControlWritesItsOwnKey) {
+    struct Spin {
+        int Id;
+        const char* Key;
+        int Min, Max, Step, Design;
+    };
+    const Spin spins[] = {
+        {Id::se1, "SkyburstLatency", 10, 50, 5, 10},
+        {Id::se2, "SpectrumsLatency", 10, 50, 5, 10},
+        {Id::se3, "vuLatency", 10, 50, 5, 10},
+        {Id::seGravity, "Gravity", 50, 500, 50, 100},
+        {Id::seMaxRocket, "MaxRocketNumber", 1, 12, 1, 1},
+        {Id::seStyleVar, "RocketStyleVar", 2, 40, 2, 2},
+        {Id::SpinEdit4, "MaxRocketPatchNumber", 10, 150, 10, 10},
+        {Id::SpinEdit5, "MaxRocketPatchLength", 10, 300, 10, 10},
+        {Id::SpinEdit1, "MaxRocketEnergy", 100, 1500, 100, 100},
+        {Id::SpinEdit6, "MaxSpectrumH", 20, 480, 20, 20},
+        {Id::SpinEdit11, "BarB", 1, 100, 1, 10},
+        {Id::SpinEdit9, "vumeterH", 6, 100, 2, 10},
+        {Id::SpinEdit12, "vuB", 1, 100, 1, 10},
+        {Id::seSeg, "VUsegW", 3, 20, 1, 10},
+        {Id::SpinEdit2, "LightLatency", 10, 50, 5, 20},
+        {Id::SpinEdit3, "StarQty", 1, 255, 1, 100},
+        {Id::SpinEdit7, "Brightness", 1, 255, 1, 100},
+        {Id::SpinEditX, "LightCenterX", 1, 99, 1, 1},
+        {Id::SpinEditY, "LightCenterY", 1, 99, 1, 1},
+    };
+    // Each spin edit's design value, spelt as the dialog never writes it: a control filled with
+    // its own design value does not change, so the spelling stays.
+    std::string file;
+    for (const Spin& spin : spins) {
+        file += std::string(spin.Key) + "=+" + std::to_string(spin.Design) + "\r\n";
+    }
+    WriteIni(file);
+    Open();
+    for (const Spin& spin : spins) {
+        EXPECT_EQ(Key(spin.Key), "+" + std::to_string(spin.Design)) << spin.Key << ": design value";
+        HWND edit = Control(spin.Id);
+        using Keys = std::map<std::string, std::string>;
+        EXPECT_EQ(Writes([&] { SetWindowTextA(edit, ""); }), (Keys{{spin.Key, std::to_string(spin.Min)}}));
+        SendMessageA(edit, WM_KEYDOWN, VK_UP, 0);
+        EXPECT_EQ(Key(spin.Key), std::to_string(spin.Min + spin.Step)) << spin.Key << ": step";
+        SetWindowTextA(edit, "99999");
+        SendMessageA(edit, WM_KEYDOWN, VK_UP, 0);
+        EXPECT_EQ(Key(spin.Key), std::to_string(spin.Max)) << spin.Key << ": maximum";
+    }
+
+    const auto text = [this](int id, const char* value) {
+        return [this, id, value] { SetWindowTextA(Control(id), value); };
+    };
+    const auto click = [this](int id) { return [this, id] { Click(id); }; };
+    const auto pick = [this](int id, int index) {
+        return [this, id, index] {
+            SendMessageA(Control(id), CB_SETCURSEL, index, 0);
+            SendMessageA(GetParent(Control(id)), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(Control(id)));
+        };
+    };
+    // The colour chooser accepted as it opens: the button's colour (its key's default) is written.
+    const auto accept = [this](int id) {
+        return [this, id] {
+            Click(id, true);
+            HWND chooser = WaitForOwnedWindow();
+            ASSERT_NE(chooser, nullptr);
+            SendMessageA(chooser, WM_COMMAND, IDOK, 0);
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindow(chooser); }));
+        };
+    };
+    struct Change {
+        std::function<void()> Run;
+        const char* Key;
+        const char* Value;
+    };
+    const Change changes[] = {
+        {click(Id::cb1), "EffectEnabled", "0"},
+        {click(Id::cb2), "SpectrumsEnabled", "0"},
+        {click(Id::cb3), "vuEnabled", "0"},
+        {click(Id::cb4), "ImageEnabled", "0"},
+        {click(Id::CheckBoxEnhSpect), "EnhSpect", "0"},
+        {click(Id::CheckBoxEnhVU), "Enhvu", "0"},
+        {click(Id::CheckBox10), "vuOutline", "0"},
+        {click(Id::CheckBox8), "vusegmented", "0"},
+        {click(Id::cbTitle), "TitleEnabled", "0"},
+        {click(Id::cbAlwaysTop), "AlwaysTop", "0"},
+        {pick(Id::ComboBox1, 2), "vustyle", "2"},
+        {pick(Id::ComboBox2, 0), "SpectrumStyle", "0"},
+        {pick(Id::ComboBox3, 5), "LightSpeed", "5"},
+        {accept(Id::ColorButton1), "Background", "0"},
+        {accept(Id::ColorButton2), "MeterForeground", "255"},
+        {accept(Id::ColorButton3), "MeterBackground", "8388608"},
+        {accept(Id::ColorButton4), "Spectrums", "16711808"},
+        {accept(Id::ColorButton5), "ClockColor", "16744448"},
+        {accept(Id::ColorButton6), "TitleColor", "65280"},
+        {text(Id::Edit1, "1a.gif"), "UserGif1A", "1a.gif"},
+        {text(Id::Edit2, "1b.gif"), "UserGif1B", "1b.gif"},
+        {text(Id::Edit3, "2a.gif"), "UserGif2A", "2a.gif"},
+        {text(Id::Edit4, "2b.gif"), "UserGif2B", "2b.gif"},
+        {click(Id::RbEffect2), "Effect", "1"},
+        {click(Id::RbEffect1), "Effect", "0"},
+        {click(Id::RadioButton4), "LoadGif", "User"},
+        {click(Id::RadioButton3), "LoadGif", "Default"},
+        {click(RadioItemId(Id::rg1a, 3)), "GifAlign1A", "3"},
+        {click(RadioItemId(Id::rg1b, 1)), "GifAlign1B", "1"},
+        {click(RadioItemId(Id::rg2a, 1)), "GifAlign2A", "1"},
+        {click(RadioItemId(Id::rg2b, 3)), "GifAlign2B", "3"},
+        {click(RadioItemId(Id::ClockPos, 0)), "ClockAlign", "0"},
+        {click(RadioItemId(Id::ScrollSong, 3)), "TitleScroll", "3"},
+    };
+    for (const Change& change : changes) {
+        EXPECT_EQ(Writes(change.Run), (std::map<std::string, std::string>{{change.Key, change.Value}})) << change.Key;
+    }
 }
 
 }  // namespace

@@ -93,15 +93,25 @@ protected:
         Module.hwndParent = PlayerWindow;
         Form->RenderFrame(Module);
     }
-    // A key as the system delivers it: WM_KEYDOWN to the form, with Shift held when asked.
-    void Press(int virtualKey, bool shift = false) {
+    // A key as the system delivers it, with Shift or Alt held when asked: WM_KEYDOWN to the form,
+    // or WM_SYSKEYDOWN with Alt's context bit, followed by the character message it translates to.
+    void Press(int virtualKey, int modifier = 0) {
         BYTE keys[256]{};
         GetKeyboardState(keys);
-        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        keys[VK_SHIFT] = modifier == VK_SHIFT ? 0x80 : 0;
+        keys[VK_MENU] = modifier == VK_MENU ? 0x80 : 0;
         SetKeyboardState(keys);
         const UINT scan = MapVirtualKeyA(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC);
-        SendMessageA(Form->Handle(), WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 1 | (LPARAM(scan) << 16));
+        const bool alt = modifier == VK_MENU;
+        MSG msg{};
+        msg.hwnd = Form->Handle();
+        msg.message = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+        msg.wParam = static_cast<WPARAM>(virtualKey);
+        msg.lParam = 1 | (LPARAM(scan) << 16) | (alt ? LPARAM(1) << 29 : 0);
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
         keys[VK_SHIFT] = 0;
+        keys[VK_MENU] = 0;
         SetKeyboardState(keys);
         Pump();
     }
@@ -113,15 +123,19 @@ protected:
 
 }  // namespace
 
-TEST_F(MainFormKeys, KeysPostTheirCommandsWithOrWithoutShift) {
+TEST_F(MainFormKeys, KeysPostTheirCommandsWhateverTheModifier) {
     CreateForm();
-    const std::pair<int, bool> keys[] = {{VK_UP, false},        {VK_DOWN, false},  {'Z', true},  {'X', false},
-                                         {'C', true},           {'V', false},      {'B', false}, {VK_OEM_PERIOD, false},
-                                         {VK_OEM_COMMA, false}, {VK_SPACE, false}, {'Q', true}};
-    for (const auto& [key, shift] : keys) {
-        Press(key, shift);
+    Form->Show();
+    const std::pair<int, int> keys[] = {
+        {VK_UP, 0},     {VK_DOWN, VK_MENU}, {'Z', VK_SHIFT},   {'X', VK_MENU},      {'C', VK_SHIFT}, {'V', 0},
+        {'B', VK_MENU}, {VK_OEM_PERIOD, 0}, {VK_OEM_COMMA, 0}, {VK_SPACE, VK_MENU}, {'Q', VK_SHIFT}, {'Q', VK_MENU}};
+    for (const auto& [key, modifier] : keys) {
+        Press(key, modifier);
     }
     EXPECT_EQ(Player.Commands, (std::vector<WPARAM>{40058, 40059, 40044, 40045, 40046, 40047, 40048, 40060, 40061}));
+    EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+    Press(VK_F4, VK_MENU);
+    EXPECT_FALSE(IsWindowVisible(Form->Handle())) << "Alt+F4, which no command takes, still closes the window";
 }
 
 TEST_F(MainFormKeys, HintsShowTheirTextAndColourAndTimedOnesGo) {

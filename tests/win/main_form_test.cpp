@@ -230,6 +230,16 @@ std::string Bounds(const TGIFImagX& image) {
            std::to_string(r.Height()) + (image.Visible() ? "" : " hidden");
 }
 
+// Regression: image 2 kept its creation width with the images off, and the bands left room for it.
+TEST_F(MainFormLayout, ImagesOffLeaveTheBandsTheWholeWidth) {
+    VisSettings().ImageEnabled = false;
+    VisSettings().LoadGif = "User";
+    VisSettings().GifAlign1B = 2;
+    CreateForm();
+    EXPECT_EQ(DisplayState().SpectrumLeft, 0);
+    EXPECT_EQ(DisplayState().SpectrumWidth, DisplayState().MainPanelRight);
+}
+
 TEST_F(MainFormLayout, TheBuiltInImagesTakeTheirCornersAndSpaceCyclesTheSets) {
     CreateForm();
     const int right = DisplayState().MainPanelRight;
