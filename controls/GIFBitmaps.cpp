@@ -1,5 +1,7 @@
 #include "controls/GIFBitmaps.h"
 
+#include <algorithm>
+
 #include "framework/MemoryCanvas.h"
 
 TFrameBitmaps PaintFrame(const TFrame& frame, const TCanvas& compatible) {
@@ -54,24 +56,60 @@ std::uint64_t MonoBytes(std::uint64_t w, std::uint64_t h) {
 }  // namespace
 
 bool EightBitPicture(const TFrame& frame) {
-    return !frame.Transparent || frame.DataStatus == TLzwStatus::Complete;
+    if (!frame.Transparent) {
+        return true;
+    }
+    const auto stride = static_cast<std::size_t>(frame.PixelStride);
+    const auto maskStride = static_cast<std::size_t>(frame.MaskStride);
+    const auto height = static_cast<std::size_t>(frame.Height);
+    if (frame.Width <= 0 || frame.Pixels.size() < stride * height || frame.MaskBits.size() < maskStride * height ||
+        maskStride * 8 < static_cast<std::size_t>(frame.Width)) {
+        return false;
+    }
+    for (std::size_t y = 0; y < height; ++y) {
+        const std::uint8_t* pixels = &frame.Pixels[y * stride];
+        const std::uint8_t* mask = &frame.MaskBits[y * maskStride];
+        bool differ = false;
+        for (int x = 0; x < frame.Width; ++x) {
+            const bool masked = (mask[x >> 3] & (0x80 >> (x & 7))) != 0;
+            differ |= (pixels[x] == frame.TransparentIndex) != masked;
+        }
+        if (differ) {
+            return false;
+        }
+    }
+    return true;
 }
 
-std::uint64_t DeviceBytes(const TGifStream& stream) {
-    std::uint64_t total = ColorBytes(static_cast<std::uint64_t>(stream.ImageWidth), stream.ImageHeight);
+std::uint64_t LoadPeakBytes(const TGifStream& stream) {
+    const auto iw = static_cast<std::uint64_t>(stream.ImageWidth);
+    const auto ih = static_cast<std::uint64_t>(stream.ImageHeight);
+    std::uint64_t surfaces = 2 * ColorBytes(iw, ih);
     if (stream.HasTransparency) {
-        total += MonoBytes(static_cast<std::uint64_t>(stream.ImageWidth), stream.ImageHeight);
+        surfaces += MonoBytes(iw, ih);
     }
+    if (!stream.Frames.empty() && stream.Frames.front()->Transparent) {
+        surfaces += ColorBytes(iw, ih);
+    }
+    // Frame by frame, the bitmaps are made before the frame's buffers go.
+    std::uint64_t buffers = 0;
+    for (const auto& f : stream.Frames) {
+        buffers += f->Pixels.size() + f->MaskBits.size();
+    }
+    std::uint64_t held = buffers;
+    std::uint64_t peak = held;
     for (const auto& f : stream.Frames) {
         const auto w = static_cast<std::uint64_t>(f->Width);
         const auto h = static_cast<std::uint64_t>(f->Height);
-        total += EightBitPicture(*f) ? (w + 3) / 4 * 4 * h : ColorBytes(w, h);
+        held += EightBitPicture(*f) ? (w + 3) / 4 * 4 * h : ColorBytes(w, h);
         if (f->Transparent) {
-            total += MonoBytes(w, h);
+            held += MonoBytes(w, h);
         }
         if (f->Disposal == 3) {
-            total += ColorBytes(w, h) + MonoBytes(w, h);
+            held += ColorBytes(w, h) + MonoBytes(w, h);
         }
+        peak = std::max(peak, held);
+        held -= f->Pixels.size() + f->MaskBits.size();
     }
-    return total;
+    return peak + surfaces;
 }

@@ -44,14 +44,15 @@ public:
     TFrameBitmaps CreateFrame(const TFrame& frame) override;
 };
 
-// Whether a frame's picture can be an 8-bit bitmap: its transparent pixels are exactly those of the
-// transparent index, which then is black. A transparent frame cut short has opaque pixels of index 0 that
-// may be the transparent index: it takes 32 bits.
+// Whether a frame's picture can be an 8-bit bitmap whose transparent index is black: its transparent pixels
+// must be exactly those that store that index. Two kinds of frame break this and take 32 bits: one cut short
+// (its pixels never decoded are index 0 and opaque), and one with codes of 256 or more, whose stored low byte
+// may equal the transparent index while the code does not. Needs the frame's index and mask buffers.
 bool EightBitPicture(const TFrame& frame);
 
-// What an image's bitmaps cost, counted as device bitmaps (4 bytes a colour pixel, 1 for an 8-bit frame
-// picture, 1 bit a monochrome one): every frame's picture and mask, the surfaces of restoring frames, and the composed
-// picture and its mask. A 38-byte stream may ask for gigabytes of them; the control refuses more than MaxDeviceBytes,
-// which a 32-bit process can still hold beside everything else.
-constexpr std::uint64_t MaxDeviceBytes = std::uint64_t{512} << 20;
-std::uint64_t DeviceBytes(const TGifStream& stream);
+// What loading an image costs at its peak, in bytes, once the reader has parsed it: the reader's index and mask
+// buffers, which the control frees frame by frame as it turns them into bitmaps, the frames' bitmaps (4 bytes a
+// colour pixel, 1 for an 8-bit frame picture, 1 bit a monochrome one), the surfaces of restoring frames, and the
+// control's surfaces at the image's size: the composed picture and its mask, the background and, when frame 1
+// is transparent, the private copy it is painted on.
+std::uint64_t LoadPeakBytes(const TGifStream& stream);

@@ -43,6 +43,17 @@ void Fill(TCanvas& canvas, const TRect& r, TColor colour) {
     canvas.Brush.Color = previous;
 }
 
+// The image's pixels that no frame holds: what a declared screen larger than its frames adds to every surface.
+std::uint64_t UnheldPixels(const TGifStream& stream) {
+    std::uint64_t held = 0;
+    for (const auto& f : stream.Frames) {
+        held += static_cast<std::uint64_t>(f->Width) * static_cast<std::uint64_t>(f->Height);
+    }
+    const std::uint64_t area =
+        static_cast<std::uint64_t>(stream.ImageWidth) * static_cast<std::uint64_t>(stream.ImageHeight);
+    return area > held ? area - held : 0;
+}
+
 TRect FrameRect(const TFrame& f) {
     return {f.Left, f.Top, f.Left + f.Width, f.Top + f.Height};
 }
@@ -95,13 +106,16 @@ bool TGIFImagX::LoadFromFile(const std::string& path) {
         FLastError = GifNoSuchFile;
         return false;
     }
+    // From here the image shown so far is replaced or cleared: it goes now, before the new file's bytes are
+    // read beside it.
+    Clear();
     FFileName = path;
     // A file that cannot be measured or read, or one too large to be worth reading, fails like data that
     // cannot be decoded: the control is cleared and the display goes on.
     file.seekg(0, std::ios::end);
     const std::streamoff size = file.tellg();
     std::vector<std::uint8_t> data;
-    bool read = size >= 0 && static_cast<std::uint64_t>(size) <= MaxGifFileBytes;
+    bool read = size >= 0 && static_cast<std::uint64_t>(size) < MemoryBudget;
     if (read) {
         try {
             data.resize(static_cast<std::size_t>(size));
@@ -181,20 +195,33 @@ void TGIFImagX::ResetFrames() {
 bool TGIFImagX::DecodeData() {
     FLastError = GifDecodeFailed;
     ResetFrames();
+    // The old image is gone from here on: its surfaces must not add to what the new one costs.
+    FWorkSurface.reset();
+    FBackgroundSurface.reset();
+    FMaskSurface.reset();
+    FImageSurface.reset();
     Stream.OnProgress = OnProgress;
+    // While the reader parses, the file's bytes are held too, and the decoder keeps a working copy of the frame
+    // it decodes: the frames' buffers get what is left of the budget after both.
+    if (Data.size() >= MemoryBudget) {
+        return false;
+    }
+    const std::uint64_t left = MemoryBudget - Data.size();
+    Stream.FrameBudget = std::min(MaxImageFrameBytes, left / 4);
+    Stream.StreamBudget = left - Stream.FrameBudget;
     if (!Stream.DecodeData(Data.data(), Data.size())) {
         FLastError = Stream.LastError;
         return false;
     }
-    if (DeviceBytes(Stream) > DeviceBudget) {
+    // The frames hold all that the bitmaps are made from.
+    std::vector<std::uint8_t>().swap(Data);
+    if (UnheldPixels(Stream) > MaxUnheldPixels || LoadPeakBytes(Stream) > MemoryBudget) {
         Stream.ResetFrames();
         return false;
     }
     FImageWidth = Stream.ImageWidth;
     FImageHeight = Stream.ImageHeight;
     TGifDevice& device = Host.Device();
-    FImageSurface.reset();
-    FMaskSurface.reset();
     FImageSurface = device.CreateColor(FImageWidth, FImageHeight);
     FrameBitmaps.reserve(Stream.Frames.size());
     for (auto& frame : Stream.Frames) {
@@ -390,6 +417,11 @@ TPoint TGIFImagX::CenterOffset() const {
 void TGIFImagX::Paint() {
     TCanvas* canvas = Host.Surface();
     if (canvas == nullptr || FEmpty || FrameCount() == 0 || !FVisible || !FImageSurface) {
+        return;
+    }
+    // The background and the painting copy cover the whole control, at 4 bytes a pixel each: a control tiled or
+    // stretched far beyond its image must not cost more than a whole image may.
+    if (static_cast<std::uint64_t>(FWidth) * static_cast<std::uint64_t>(FHeight) * 8 > MemoryBudget) {
         return;
     }
     try {

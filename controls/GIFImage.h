@@ -28,9 +28,20 @@ enum : std::uint8_t {
     GifNoSuchResource = 8,  // LoadFromResourceName: missing or unloadable; the image shown so far stays
 };
 
-// A file larger than this is refused like an undecodable one (code 3) before it is read: even at the
-// worst compression it would decode to more than the reader's budgets allow.
-constexpr std::uint64_t MaxGifFileBytes = std::uint64_t{256} << 20;
+// What one image may cost at its peak, decoding included: the file's bytes, the reader's buffers, the frames'
+// bitmaps and the control's surfaces. A large animation a user may pick, 50 transparent 1920 x 1080 frames
+// in a 60 MB file, peaks at about 175 MB while it is parsed (the file, 100 MB of indexes, 12 MB of masks) and
+// holds about 140 MB once loaded. The display holds two images: at this budget both fit twice over in less
+// than two fifths of the 2 GB that a 32-bit player has for itself and all it loads. A file that would cost
+// more is refused like an undecodable one (code 3).
+constexpr std::uint64_t MaxImageBytes = std::uint64_t{192} << 20;
+// The reader's limit on one frame's buffer (4096 x 4096): a larger frame could not fit the budget beside
+// the surfaces of its size anyway.
+constexpr std::uint64_t MaxImageFrameBytes = std::uint64_t{16} << 20;
+// How far the image may exceed the pixels its frames hold (a 1920 x 1080 screen's worth). Every surface
+// covers the whole declared screen, so a few bytes that declare a vast one and hold a small frame are refused
+// (code 3) rather than costing its full area.
+constexpr std::uint64_t MaxUnheldPixels = 1920 * 1080;
 
 class TGifHost {
 public:
@@ -130,8 +141,8 @@ public:
     const TBitmap* ImageSurface() const { return FImageSurface.get(); }
     const TBitmap* MaskSurface() const { return FMaskSurface.get(); }
 
-    // What the image's bitmaps may cost (DeviceBytes); lower it to try the limit in tests.
-    std::uint64_t DeviceBudget = MaxDeviceBytes;
+    // What loading an image may cost at its peak; lower it to try the limit in tests.
+    std::uint64_t MemoryBudget = MaxImageBytes;
 
     std::function<void()> OnChanging;
     std::function<void()> OnChange;

@@ -149,7 +149,8 @@ public:
     TProgressEvent OnProgress;
     // Use only the per-pixel decoder (slow); it cross-checks the fast one in tests and fuzzing.
     bool CarefulDecoding = false;
-    // The budgets a decode is held to; lower them to try the limits without gigabytes.
+    // The budgets a decode is held to: the view control lowers them to what its image budget leaves, tests
+    // to try the limits without gigabytes.
     std::uint64_t FrameBudget = MaxFrameBytes;
     std::uint64_t StreamBudget = MaxStreamBytes;
 

@@ -113,8 +113,11 @@ int TImageOverlays::NextSet(int imageSet, const TVisSettings& settings, const TO
 }
 
 void TImageOverlays::HideAll() {
-    Hide(GIFImage1);
-    Hide(GIFImage2);
+    // Nothing shows them again before the next set is loaded into them: their frames and surfaces go now.
+    for (TGIFImagX* image : {&GIFImage1, &GIFImage2}) {
+        Hide(*image);
+        image->Clear();
+    }
 }
 
 bool TImageOverlays::Covers(int x, int y) const {

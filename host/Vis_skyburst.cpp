@@ -40,11 +40,18 @@ extern "C" __declspec(dllexport) winampVisHeader* VIS_CDECL winampVisGetHeader()
     return &Header;
 }
 
+// The static C++ runtime keeps a pool for exceptions thrown when memory runs out (about 18 KB), allocated at
+// load from the process's heap and never given back: every load and unload by a host would leave one behind.
+namespace __gnu_cxx {
+void __freeres();
+}
+
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(instance);
     } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
         ShutdownOnUnload();
+        __gnu_cxx::__freeres();
     }
     return TRUE;
 }

@@ -80,6 +80,11 @@ TEST(GifImage, ComposesByDisposalAndTransparency) {
          2,
          {{1, -1, Ascii({"11", "11"})}, {3, -1, Ascii({"3"})}, {1, -1, Ascii({"2"}), 1, 1}},
          {{"11", "11"}, {"31", "11"}, {"11", "12"}}},
+        {"restore to previous puts back the mask as well as the picture",
+         2,
+         1,
+         {{1, 0, Ascii({"1."})}, {3, -1, Ascii({"33"})}, {1, 0, Ascii({".."})}},
+         {{"1B", "mask BW"}, {"33", "mask BB"}, {"1B", "mask BW"}}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Compose(Stream(c.w, c.h, c.frames)), c.want) << c.name;
@@ -137,6 +142,38 @@ TEST(GifImage, StepsByDelayAndSpeedAndEndsAfterTheStreamsPasses) {
     endless.SetSpeed(-5);
     EXPECT_EQ(endless.Speed(), 1);
     EXPECT_EQ(endlessHost.Interval, 1) << "another value below 1 is a new speed too";
+}
+
+TEST(GifImage, AHiddenOrStoppedAnimationDoesNotStep) {
+    const Bytes three = Stream(1, 1, {{1, -1, Ascii({"1"})}, {1, -1, Ascii({"2"})}, {1, -1, Ascii({"3"})}});
+    MemoryHost host;
+    TGIFImagX view(host);
+    view.SetAnimate(true);
+    ASSERT_TRUE(view.LoadFromData(three));
+    view.PaintMessage();
+    view.TimerTick();
+    view.TimerTick();
+    ASSERT_EQ(Letters(view.ImageSurface()), (Rows{"2"}));
+
+    // Hidden: the paint message it gets draws nothing, and every tick after it is skipped.
+    view.SetVisible(false);
+    view.PaintMessage();
+    view.PaintMessage();
+    for (int i = 0; i < 3; ++i) {
+        view.TimerTick();
+    }
+    EXPECT_EQ(Letters(view.ImageSurface()), (Rows{"2"})) << "a hidden image stepped";
+    view.SetVisible(true);
+    view.PaintMessage();
+    view.PaintMessage();
+    view.TimerTick();
+    EXPECT_EQ(Letters(view.ImageSurface()), (Rows{"3"})) << "shown again, it steps again";
+
+    // Animate off goes back to frame 1 and stops the timer.
+    view.SetAnimate(false);
+    EXPECT_EQ(view.CurrentFrame(), 1);
+    EXPECT_EQ(Letters(view.ImageSurface()), (Rows{"1"}));
+    EXPECT_FALSE(host.TimerEnabled);
 }
 
 TEST(GifImage, PaintsOverWhatLiesBeneath) {
@@ -259,15 +296,15 @@ TEST(GifImage, FailuresLeaveCodesAndTheRightImage) {
     EXPECT_FALSE(view.LoadFromResourceName(nullptr, "empty"));
     EXPECT_EQ(view.LastError(), GifEmptyData);
 
-    // A few bytes that ask for a 16383 x 16383 frame fail in the reader; an image whose device bitmaps would
-    // exceed the control's budget fails before any is made.
+    // A few bytes that ask for a 16383 x 16383 frame fail in the reader; a file that alone fills the control's
+    // budget fails before it is parsed.
     ASSERT_TRUE(view.LoadFromData(picture));
     const Bytes huge =
         GifBuilder(16383, 16383).Raw({0x2C, 0, 0, 0, 0, 0xFF, 0x3F, 0xFF, 0x3F, 0, 2, 0}).Trailer().bytes;
     EXPECT_FALSE(view.LoadFromData(huge));
     EXPECT_EQ(view.LastError(), GifDecodeFailed);
     EXPECT_TRUE(view.Empty());
-    view.DeviceBudget = 2 * 4 + 2 * 4 - 1;  // the 2 x 1 picture and two 8-bit frame rows, less one byte
+    view.MemoryBudget = picture.size();
     EXPECT_FALSE(view.LoadFromData(picture));
     EXPECT_EQ(view.LastError(), GifDecodeFailed);
     EXPECT_TRUE(view.Empty());

@@ -280,4 +280,42 @@ public:
     Bytes bytes;
 };
 
+// A large animation that a user may well pick: 1920 x 1080, 50 full frames of two alternating pictures
+// (diagonal bands and a moire, 256 colours, about 60 MB), transparent where the index is 0, each restoring
+// to the background.
+inline Bytes FullHdAnimation() {
+    constexpr int W = 1920;
+    constexpr int H = 1080;
+    Picture a{W, H, {}};
+    Picture b{W, H, {}};
+    a.pixels.resize(static_cast<std::size_t>(W) * H);
+    b.pixels.resize(a.pixels.size());
+    for (int y = 0; y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+            a.pixels[static_cast<std::size_t>(y) * W + x] = static_cast<std::uint8_t>((x + y) / 6);
+            b.pixels[static_cast<std::size_t>(y) * W + x] = static_cast<std::uint8_t>(((x * x + y * y) >> 9) & 0xFF);
+        }
+    }
+    GifBuilder builder(W, H, 8);
+    builder.Loop(0);
+    Bytes first;
+    Bytes second;
+    for (int i = 0; i < 50; ++i) {
+        builder.Control(2, 4, 0);
+        if (first.empty()) {
+            const std::size_t at = builder.bytes.size();
+            builder.Image(a);
+            first.assign(builder.bytes.begin() + static_cast<std::ptrdiff_t>(at), builder.bytes.end());
+        } else if (second.empty()) {
+            const std::size_t at = builder.bytes.size();
+            builder.Image(b);
+            second.assign(builder.bytes.begin() + static_cast<std::ptrdiff_t>(at), builder.bytes.end());
+        } else {
+            const Bytes& again = i % 2 == 0 ? first : second;
+            builder.bytes.insert(builder.bytes.end(), again.begin(), again.end());
+        }
+    }
+    return builder.Trailer().bytes;
+}
+
 }  // namespace giftest

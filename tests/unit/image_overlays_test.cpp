@@ -78,6 +78,7 @@ TEST(ImageOverlays, SpaceCyclesTheBuiltInSetsAndTheBandsMakeRoom) {
         EXPECT_EQ(o.overlays.Covers(900, 700), set != 0) << "set " << set;
         EXPECT_EQ(Shown(o.image1), want.image1) << "set " << set;
         EXPECT_EQ(Shown(o.image2), want.image2) << "set " << set;
+        EXPECT_EQ(o.image1.Empty() && o.image2.Empty(), set == 0) << "hidden images give back their frames";
         LayoutSpectrum(state, settings, set, o.image1.Width(), o.image2.Width());
         EXPECT_EQ(state.SpectrumLeft, want.spectrumLeft) << "set " << set;
         EXPECT_EQ(state.SpectrumWidth, want.spectrumWidth) << "set " << set;
