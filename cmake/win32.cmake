@@ -77,6 +77,10 @@ target_include_directories(null_vis PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(null_vis PRIVATE ${STATIC_RUNTIME})
 target_link_options(null_vis PRIVATE -Wl,--exclude-all-symbols -Wl,--kill-at)
 
+# The renderers' frame periods under a host threaded like the player, for the CPU benchmark.
+add_executable(frame_periods ${CMAKE_SOURCE_DIR}/bench/cpu/frame_periods.cpp)
+target_link_libraries(frame_periods PRIVATE skyburst_win player_core ${STATIC_RUNTIME})
+
 # What loading, starting, stopping and unloading the plug-in over and over costs the host's process.
 add_executable(plugin_memory ${CMAKE_SOURCE_DIR}/bench/memory/plugin_memory.cpp)
 target_include_directories(plugin_memory PRIVATE ${CMAKE_SOURCE_DIR})

@@ -180,20 +180,19 @@ void TCustomScrollText::UpdateMetrics(TCanvas& canvas) {
 }
 
 void TCustomScrollText::Paint(TCanvas& surface) {
-    UpdateMetrics(surface);
     const int w = ControlWidth;
     const int h = ControlHeight;
-    if (w <= 0 || h <= 0) {
-        return;
-    }
-    if (!Offscreen || Offscreen->Width() != w || Offscreen->Height() != h) {
+    if (w > 0 && h > 0 && (!Offscreen || Offscreen->Width() != w || Offscreen->Height() != h)) {
         Offscreen = surface.CreateBitmap(w, h);
     }
-    if (!Offscreen) {
+    if (w <= 0 || h <= 0 || !Offscreen) {
+        UpdateMetrics(surface);
         return;
     }
     TCanvas& canvas = Offscreen->Canvas();
-    canvas.Font = TextFont;
+    // Measured on the off-screen canvas, which keeps its font from tick to tick: the surface is a
+    // new canvas at every paint, and giving it the font would create and delete one per tick.
+    UpdateMetrics(canvas);
     canvas.Brush.Color = Background;
     canvas.FillRect({0, 0, w, h});
 

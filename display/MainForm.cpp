@@ -267,11 +267,14 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // The window goes inside its own message: nothing of TWindow may run after this.
             Shutdown();
             return 1;
-        case WM_APP_RENDER_FRAME:
-            if (lParam != 0) {
-                RenderFrame(*reinterpret_cast<const winampVisModule*>(lParam));
+        case WM_APP_RENDER_FRAME: {
+            // Only the latest frame counts: the host's record may have changed many times since.
+            winampVisModule frame{};
+            if (RenderInbox.Take(frame)) {
+                RenderFrame(frame);
             }
             return 1;
+        }
         default:
             return TWindow::HandleMessage(message, wParam, lParam);
     }
@@ -330,6 +333,9 @@ void TForm1::PlaceMainPaintbox() {
 }
 
 void TForm1::RenderFrame(const winampVisModule& module) {
+    if (Handle() == nullptr) {
+        return;  // shut down (a render may still arrive while another thread ends the display)
+    }
     const TVisSettings& s = VisSettings();
     TDisplayState& state = DisplayState();
     ReduceSpectrum(module.spectrumData, state.MainPanelRight, s.vuB, s.MaxSpectrumH, state.BandHeights, state.VULevels);
@@ -337,6 +343,12 @@ void TForm1::RenderFrame(const winampVisModule& module) {
         StartRenderers();
     }
     state.FirstRender = false;
+    // The renderers' waiting frames are drawn now, on this thread, with the bands just set: no
+    // wake of the window thread is needed for them. Before the player's requests, which may
+    // wait for the player's own thread.
+    if (HandOver) {
+        HandOver->Drain();
+    }
     PlayerWindow = static_cast<HWND>(module.hwndParent);
     RefreshSongInfo();
 }

@@ -13,6 +13,7 @@
 #include "controls/ScrollTextWindow.h"
 #include "display/ImageOverlays.h"
 #include "display/KeyCommands.h"
+#include "display/RenderHook.h"
 #include "display/TitleStrip.h"
 #include "displaystate/DisplayState.h"
 #include "effects/Renderers.h"
@@ -36,6 +37,8 @@ public:
     void Shutdown();
 
     virtual void RenderFrame(const winampVisModule& module);
+    // Where Render on another thread leaves its frames; any thread may use it.
+    TRenderInbox& Inbox() { return RenderInbox; }
     void StopAll();
 
     void PaintMain();
@@ -127,6 +130,7 @@ private:
     // window after the renderers have gone (a renderer that was let go keeps the object alive).
     std::shared_ptr<TWindowHandOver> HandOver;
     std::unique_ptr<TRenderers> Renderers;
+    TRenderInbox RenderInbox;
 
     int ImageSet = 0;  // 1 or 2 while an image set is shown, 0 for none
     int MainPanelWidth = 0;

@@ -1,5 +1,8 @@
 #include "display/RenderHook.h"
 
+#include <cstring>
+#include <utility>
+
 #include "framework/Numbers.h"
 
 void ReduceSpectrum(const std::uint8_t (&spectrum)[2][576],
@@ -34,4 +37,29 @@ void ReduceSpectrum(const std::uint8_t (&spectrum)[2][576],
         }
         bands[k] = h;
     }
+}
+
+bool TRenderInbox::Put(const winampVisModule& module) {
+    std::lock_guard<TLock> guard(Lock);
+    std::memcpy(Spectrum, module.spectrumData, sizeof Spectrum);
+    PlayerWindow = module.hwndParent;
+    Waiting = true;
+    return !std::exchange(Announced, true);
+}
+
+void TRenderInbox::Withdraw() {
+    std::lock_guard<TLock> guard(Lock);
+    Announced = false;
+}
+
+bool TRenderInbox::Take(winampVisModule& module) {
+    std::lock_guard<TLock> guard(Lock);
+    Announced = false;
+    if (!Waiting) {
+        return false;
+    }
+    std::memcpy(module.spectrumData, Spectrum, sizeof Spectrum);
+    module.hwndParent = PlayerWindow;
+    Waiting = false;
+    return true;
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include "displaystate/DisplayState.h"
+#include "framework/Sync.h"
+#include "playerapi/VisRecords.h"
 
 constexpr int SpectrumBinsUsed = 288;  // the lower half of each channel's 576 bins
 constexpr int BinsPerBand = 8;
@@ -19,3 +21,25 @@ void ReduceSpectrum(const std::uint8_t (&spectrum)[2][576],
                     std::int32_t maxSpectrumH,
                     std::array<std::int32_t, BandCount>& bands,
                     std::array<std::int32_t, 2>& levels);
+
+// Render calls from a thread other than the display's: the latest frame waits here for the
+// window thread, and at most one announcement of it is on its way there. The calling thread
+// copies and announces; it never waits for the window thread.
+class TRenderInbox {
+public:
+    // Any thread: keeps the spectrum and the player window of module as the latest frame. True
+    // when the caller must announce it: no announcement is pending.
+    bool Put(const winampVisModule& module);
+    // The announcement could not be sent: the next Put announces again.
+    void Withdraw();
+    // Window thread, on the announcement: copies the latest frame into module and clears the
+    // announcement. False when no frame has arrived since the last Take.
+    bool Take(winampVisModule& module);
+
+private:
+    TLock Lock;
+    std::uint8_t Spectrum[2][VisBinCount] = {};
+    void* PlayerWindow = nullptr;
+    bool Waiting = false;    // a frame arrived since the last Take
+    bool Announced = false;  // an announcement is pending
+};

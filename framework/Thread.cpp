@@ -43,7 +43,7 @@ TQueuedHandOver::~TQueuedHandOver() {
     Shutdown();
 }
 
-bool TQueuedHandOver::Enqueue(const TRequestPtr& request) {
+bool TQueuedHandOver::Enqueue(const TRequestPtr& request, TSignal kind) {
     {
         std::lock_guard<TLock> guard(Lock);
         if (ShutDown) {
@@ -51,7 +51,7 @@ bool TQueuedHandOver::Enqueue(const TRequestPtr& request) {
         }
         Pending.push_back(request);
     }
-    if (Signal(TSignal::New)) {
+    if (Signal(kind)) {
         return true;
     }
     // Nobody was told. Withdraw the request unless a drain already took it (another request's
@@ -73,20 +73,24 @@ bool TQueuedHandOver::Withdraw(const TRequestPtr& request) {
 bool TQueuedHandOver::Run(const std::function<void()>& work) {
     auto request = std::make_shared<TRequest>();
     request->Work = work;
-    if (!Enqueue(request)) {
+    if (!Enqueue(request, TSignal::Waiting)) {
         return false;
     }
     const auto over = [&request] { return request->State == TState::Ran || request->State == TState::Cancelled; };
     std::unique_lock<TLock> guard(Lock);
-    // A request the serving thread has not taken for long is announced again, in case the first
+    // Announced only once it is overdue, and again now and then after that, in case that
     // announcement was lost.
-    while (!Finished.WaitFor(guard, ResignalAfterMs, over)) {
+    int waitMs = AnnounceAfterMs;
+    TSignal kind = TSignal::Overdue;
+    while (!request->Finished.WaitFor(guard, waitMs, over)) {
         guard.unlock();
-        const bool told = Signal(TSignal::Again);
+        const bool told = Signal(kind);
         if (!told && Withdraw(request)) {
             return false;
         }
         guard.lock();
+        waitMs = ResignalAfterMs;
+        kind = TSignal::Again;
     }
     return request->State == TState::Ran;
 }
@@ -94,7 +98,7 @@ bool TQueuedHandOver::Run(const std::function<void()>& work) {
 bool TQueuedHandOver::Post(std::function<void()> work) {
     auto request = std::make_shared<TRequest>();
     request->Work = std::move(work);
-    return Enqueue(request);
+    return Enqueue(request, TSignal::Posted);
 }
 
 int TQueuedHandOver::Drain() {
@@ -126,7 +130,7 @@ int TQueuedHandOver::Drain() {
             std::lock_guard<TLock> guard(Lock);
             request->State = run ? TState::Ran : TState::Cancelled;
         }
-        Finished.NotifyAll();
+        request->Finished.NotifyAll();
         request->Work = nullptr;  // a posted request's captures go now, on the serving thread
     }
     return ran;
@@ -142,7 +146,9 @@ void TQueuedHandOver::Shutdown() {
             request->State = TState::Cancelled;
         }
     }
-    Finished.NotifyAll();
+    for (auto& request : cancelled) {
+        request->Finished.NotifyAll();
+    }
     // Posted work is released here, unrun, together with whatever it captured.
 }
 

@@ -65,10 +65,19 @@ public:
     // Requests queued and not yet taken by the serving thread.
     int PendingCount() const;
 
+    // How long a waiter in Run lets its request wait before it announces it. The serving thread
+    // usually takes requests unasked: the host enters the window thread to render about every
+    // 10 ms, and each render serves the queue. Two host delays and a few milliseconds of timer
+    // slack: a host that renders normally never needs the announcement, and one that renders
+    // elsewhere or has stopped still gets each frame drawn soon.
+    static constexpr int AnnounceAfterMs = 25;
+
 protected:
-    // New: a request was just queued. Again: a waiter in Run has waited long for its request,
-    // so whatever told the serving thread before may have been lost.
-    enum class TSignal { New, Again };
+    // Waiting: a request was queued and its thread waits for it; the serving thread will likely
+    // come by unasked. Posted: work was queued that nobody waits for. Overdue: a waiter's request
+    // has not been taken within AnnounceAfterMs. Again: it has waited much longer, so whatever
+    // told the serving thread before may have been lost.
+    enum class TSignal { Waiting, Posted, Overdue, Again };
 
     // Called after a request was queued, without the lock held: tells the serving thread.
     // False when that failed; the request is then withdrawn unless the serving thread took it.
@@ -81,18 +90,20 @@ private:
     struct TRequest {
         std::function<void()> Work;
         TState State = TState::Queued;
+        // Its own, so that the end of one frame wakes only the thread waiting for it: a wake
+        // that finds its request still queued is a context switch for nothing.
+        TCondition Finished;  // it ran or was cancelled
     };
     using TRequestPtr = std::shared_ptr<TRequest>;
 
     // Queues request; false when shut down or when the serving thread could not be told.
-    bool Enqueue(const TRequestPtr& request);
+    bool Enqueue(const TRequestPtr& request, TSignal kind);
     // Takes request back unless the serving thread has it; true when it was withdrawn.
     bool Withdraw(const TRequestPtr& request);
 
     const std::thread::id ServingThread;
     mutable TLock Lock;
-    TCondition Finished;  // a request ran or was cancelled
-    TCondition Queued;    // a request was queued (for the portable WaitForWork)
+    TCondition Queued;  // a request was queued (for the portable WaitForWork)
     std::deque<TRequestPtr> Pending;
     bool ShutDown = false;
 };

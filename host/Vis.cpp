@@ -4,9 +4,12 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
+#include <utility>
 
 #include "config/config.h"
 #include "display/MainForm.h"
+#include "framework/Sync.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/Messages.h"
 #include "framework/win32/ProfileStore.h"
@@ -14,36 +17,64 @@
 
 namespace {
 
-// How long a callback on another thread waits for the window thread: a render is dropped after
-// a short wait, a shutdown may wait out a renderer's stop.
-constexpr UINT RenderSendTimeoutMs = 100;
+// How long Quit or Init on another thread waits for the window thread to end the display.
 constexpr UINT ShutdownSendTimeoutMs = 5000;
 
 std::atomic<winampVisModule*> LastRenderedModule{nullptr};
-std::unique_ptr<TForm1> Form1;
 
-// The display window's thread, when a window exists and it is not the calling thread.
-bool OnAnotherThread(HWND window) {
-    return window != nullptr && GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId();
+// The display as the callbacks on any thread see it. Render, Init and Quit may come from
+// different threads, so the reference is taken and changed only under the lock, and a callback
+// works on its own copy: a Render still holding the form keeps its memory alive while another
+// thread ends the display. Nothing waits while it holds the lock.
+struct TDisplayLink {
+    std::shared_ptr<TForm1> Form;
+    HWND Window = nullptr;  // the form's window, read without touching the form
+    DWORD Thread = 0;       // the thread that owns it
+};
+TLock DisplayLock;
+TDisplayLink Display;
+
+TDisplayLink CurrentDisplay() {
+    std::lock_guard<TLock> guard(DisplayLock);
+    return Display;
+}
+
+void Publish(TDisplayLink link) {
+    std::lock_guard<TLock> guard(DisplayLock);
+    Display = std::move(link);
+}
+
+TDisplayLink Unpublish() {
+    std::lock_guard<TLock> guard(DisplayLock);
+    return std::exchange(Display, TDisplayLink{});
 }
 
 // Ends the display on the thread that owns it. False when that thread did not answer in time:
-// the form is then left alone, since touching it from here would race its own thread.
+// the form is then left alone and published again, since touching it from here would race its
+// own thread; a later Quit on that thread ends it.
 bool DestroyForm() {
-    if (Form1) {
-        const HWND window = Form1->Handle();
-        if (OnAnotherThread(window)) {
+    TDisplayLink link = Unpublish();
+    if (link.Form) {
+        if (link.Thread != GetCurrentThreadId()) {
             DWORD_PTR done = 0;
-            if (SendMessageTimeoutA(window, WM_APP_SHUTDOWN_FORM, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG,
+            if (SendMessageTimeoutA(link.Window, WM_APP_SHUTDOWN_FORM, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG,
                                     ShutdownSendTimeoutMs, &done) == 0 &&
-                IsWindow(window)) {
+                IsWindow(link.Window)) {
+                std::lock_guard<TLock> guard(DisplayLock);
+                if (!Display.Form) {
+                    Display = std::move(link);
+                } else {
+                    // A newer display took its place meanwhile: the old one may not be destroyed
+                    // from here, so it is left to its thread, unowned.
+                    (void)new std::shared_ptr<TForm1>(std::move(link.Form));
+                }
                 return false;
             }
         } else {
-            Form1->Shutdown();
+            link.Form->Shutdown();
         }
-        // Its window is gone: what is left is memory, which any thread may free.
-        Form1.reset();
+        // Its window is gone: what is left is memory, freed by whoever lets go of it last.
+        link.Form.reset();
     }
     TWindow::UnregisterClasses();
     return true;
@@ -88,18 +119,20 @@ int VIS_CDECL Init(winampVisModule* module) {
         if (!DestroyForm()) {
             return 1;  // the old window's thread does not answer
         }
-        auto form = std::make_unique<TForm1>();
+        auto form = std::make_shared<TForm1>();
         if (!form->Create()) {
             form.reset();
             // Nothing of a failed start may stay registered: a later Init registers anew.
             TWindow::UnregisterClasses();
             return 1;
         }
-        Form1 = std::move(form);
-        Form1->Show();
+        Publish({form, form->Handle(), GetCurrentThreadId()});
+        form->Show();
         return 0;
     } catch (...) {
-        Form1.reset();
+        if (TDisplayLink link = Unpublish(); link.Form) {
+            link.Form->Shutdown();
+        }
         TWindow::UnregisterClasses();
         return 1;
     }
@@ -108,16 +141,18 @@ int VIS_CDECL Init(winampVisModule* module) {
 int VIS_CDECL Render(winampVisModule* module) {
     try {
         LastRenderedModule = module;
-        if (Form1 && module != nullptr) {
-            const HWND window = Form1->Handle();
-            if (OnAnotherThread(window)) {
-                // The display and its renderers belong to the window thread: the frame is handed
-                // to it, and dropped when that thread is too busy to take it soon.
-                DWORD_PTR done = 0;
-                SendMessageTimeoutA(window, WM_APP_RENDER_FRAME, 0, reinterpret_cast<LPARAM>(module),
-                                    SMTO_BLOCK | SMTO_ABORTIFHUNG, RenderSendTimeoutMs, &done);
-            } else if (window != nullptr) {
-                Form1->RenderFrame(*module);
+        const TDisplayLink display = CurrentDisplay();
+        if (!display.Form || module == nullptr) {
+            return 0;
+        }
+        if (display.Thread == GetCurrentThreadId()) {
+            display.Form->RenderFrame(*module);
+        } else if (display.Form->Inbox().Put(*module)) {
+            // The display belongs to the window thread: the frame waits in its inbox, and the
+            // window thread renders it when it gets to the announcement. Posted, never sent: a
+            // host's thread must not wait for a busy window thread.
+            if (PostMessageA(display.Window, WM_APP_RENDER_FRAME, 0, 0) == FALSE) {
+                display.Form->Inbox().Withdraw();
             }
         }
     } catch (...) {
@@ -140,6 +175,8 @@ void VIS_CDECL Quit(winampVisModule* /*module*/) {
 
 void ShutdownOnUnload() {
     // Without a Quit the renderers may still run; the window cannot be destroyed safely from
-    // here (the loader lock is held), so only the references are dropped.
-    (void)Form1.release();
+    // here (the loader lock is held), so the display is left unowned.
+    if (TDisplayLink link = Unpublish(); link.Form) {
+        (void)new std::shared_ptr<TForm1>(std::move(link.Form));
+    }
 }

@@ -170,7 +170,9 @@ int PlayerHost::Run() {
     module_->hDllInstance = plugin_.Get();
     module_->sRate = source_.SampleRate();
     module_->nCh = source_.Channels();
-    const int status = options_.config ? RunConfig() : RunDisplay();
+    const int status = options_.config         ? RunConfig()
+                       : options_.pluginThread ? RunDisplayOnPluginThread()
+                                               : RunDisplay();
     Unload();
     DrainAfterUnload();
     return status;
@@ -254,6 +256,36 @@ int PlayerHost::RunDisplay() {
     module_->Quit(module_);
     log_.Write("quit");
     return renderNonzero_ == 0 ? 0 : 1;
+}
+
+DWORD WINAPI PlayerHost::PluginThreadMain(void* self) {
+    auto* host = static_cast<PlayerHost*>(self);
+    host->displayStatus_ = host->RunDisplay();
+    return 0;
+}
+
+int PlayerHost::RunDisplayOnPluginThread() {
+    UniqueHandle thread(CreateThread(nullptr, 0, &PluginThreadMain, this, 0, nullptr));
+    if (!thread) {
+        log_.Write("error plugin-thread code=" + std::to_string(GetLastError()));
+        return 1;
+    }
+    // The main window answers the plug-in's requests and takes its commands here, while the
+    // plug-in thread pumps its own queue, where its windows and quit request live.
+    const HANDLE running = thread.Get();
+    for (;;) {
+        const DWORD woke = MsgWaitForMultipleObjects(1, &running, FALSE, INFINITE, QS_ALLINPUT);
+        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) {
+            break;
+        }
+        MSG msg;
+        for (int i = 0; i < MaxMessagesPerPump && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    WaitForSingleObject(thread.Get(), INFINITE);
+    return displayStatus_;
 }
 
 void PlayerHost::RenderOnce() {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -34,6 +35,9 @@ private:
     bool CreateMainWindow();
     bool LoadPlugin();
     int RunDisplay();
+    // RunDisplay on a thread of its own while this thread keeps the main window's messages.
+    int RunDisplayOnPluginThread();
+    static DWORD WINAPI PluginThreadMain(void* self);
     int RunConfig();
     void Unload();
 
@@ -63,19 +67,21 @@ private:
     UniqueModule plugin_;
     winampVisModule* module_ = nullptr;
 
-    // The plug-in's requests answered, by kind; logged once at the end of the display.
-    mutable std::int64_t versionRequests_ = 0;
-    mutable std::int64_t lengthRequests_ = 0;
-    mutable std::int64_t positionRequests_ = 0;
-    std::int64_t titleRequests_ = 0;
+    // The plug-in's requests answered, by kind; logged once at the end of the display. The main
+    // window's thread counts them, which may not be the thread that logs them.
+    mutable std::atomic<std::int64_t> versionRequests_{0};
+    mutable std::atomic<std::int64_t> lengthRequests_{0};
+    mutable std::atomic<std::int64_t> positionRequests_{0};
+    std::atomic<std::int64_t> titleRequests_{0};
 
     std::int64_t renderCount_ = 0;
     std::int64_t renderNonzero_ = 0;
     std::size_t nextEvent_ = 0;
     bool inEvents_ = false;
     bool quitRequested_ = false;
-    bool displayRunning_ = false;  // Render may be called (not while Config runs)
-    bool stopRequested_ = false;   // the main window was closed
+    bool displayRunning_ = false;             // Render may be called (not while Config runs)
+    std::atomic<bool> stopRequested_{false};  // the main window was closed
+    int displayStatus_ = 1;                   // RunDisplay's result, on the plug-in thread
     std::int64_t lastCloseMs_ = -1;
 };
 

@@ -158,6 +158,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
             options.config = true;
             continue;
         }
+        if (arg == "--plugin-thread") {
+            options.pluginThread = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             return fail(arg + " needs a value");
         }
@@ -242,6 +246,7 @@ const char* UsageText() {
     return "usage: player.exe PLUGIN.dll [--seconds S] [--signal silence|full|sweep|noise|beat] [--wav FILE]\n"
            "                  [--title TEXT] [--version N] [--length SECONDS]\n"
            "                  [--shot MS=FILE.bmp]... [--key MS=NAME]... [--rclick MS] [--config] [--log FILE]\n"
+           "                  [--plugin-thread]\n"
            "keys: Esc Space Up Down Left Right Z X C V B Period Comma\n";
 }
 

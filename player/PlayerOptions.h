@@ -43,6 +43,9 @@ struct PlayerOptions {
     std::int32_t lengthSeconds = 225;
     std::vector<TimedEvent> events;  // in time order; events at the same time keep command-line order
     bool config = false;
+    // Init, Render and Quit on a thread of their own, while the main window (hwndParent) stays
+    // with the main thread: every request the plug-in sends then crosses threads, as in the player.
+    bool pluginThread = false;
     std::string logPath;
 };
 

@@ -91,14 +91,20 @@ bool TWindowHandOver::Signal(TSignal kind) {
     if (window == nullptr) {
         return false;  // closed: the caller withdraws the request
     }
+    // A frame is normally drawn at the host's next Render, which serves the queue on the window
+    // thread: waking that thread costs several round trips to Wine's server. Only a request that
+    // nobody waits for, or one left waiting too long, is announced.
+    if (kind == TSignal::Waiting) {
+        return true;
+    }
     // One announcement in the queue at a time runs every request queued until it is handled:
-    // renderers without any latency cannot flood the window thread's queue, and a frame costs a
-    // post only when none is pending. Posted, never sent: the one who signals may be a renderer
-    // at its end that the window thread is about to join.
-    if (Announced.exchange(true) && kind == TSignal::New) {
+    // renderers without any latency cannot flood the window thread's queue. Posted, never sent:
+    // the one who signals may be a renderer at its end that the window thread is about to join.
+    if (Announced.exchange(true) && kind != TSignal::Again) {
         return true;
     }
     if (PostMessageA(window, WM_APP_RUN_HANDOVER, 0, 0) != FALSE) {
+        ++Posts;
         return true;
     }
     Announced = false;  // a full queue or a window gone: the caller withdraws the request

@@ -1,8 +1,10 @@
 #pragma once
-// The frame hand-over of the product: renderer threads queue their frames, and a message-only
-// window owned by the window thread runs them when the message announcing them arrives. At most
-// one announcement is pending at a time, so frames never pile up in the window thread's queue: a
-// host that reads messages until none are left always gets out of its loop.
+// The frame hand-over of the product: renderer threads queue their frames, and the window thread
+// draws them when the host's Render serves the queue (Drain). A frame left waiting too long, and
+// work nobody waits for, is announced to a message-only window owned by the window thread, which
+// runs the queue when the announcement arrives. At most one announcement is pending at a time,
+// so frames never pile up in the window thread's queue: a host that reads messages until none
+// are left always gets out of its loop.
 
 #include <windows.h>
 
@@ -24,6 +26,8 @@ public:
     void Close();
 
     HWND Window() const { return Hwnd; }
+    // Announcements posted so far: each one wakes the window thread.
+    int AnnouncementsPosted() const { return Posts; }
 
     // Serves only this hand-over's requests (other windows' messages stay queued, so nothing of
     // the display re-enters while it waits), and the messages other threads send to this thread.
@@ -40,6 +44,7 @@ private:
     ATOM ClassAtom = 0;
     std::atomic<HWND> Hwnd{nullptr};     // read by renderer threads, cleared by Close
     std::atomic<bool> Announced{false};  // an announcement is in the queue, not yet handled
+    std::atomic<int> Posts{0};
 };
 
 // Runs this thread's message loop until done() holds or timeoutMs passes, dispatching every

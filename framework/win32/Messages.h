@@ -7,5 +7,5 @@
 constexpr UINT WM_APP_RUN_HANDOVER = WM_APP + 0x31;
 // To the display window from another thread: shut the display down on the thread that owns it.
 constexpr UINT WM_APP_SHUTDOWN_FORM = WM_APP + 0x32;
-// To the display window from another thread: one render call; lParam is the module record.
+// To the display window from another thread: a frame waits in its render inbox. Carries nothing.
 constexpr UINT WM_APP_RENDER_FRAME = WM_APP + 0x33;

@@ -18,6 +18,7 @@ TEST(PlayerOptions, DefaultsWithOnlyThePlugin) {
     EXPECT_EQ(o.lengthSeconds, 225);
     EXPECT_TRUE(o.events.empty());
     EXPECT_FALSE(o.config);
+    EXPECT_FALSE(o.pluginThread);
     EXPECT_EQ(o.logPath, "");
 }
 
@@ -51,8 +52,10 @@ TEST(PlayerOptions, ValuesAreRead) {
 }
 
 TEST(PlayerOptions, SignalWavTitleConfigLog) {
-    ParseResult r = ParseOptions({"p.dll", "--signal", "full", "--title", "A - B - C", "--config", "--log", "x.log"});
+    ParseResult r = ParseOptions(
+        {"p.dll", "--signal", "full", "--title", "A - B - C", "--config", "--log", "x.log", "--plugin-thread"});
     ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(r.options.pluginThread);
     EXPECT_EQ(r.options.signal, SignalKind::Full);
     EXPECT_EQ(r.options.title, "A - B - C");
     EXPECT_TRUE(r.options.config);

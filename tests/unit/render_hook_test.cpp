@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "display/RenderHook.h"
 
@@ -93,3 +94,25 @@ TEST(RenderHook, AbsurdSettingsNeitherOverflowNorGoNegativeWhereTheyMustNot) {
 }
 
 }  // namespace
+
+TEST(RenderInbox, OneAnnouncementAtATimeAndTheLatestFrameWins) {
+    TRenderInbox inbox;
+    winampVisModule sent{};
+    winampVisModule got{};
+    EXPECT_FALSE(inbox.Take(got)) << "nothing arrived yet";
+    std::vector<bool> announce;
+    for (std::uint8_t level : {10, 20, 30}) {
+        std::memset(sent.spectrumData, level, sizeof sent.spectrumData);
+        sent.hwndParent = &sent;
+        announce.push_back(inbox.Put(sent));
+    }
+    EXPECT_EQ(announce, (std::vector<bool>{true, false, false})) << "a frame announced while one is pending";
+    ASSERT_TRUE(inbox.Take(got));
+    EXPECT_EQ(got.spectrumData[1][575], 30);
+    EXPECT_EQ(got.hwndParent, &sent);
+    EXPECT_FALSE(inbox.Take(got)) << "a frame was rendered twice";
+    // A lost announcement must not silence the inbox for good.
+    EXPECT_TRUE(inbox.Put(sent));
+    inbox.Withdraw();
+    EXPECT_TRUE(inbox.Put(sent));
+}

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
+#include "framework/win32/Messages.h"
 #include "tests/win/plugin_host.h"
 #include "tests/win/process_threads.h"
 
@@ -198,6 +201,73 @@ TEST(ForeignHosts, RenderFromAnotherThreadDrawsOnTheWindowThread) {
         PumpFor(10);
     }
     renderer.join();
+    module->Quit(module);
+    UnloadLeavingNothing(host, idle);
+}
+
+TEST(ForeignHosts, RenderFromAnotherThreadNeverWaitsForABusyWindowThread) {
+    // Regression: the frame was handed over with a send that waited up to 100 ms for the window
+    // thread, so a host decoding on its render thread lost a second while that thread was busy.
+    TTestHost host;
+    winampVisModule* module = nullptr;
+    int idle = 0;
+    ASSERT_NO_FATAL_FAILURE(LoadAndInit(host, module, idle));
+    std::atomic<bool> stop{false};
+    std::atomic<long long> worstUs{0};
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    std::thread renderer([&] {
+        for (int i = 0; !stop; ++i) {
+            LARGE_INTEGER before, after;
+            QueryPerformanceCounter(&before);
+            host.Render((i * 37) & 0xFF);
+            QueryPerformanceCounter(&after);
+            const long long us = (after.QuadPart - before.QuadPart) * 1000000 / frequency.QuadPart;
+            worstUs = std::max<long long>(worstUs, us);
+            Sleep(10);
+        }
+    });
+    PumpFor(300);
+    EXPECT_EQ(ThreadsOfThisProcess(), idle + 4) << "the window thread started the renderers on the first frame";
+    Sleep(1000);  // the window thread is busy elsewhere
+    const std::uint64_t stalled = ScreenChecksum();
+    PumpFor(300);
+    EXPECT_NE(ScreenChecksum(), stalled) << "the display draws again once the window thread is back";
+    stop = true;
+    renderer.join();
+    std::printf("worst Render on the host's thread: %.2f ms\n", worstUs / 1000.0);
+    EXPECT_LT(worstUs, 50000) << "a Render waited for the window thread";
+    module->Quit(module);
+    UnloadLeavingNothing(host, idle);
+}
+
+TEST(ForeignHosts, FramesAreDrawnAtRenderAndAnnouncedOnlyWhenTheHostStopsRendering) {
+    // Each wake of the window thread by a renderer costs round trips to Wine's server: a host
+    // that renders every 10 ms on the window thread gets its frames drawn in its Render calls.
+    TTestHost host;
+    winampVisModule* module = nullptr;
+    int idle = 0;
+    ASSERT_NO_FATAL_FAILURE(LoadAndInit(host, module, idle));
+    host.Render(200);
+    PumpFor(100);  // the renderers' first frames
+    const std::uint64_t first = ScreenChecksum();
+    int renders = 0;
+    int announcements = 0;
+    const DWORD end = GetTickCount() + 1500;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        host.Render((renders++ * 37) & 0xFF);
+        announcements += PumpFor(10, WM_APP_RUN_HANDOVER);
+    }
+    const std::uint64_t played = ScreenChecksum();
+    EXPECT_NE(played, first) << "frames were drawn";
+    // A loaded machine may hold the host back past the bound now and then.
+    EXPECT_LE(announcements, renders / 20) << renders << " renders";
+    EXPECT_EQ(ThreadsOfThisProcess(), idle + 3);
+
+    // The host stops rendering but keeps handling messages.
+    announcements = PumpFor(500, WM_APP_RUN_HANDOVER);
+    EXPECT_NE(ScreenChecksum(), played) << "the rockets still fly";
+    EXPECT_GE(announcements, 10);
     module->Quit(module);
     UnloadLeavingNothing(host, idle);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -45,7 +46,7 @@ TEST(HandOverWindow, FramesAndHandlersRunOnTheWindowThread) {
     };
     const Case cases[] = {
         {"nil canvas: ends at once without drawing", nullptr, 15, 0},
-        {"latency 0: back to back", &canvas, 0, 300},
+        {"latency 0: back to back", &canvas, 0, 40},
         {"latency 15", &canvas, 15, 5},
     };
     for (const Case& c : cases) {
@@ -141,4 +142,34 @@ TEST(HandOverWindow, StopAndWaitServesPendingFramesInsteadOfDeadlocking) {
     EXPECT_TRUE(renderers.StopAndWait(WaitMs));
     EXPECT_EQ(renderers.Count(), 0);
     EXPECT_EQ(announced, 0);
+}
+
+TEST(HandOverWindow, AFrameNobodyServesIsAnnouncedOnceItIsOverdue) {
+    // A host that has stopped rendering: only the announcement brings the window thread to the
+    // frames, and it must come after the bound, not after the long re-announcement wait.
+    TMemoryCanvas canvas(16, 16);
+    TWindowHandOver handOver;
+    TRenderers renderers(handOver);
+    class TTimedProbe : public TProbe {
+    public:
+        using TProbe::TProbe;
+        void DrawFrame() override {
+            Starts.push_back(GetTickCount());
+            TProbe::DrawFrame();
+        }
+        std::vector<DWORD> Starts;
+    };
+    auto probe = std::make_unique<TTimedProbe>(&canvas, 10);
+    TTimedProbe* raw = probe.get();
+    renderers.Start(TRendererSlot::EffectThread, std::move(probe), nullptr);
+    ASSERT_TRUE(PumpMessagesUntil([&] { return raw->Frames >= 21; }, WaitMs));
+    std::vector<DWORD> periods;
+    for (size_t i = 1; i < raw->Starts.size(); ++i) {
+        periods.push_back(raw->Starts[i] - raw->Starts[i - 1]);
+    }
+    std::nth_element(periods.begin(), periods.begin() + periods.size() / 2, periods.end());
+    EXPECT_LT(periods[periods.size() / 2], 10u + TWindowHandOver::AnnounceAfterMs + 20u)
+        << "median frame period, ms: latency 10 plus the bound plus slack";
+    EXPECT_GE(handOver.AnnouncementsPosted(), 20);
+    renderers.StopAndWait(WaitMs);
 }

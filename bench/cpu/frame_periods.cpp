@@ -1,0 +1,170 @@
+// The renderers' frame periods under a host threaded like the player: the display runs on a
+// plug-in thread that renders every 10 ms (what Render does on the display's own thread), while
+// the main window, the target of the per-render title, length and position requests, belongs to
+// the main thread. Prints, per renderer, the median and 95th percentile of the time between two
+// frame starts against its latency plus the host's delay. Reads plugin.ini beside the executable.
+//
+//   frame_periods.exe [seconds, default 10]
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "display/MainForm.h"
+#include "framework/win32/Application.h"
+#include "framework/win32/Handles.h"
+#include "host/Vis.h"
+#include "player/AudioSource.h"
+#include "player/FrequencyAnalyser.h"
+#include "settings/VisSettings.h"
+
+namespace {
+
+constexpr int HostDelayMs = 10;
+constexpr int PlayerVersion = 0x5010;
+constexpr int TrackSeconds = 225;
+
+DWORD StartTick = 0;
+
+LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_USER) {
+        if (wParam == 0 && lParam == 0) {
+            return PlayerVersion;
+        }
+        if (wParam == 1 && lParam == 105) {
+            return TrackSeconds;
+        }
+        if (wParam == 0 && lParam == 105) {
+            return static_cast<LRESULT>(GetTickCount() - StartTick);
+        }
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+double Percentile(std::vector<double> v, double p) {
+    if (v.empty()) {
+        return 0.0;
+    }
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
+}
+
+struct TRun {
+    HWND HostWindow = nullptr;
+    int Seconds = 10;
+    std::atomic<bool> Done{false};
+};
+
+void PumpPluginThread() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message != WM_QUIT) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+void Report(const char* name, const TEffectThread* renderer) {
+    if (renderer == nullptr) {
+        return;
+    }
+    const std::vector<double> periods = renderer->FramePeriodsMs();
+    const int bound = std::max(renderer->GetLatency(), TEffectThread::MinimumYieldMs) + HostDelayMs;
+    std::printf("%-9s latency %2d ms: %4zu periods, median %5.1f ms, p95 %5.1f ms, latency + host delay %d ms\n", name,
+                renderer->GetLatency(), periods.size(), Percentile(periods, 0.5), Percentile(periods, 0.95), bound);
+}
+
+DWORD WINAPI PluginThread(void* param) {
+    auto& run = *static_cast<TRun*>(param);
+    LoadSettings();
+    Application().Handle = run.HostWindow;
+    Application().MainThreadId = GetCurrentThreadId();
+    {
+        TForm1 form;
+        if (form.Create()) {
+            form.Show();
+            winampVisModule module{};
+            module.hwndParent = run.HostWindow;
+            const player::SynthSource source(player::SignalKind::Beat);
+            const player::SpectrumAnalyser analyser;
+            StartTick = GetTickCount();
+            const DWORD end = StartTick + static_cast<DWORD>(run.Seconds) * 1000;
+            DWORD next = StartTick;
+            std::vector<double> renderPeriods;
+            LARGE_INTEGER frequency, last{}, now;
+            QueryPerformanceFrequency(&frequency);
+            while (static_cast<int>(end - GetTickCount()) > 0) {
+                PumpPluginThread();
+                const int wait = static_cast<int>(next - GetTickCount());
+                if (wait > 0) {
+                    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(wait), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+                    continue;
+                }
+                next += HostDelayMs;
+                const std::int64_t heard = GetTickCount() - StartTick;
+                const player::SpectrumFrame frame =
+                    analyser.AnalyseAt(source, heard * source.SampleRate() / 1000 + player::FftSize);
+                for (int ch = 0; ch < 2; ++ch) {
+                    std::copy(frame[ch].begin(), frame[ch].end(), module.spectrumData[ch]);
+                }
+                QueryPerformanceCounter(&now);
+                if (last.QuadPart != 0) {
+                    renderPeriods.push_back(1000.0 * static_cast<double>(now.QuadPart - last.QuadPart) /
+                                            static_cast<double>(frequency.QuadPart));
+                }
+                last = now;
+                form.RenderFrame(module);
+            }
+            std::printf("host      delay %2d ms:   %4zu periods, median %5.1f ms, p95 %5.1f ms\n", HostDelayMs,
+                        renderPeriods.size(), Percentile(renderPeriods, 0.5), Percentile(renderPeriods, 0.95));
+            if (const TRenderers* renderers = form.RunningRenderers()) {
+                Report("VU meter", renderers->Get(TRendererSlot::VUMeterThread));
+                Report("bars", renderers->Get(TRendererSlot::SpectrumBarsThread));
+                Report("effect", renderers->Get(TRendererSlot::EffectThread));
+            }
+            form.Shutdown();
+        } else {
+            std::fprintf(stderr, "cannot create the display\n");
+        }
+    }
+    TWindow::UnregisterClasses();
+    run.Done = true;
+    PostMessageA(run.HostWindow, WM_NULL, 0, 0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    TRun run;
+    run.Seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = HostWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SkyburstFramePeriodsHost";
+    RegisterClassA(&wc);
+    run.HostWindow = CreateWindowA(wc.lpszClassName, "1. Test Artist - Test Song - Player", WS_OVERLAPPED, 0, 0, 100,
+                                   100, nullptr, nullptr, wc.hInstance, nullptr);
+    const UniqueHandle thread(CreateThread(nullptr, 0, &PluginThread, &run, 0, nullptr));
+    const HANDLE running = thread.Get();
+    if (run.HostWindow == nullptr || running == nullptr) {
+        std::fprintf(stderr, "cannot start the host\n");
+        return 1;
+    }
+    while (!run.Done) {
+        MsgWaitForMultipleObjects(1, &running, FALSE, INFINITE, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&msg);
+        }
+    }
+    WaitForSingleObject(running, INFINITE);
+    DestroyWindow(run.HostWindow);
+    return 0;
+}
