@@ -265,9 +265,11 @@ TEST(ForeignHosts, FramesAreDrawnAtRenderAndAnnouncedOnlyWhenTheHostStopsRenderi
     EXPECT_EQ(ThreadsOfThisProcess(), idle + 3);
 
     // The host stops rendering but keeps handling messages.
-    announcements = PumpFor(500, WM_APP_RUN_HANDOVER);
+    // Overdue frames are announced one by one; without that only the slow re-announcement
+    // (every 250 ms) would wake this thread. A second leaves room for a loaded machine.
+    announcements = PumpFor(1000, WM_APP_RUN_HANDOVER);
     EXPECT_NE(ScreenChecksum(), played) << "the rockets still fly";
-    EXPECT_GE(announcements, 10);
+    EXPECT_GE(announcements, 8);
     module->Quit(module);
     UnloadLeavingNothing(host, idle);
 }
