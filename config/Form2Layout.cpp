@@ -1,13 +1,21 @@
 // The whole configuration dialog in one place: every control with its surface, position and
-// size in pixels, caption, range, step, design value and tag. Positions are relative to the
-// surface (a page, a notebook page, a GIF set page) the control lies on.
+// size in pixels, caption and tag. Positions are relative to the surface (a page, a notebook page,
+// a GIF set page) the control lies on. A spin edit's range, step and design value and a list's
+// items are those of its key in ConfigRanges, which the release guide prints too.
 
+#include "config/ConfigRanges.h"
 #include "config/config.h"
 
 namespace {
 
 constexpr TColor Navy = 0x800000;
 constexpr TColor Blue = 0xFF0000;
+
+const std::vector<std::string>& ItemsOf(const char* key) {
+    static const std::vector<std::string> none;
+    const TChoiceList* list = FindChoiceList(key);
+    return list != nullptr ? list->Items : none;
+}
 
 }  // namespace
 
@@ -33,14 +41,15 @@ struct TForm2::TLayout {
         int Id;
         TSurface On;
         TBounds Bounds;
-        int Min, Max, Step, Design, Tag;
+        const char* Key;
+        int Tag;
     };
     struct Combo {
         TComboBox TForm2::*Control;
         int Id;
         TSurface On;
         TBounds Bounds;
-        std::vector<std::string> Items;
+        const char* Key;
         int Tag;
     };
     struct Colour {
@@ -80,7 +89,7 @@ struct TForm2::TLayout {
         const char* Caption;
         TBounds Bounds;
         int Columns;
-        std::vector<std::string> Items;
+        const char* Key;
         int Tag;
         void (TForm2::*Handler)(TDialogControl&);
     };
@@ -182,46 +191,31 @@ const std::vector<TForm2::TLayout::Check> TForm2::TLayout::Checks = {
 };
 
 const std::vector<TForm2::TLayout::Spin> TForm2::TLayout::Spins = {
-    {&TForm2::se1, Id::se1, S::Skyburst, {110, 11, 60, 21}, 10, 50, 5, 10, 1},
-    {&TForm2::se2, Id::se2, S::Spectrums, {118, 15, 60, 21}, 10, 50, 5, 10, 2},
-    {&TForm2::se3, Id::se3, S::VUMeters, {118, 15, 60, 21}, 10, 50, 5, 10, 3},
-    {&TForm2::seGravity, Id::seGravity, S::Skyburst, {110, 43, 60, 21}, 50, 500, 50, 100, 4},
-    {&TForm2::seMaxRocket, Id::seMaxRocket, S::Skyburst, {110, 75, 60, 21}, 1, 12, 1, 1, 5},
-    {&TForm2::seStyleVar, Id::seStyleVar, S::Skyburst, {110, 107, 60, 21}, 2, 40, 2, 2, 6},
-    {&TForm2::SpinEdit4, Id::SpinEdit4, S::Skyburst, {330, 27, 64, 21}, 10, 150, 10, 10, 7},
-    {&TForm2::SpinEdit5, Id::SpinEdit5, S::Skyburst, {330, 59, 64, 21}, 10, 300, 10, 10, 8},
-    {&TForm2::SpinEdit1, Id::SpinEdit1, S::Skyburst, {330, 91, 64, 21}, 100, 1500, 100, 100, 9},
-    {&TForm2::SpinEdit6, Id::SpinEdit6, S::Spectrums, {118, 47, 60, 21}, 20, 480, 20, 20, 10},
-    {&TForm2::SpinEdit11, Id::SpinEdit11, S::Spectrums, {206, 115, 60, 21}, 1, 100, 1, 10, 11},
-    {&TForm2::SpinEdit9, Id::SpinEdit9, S::VUMeters, {118, 47, 60, 21}, 6, 100, 2, 10, 12},
-    {&TForm2::SpinEdit12, Id::SpinEdit12, S::VUMeters, {206, 115, 60, 21}, 1, 100, 1, 10, 13},
-    {&TForm2::seSeg, Id::seSeg, S::VUMeters, {206, 147, 60, 21}, 3, 20, 1, 10, 14},
-    {&TForm2::SpinEdit2, Id::SpinEdit2, S::LightSpeed, {110, 11, 60, 21}, 10, 50, 5, 20, 15},
-    {&TForm2::SpinEdit3, Id::SpinEdit3, S::LightSpeed, {110, 43, 60, 21}, 1, 255, 1, 100, 16},
-    {&TForm2::SpinEdit7, Id::SpinEdit7, S::LightSpeed, {110, 75, 60, 21}, 1, 255, 1, 100, 17},
-    {&TForm2::SpinEditX, Id::SpinEditX, S::LightSpeed, {248, 11, 56, 21}, 1, 99, 1, 1, 18},
-    {&TForm2::SpinEditY, Id::SpinEditY, S::LightSpeed, {248, 41, 56, 21}, 1, 99, 1, 1, 19},
+    {&TForm2::se1, Id::se1, S::Skyburst, {110, 11, 60, 21}, "SkyburstLatency", 1},
+    {&TForm2::se2, Id::se2, S::Spectrums, {118, 15, 60, 21}, "SpectrumsLatency", 2},
+    {&TForm2::se3, Id::se3, S::VUMeters, {118, 15, 60, 21}, "vuLatency", 3},
+    {&TForm2::seGravity, Id::seGravity, S::Skyburst, {110, 43, 60, 21}, "Gravity", 4},
+    {&TForm2::seMaxRocket, Id::seMaxRocket, S::Skyburst, {110, 75, 60, 21}, "MaxRocketNumber", 5},
+    {&TForm2::seStyleVar, Id::seStyleVar, S::Skyburst, {110, 107, 60, 21}, "RocketStyleVar", 6},
+    {&TForm2::SpinEdit4, Id::SpinEdit4, S::Skyburst, {330, 27, 64, 21}, "MaxRocketPatchNumber", 7},
+    {&TForm2::SpinEdit5, Id::SpinEdit5, S::Skyburst, {330, 59, 64, 21}, "MaxRocketPatchLength", 8},
+    {&TForm2::SpinEdit1, Id::SpinEdit1, S::Skyburst, {330, 91, 64, 21}, "MaxRocketEnergy", 9},
+    {&TForm2::SpinEdit6, Id::SpinEdit6, S::Spectrums, {118, 47, 60, 21}, "MaxSpectrumH", 10},
+    {&TForm2::SpinEdit11, Id::SpinEdit11, S::Spectrums, {206, 115, 60, 21}, "BarB", 11},
+    {&TForm2::SpinEdit9, Id::SpinEdit9, S::VUMeters, {118, 47, 60, 21}, "vumeterH", 12},
+    {&TForm2::SpinEdit12, Id::SpinEdit12, S::VUMeters, {206, 115, 60, 21}, "vuB", 13},
+    {&TForm2::seSeg, Id::seSeg, S::VUMeters, {206, 147, 60, 21}, "VUsegW", 14},
+    {&TForm2::SpinEdit2, Id::SpinEdit2, S::LightSpeed, {110, 11, 60, 21}, "LightLatency", 15},
+    {&TForm2::SpinEdit3, Id::SpinEdit3, S::LightSpeed, {110, 43, 60, 21}, "StarQty", 16},
+    {&TForm2::SpinEdit7, Id::SpinEdit7, S::LightSpeed, {110, 75, 60, 21}, "Brightness", 17},
+    {&TForm2::SpinEditX, Id::SpinEditX, S::LightSpeed, {248, 11, 56, 21}, "LightCenterX", 18},
+    {&TForm2::SpinEditY, Id::SpinEditY, S::LightSpeed, {248, 41, 56, 21}, "LightCenterY", 19},
 };
 
 const std::vector<TForm2::TLayout::Combo> TForm2::TLayout::Combos = {
-    {&TForm2::ComboBox1,
-     Id::ComboBox1,
-     S::VUMeters,
-     {118, 79, 150, 21},
-     {"Normal", "3D - Fade to White", "3D - Fade to Black"},
-     1},
-    {&TForm2::ComboBox2,
-     Id::ComboBox2,
-     S::Spectrums,
-     {118, 79, 150, 21},
-     {"Normal", "3D - Fade To White ", "3D - Fade To Black "},
-     2},
-    {&TForm2::ComboBox3,
-     Id::ComboBox3,
-     S::LightSpeed,
-     {110, 107, 80, 21},
-     {"Slower", "Slow", "Normal", "Fast", "Faster", "Fastest"},
-     3},
+    {&TForm2::ComboBox1, Id::ComboBox1, S::VUMeters, {118, 79, 150, 21}, "vustyle", 1},
+    {&TForm2::ComboBox2, Id::ComboBox2, S::Spectrums, {118, 79, 150, 21}, "SpectrumStyle", 2},
+    {&TForm2::ComboBox3, Id::ComboBox3, S::LightSpeed, {110, 107, 80, 21}, "LightSpeed", 3},
 };
 
 const std::vector<TForm2::TLayout::Colour> TForm2::TLayout::Colours = {
@@ -254,11 +248,6 @@ const std::vector<TForm2::TLayout::Browse> TForm2::TLayout::Browses = {
     {&TForm2::SpeedButton4, Id::SpeedButton4, S::GifSet2, {364, 91, 25, 25}, 4},
 };
 
-namespace {
-const std::vector<std::string> AlignmentItems = {"Top Left", "Top Right", "Bottom Left", "Bottom Right",
-                                                 "Top Tile Horizontal"};
-}  // namespace
-
 const std::vector<TForm2::TLayout::Group> TForm2::TLayout::Groups = {
     {&TForm2::rg1a,
      Id::rg1a,
@@ -266,7 +255,7 @@ const std::vector<TForm2::TLayout::Group> TForm2::TLayout::Groups = {
      "Alignment  [ Image 1 ]",
      {26, 34, 364, 54},
      3,
-     AlignmentItems,
+     "GifAlign1A",
      1,
      &TForm2::rg1aClick},
     {&TForm2::rg1b,
@@ -275,7 +264,7 @@ const std::vector<TForm2::TLayout::Group> TForm2::TLayout::Groups = {
      "Alignment  [ Image 2 ]",
      {26, 118, 364, 54},
      3,
-     AlignmentItems,
+     "GifAlign1B",
      2,
      &TForm2::rg1aClick},
     {&TForm2::rg2a,
@@ -284,7 +273,7 @@ const std::vector<TForm2::TLayout::Group> TForm2::TLayout::Groups = {
      "Alignment  [ Image 1 ]",
      {26, 34, 364, 54},
      3,
-     AlignmentItems,
+     "GifAlign2A",
      3,
      &TForm2::rg1aClick},
     {&TForm2::rg2b,
@@ -293,7 +282,7 @@ const std::vector<TForm2::TLayout::Group> TForm2::TLayout::Groups = {
      "Alignment  [ Image 2 ]",
      {26, 118, 364, 54},
      3,
-     AlignmentItems,
+     "GifAlign2B",
      4,
      &TForm2::rg1aClick},
     {&TForm2::ScrollSong,
@@ -302,18 +291,10 @@ const std::vector<TForm2::TLayout::Group> TForm2::TLayout::Groups = {
      "Scroll Song Title",
      {180, 112, 212, 118},
      2,
-     {"Static", "Right to Left", "Left to Right", "Top to Bottom", "Bottom to Top", "Random"},
+     "TitleScroll",
      0,
      &TForm2::ScrollSongClick},
-    {&TForm2::ClockPos,
-     Id::ClockPos,
-     S::Misc,
-     "Timer",
-     {18, 168, 150, 62},
-     1,
-     {"At Bottom Left", "At Bottom Right"},
-     0,
-     &TForm2::ClockPosClick},
+    {&TForm2::ClockPos, Id::ClockPos, S::Misc, "Timer", {18, 168, 150, 62}, 1, "ClockAlign", 0, &TForm2::ClockPosClick},
 };
 
 void TForm2::CreateControls() {
@@ -362,16 +343,18 @@ void TForm2::CreateControls() {
     for (const auto& s : TLayout::Spins) {
         TSpinEdit& control = this->*s.Control;
         control.Create(Surface(s.On), s.Id, s.Bounds, Font(F::Normal));
-        control.MinValue = s.Min;
-        control.MaxValue = s.Max;
-        control.Increment = s.Step;
-        control.SetValue(s.Design);
+        if (const TSpinRange* range = FindSpinRange(s.Key)) {
+            control.MinValue = range->Min;
+            control.MaxValue = range->Max;
+            control.Increment = range->Step;
+            control.SetValue(range->Design);
+        }
         control.Tag = s.Tag;
         Register(control);
     }
     for (const auto& c : TLayout::Combos) {
         TComboBox& control = this->*c.Control;
-        control.Create(Surface(c.On), c.Id, c.Bounds, c.Items, Font(F::Normal));
+        control.Create(Surface(c.On), c.Id, c.Bounds, ItemsOf(c.Key), Font(F::Normal));
         control.Tag = c.Tag;
         Register(control);
     }
@@ -395,7 +378,7 @@ void TForm2::CreateControls() {
     }
     for (const auto& g : TLayout::Groups) {
         TRadioGroup& control = this->*g.Control;
-        control.Create(Surface(g.On), g.Id, g.Caption, g.Bounds, g.Items, g.Columns, Font(F::Normal));
+        control.Create(Surface(g.On), g.Id, g.Caption, g.Bounds, ItemsOf(g.Key), g.Columns, Font(F::Normal));
         control.Tag = g.Tag;
         const auto handler = g.Handler;
         control.OnClick = [this, handler](TDialogControl& sender) { (this->*handler)(sender); };

@@ -1,5 +1,6 @@
 # The configuration dialog, and the dialog widgets of the framework that only it uses so far.
 set(CONFIG_PORTABLE
+    ${CMAKE_CURRENT_LIST_DIR}/ConfigRanges.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConfigRules.cpp
     ${CMAKE_SOURCE_DIR}/framework/WidgetValues.cpp
 )

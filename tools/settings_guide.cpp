@@ -1,20 +1,23 @@
 // settings_guide VERSION: prints the plain-text guide that ships beside the DLL (installing, the keys,
 // and every plugin.ini key with its type, range and default), with Windows line ends.
 //
-// The keys, their order, their types and their defaults come from the settings record and its loader.
-// Before printing, every description below is checked against the loader: a key it reads that is not
-// described, a described key it does not read, or a description bound to another field stops the tool
-// with a message, so the guide cannot fall behind the code.
-// The ranges are the ones the configuration dialog offers; the plug-in itself takes any value.
+// The keys, their order, their types and their defaults come from the settings record and its loader;
+// the ranges of the keys the dialog sets with a spin edit or a list come from the dialog's own table.
+// Before printing, every description below is checked against both: a key the loader reads that is
+// not described, a described key it does not read, a description bound to another field, a range
+// written here that is not the dialog's, or a key the dialog ranges that the loader does not read
+// stops the tool with a message, so the guide cannot fall behind the code.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "config/ConfigRanges.h"
 #include "settings/VisSettings.h"
 
 namespace {
@@ -25,7 +28,9 @@ using TField = std::
 struct TKeyText {
     const char* Key;
     TField Field;
-    const char* Range;  // for integers and texts; booleans and colours have their own
+    // For integers and texts: where the dialog ranges the key, its range (checked). Booleans and colours
+    // have their own.
+    const char* Range;
     const char* Meaning;
 };
 
@@ -133,20 +138,25 @@ std::string OtherThanDefault(const TField& field) {
     return std::to_string(std::stoll(d) + 1);
 }
 
-// Empty when every description matches the loader, else what is wrong.
-std::string CheckAgainstLoader() {
+// Every key the loader reads, in its order.
+std::vector<std::string> LoaderReads() {
     TProbeStore order;
     order.Values["LoadGif"] = EveryKeyLoadGif;
     TVisSettings scratch;
     LoadSettingsFrom(order, scratch);
+    return order.Reads;
+}
 
+// Empty when every description matches the loader, else what is wrong.
+std::string CheckAgainstLoader() {
+    const std::vector<std::string> reads = LoaderReads();
     std::vector<std::string> described;
     for (const auto& t : KeyTexts()) {
         described.emplace_back(t.Key);
     }
-    if (described != order.Reads) {
+    if (described != reads) {
         std::string have;
-        for (const auto& key : order.Reads) {
+        for (const auto& key : reads) {
             have += " " + key;
         }
         return "the loader reads, in this order:" + have + "; the guide describes other keys or another order";
@@ -165,6 +175,43 @@ std::string CheckAgainstLoader() {
     return {};
 }
 
+// What the dialog lets a key take, in the guide's words; nothing when no spin edit or list sets it.
+std::optional<std::string> DialogRange(const char* key) {
+    if (const TSpinRange* spin = FindSpinRange(key)) {
+        return std::to_string(spin->Min) + " to " + std::to_string(spin->Max);
+    }
+    if (const TChoiceList* list = FindChoiceList(key)) {
+        const long last = static_cast<long>(list->Items.size()) - 1;
+        return last == 1 ? std::string("0 or 1") : "0 to " + std::to_string(last);
+    }
+    return std::nullopt;
+}
+
+// Empty when the ranges written here are the dialog's and the dialog ranges only keys the loader
+// reads, else what is wrong.
+std::string CheckAgainstDialog() {
+    for (const auto& t : KeyTexts()) {
+        const auto range = DialogRange(t.Key);
+        if (range && *range != t.Range) {
+            return std::string("key ") + t.Key + " is described with the range \"" + t.Range +
+                   "\", but the dialog offers " + *range;
+        }
+    }
+    const std::vector<std::string> reads = LoaderReads();
+    const auto read = [&reads](const char* key) { return std::find(reads.begin(), reads.end(), key) != reads.end(); };
+    for (const auto& spin : SpinRanges()) {
+        if (!read(spin.Key)) {
+            return std::string("the dialog ranges key ") + spin.Key + ", which the loader does not read";
+        }
+    }
+    for (const auto& list : ChoiceLists()) {
+        if (!read(list.Key)) {
+            return std::string("the dialog ranges key ") + list.Key + ", which the loader does not read";
+        }
+    }
+    return {};
+}
+
 std::string RangeOf(const TKeyText& t) {
     if (std::holds_alternative<bool TVisSettings::*>(t.Field)) {
         return "1 (on) or 0 (off)";
@@ -172,7 +219,7 @@ std::string RangeOf(const TKeyText& t) {
     if (std::holds_alternative<TColor TVisSettings::*>(t.Field)) {
         return "a colour, 0 to 16777215";
     }
-    return t.Range;
+    return DialogRange(t.Key).value_or(t.Range);
 }
 
 std::string Guide(const std::string& version) {
@@ -235,7 +282,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: settings_guide VERSION\n");
         return 2;
     }
-    const std::string problem = CheckAgainstLoader();
+    std::string problem = CheckAgainstLoader();
+    if (problem.empty()) {
+        problem = CheckAgainstDialog();
+    }
     if (!problem.empty()) {
         std::fprintf(stderr, "settings_guide: %s\n", problem.c_str());
         return 1;
