@@ -40,8 +40,74 @@ struct RootBytes {
 constexpr RootBytes kRoots;
 // Codes stop widening at 12 bits (only a minimum code size of 12 starts them at 13).
 constexpr unsigned MaxCodeLength = 12;
+// Frames whose data holds at least this many pixels a byte are decoded straight into their buffer.
+constexpr std::size_t InPlacePixelsPerByte = 8;
 // A decoding run larger than this is not kept from one stream to the next.
 constexpr std::size_t KeptRunBytes = std::size_t{1} << 20;
+
+// 16 bytes read from kOneByte + 16 - k are 0xFF at byte k alone.
+constexpr std::uint8_t kOneByte[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF};
+
+// 16 bytes held in registers, for the last chunk of a string: it is loaded before the string's other chunks
+// are stored and may have one byte replaced, so that it goes out in one store. The processor can forward a
+// store to a later load only when that one store holds all the bytes loaded; a load that overlaps a store of
+// this string, or a chunk followed by a separate byte store, makes the load wait until the stores reach the
+// cache. In a run of one colour every code reads the string the code before it wrote, so such waits were
+// most of the time spent on pictures that compress well.
+#if defined(__SSE2__)
+using TChunk16 = __m128i;
+
+inline TChunk16 LoadChunk(const std::uint8_t* from) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+}
+
+inline void StoreChunk(std::uint8_t* to, TChunk16 v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), v);
+}
+
+// `v` with byte k (0 to 15) replaced by b.
+inline TChunk16 WithByte(TChunk16 v, std::size_t k, std::uint8_t b) {
+    const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kOneByte + 16 - k));
+    return _mm_or_si128(_mm_andnot_si128(m, v), _mm_and_si128(m, _mm_set1_epi8(static_cast<char>(b))));
+}
+
+// `v` with byte k (0 to 15) replaced by its byte 0.
+inline TChunk16 WithFirstByteAt(TChunk16 v, std::size_t k) {
+    const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kOneByte + 16 - k));
+    const __m128i pairs = _mm_unpacklo_epi8(v, v);
+    const __m128i first = _mm_shuffle_epi32(_mm_shufflelo_epi16(pairs, 0), 0);
+    return _mm_or_si128(_mm_andnot_si128(m, v), _mm_and_si128(m, first));
+}
+#else
+struct TChunk16 {
+    std::uint64_t half[2];  // in memory order
+};
+
+inline TChunk16 LoadChunk(const std::uint8_t* from) {
+    TChunk16 v;
+    std::memcpy(v.half, from, 16);
+    return v;
+}
+
+inline void StoreChunk(std::uint8_t* to, const TChunk16& v) {
+    std::memcpy(to, v.half, 16);
+}
+
+inline TChunk16 WithByte(TChunk16 v, std::size_t k, std::uint8_t b) {
+    std::uint64_t m[2];
+    std::memcpy(m, kOneByte + 16 - k, 16);
+    const std::uint64_t bytes = 0x0101010101010101ull * b;
+    v.half[0] = (v.half[0] & ~m[0]) | (bytes & m[0]);
+    v.half[1] = (v.half[1] & ~m[1]) | (bytes & m[1]);
+    return v;
+}
+
+inline TChunk16 WithFirstByteAt(TChunk16 v, std::size_t k) {
+    std::uint8_t first;
+    std::memcpy(&first, v.half, 1);
+    return WithByte(v, k, first);
+}
+#endif
 
 int Le16(const std::uint8_t* p) {
     return p[0] | (p[1] << 8);
@@ -83,6 +149,22 @@ int RowOf(int k, int height, bool interlaced) {
     }
     k -= pass3;
     return 1 + k * 2;
+}
+
+// Writes a string of `len` bytes (more than 16) that stands at `src` to `out`, in 16-byte chunks that may
+// store up to 15 bytes past it. `defining`: the string is the entry being defined, whose last byte is its own
+// first one and is not at `src` yet. Only the last chunk can read bytes this string stores (its first
+// ones), so it is loaded before any is stored.
+inline void CopyLongString(std::uint8_t* out, const std::uint8_t* src, std::size_t len, bool defining) {
+    const std::size_t last = (len - 1) & ~std::size_t{15};  // where the last chunk starts
+    TChunk16 tail = LoadChunk(src + last);
+    if (defining) {
+        tail = WithByte(tail, len - 1 - last, src[0]);
+    }
+    for (std::size_t i = 0; i < last; i += 16) {
+        std::memmove(out + i, src + i, 16);
+    }
+    StoreChunk(out + last, tail);
 }
 
 // Copies pixels 16 at a time and finds those equal to the transparent index among them, as two mask bytes
@@ -244,6 +326,10 @@ void PlaceRows(const std::uint8_t* run, std::size_t written, std::size_t width, 
 // frames (rare, and never written by an encoder) to the careful one, so both agree on every pixel.
 class TLzwDecoder {
 public:
+    // Not defaulted: a defaulted constructor would let make_unique zero the tables, a cost every new stream
+    // would pay whether or not its frames use them.
+    TLzwDecoder() {}  // NOLINT(modernize-use-equals-default)
+
     // Copies the data sub-blocks at `pos` into one run of bytes, leaving `pos` past the terminator or at the
     // end of the data. Returns whether the terminator was found.
     bool Gather(const std::uint8_t* data, std::size_t size, std::size_t& pos) {
@@ -280,6 +366,8 @@ public:
         }
         return false;
     }
+
+    std::size_t InputSize() const { return inputSize_; }
 
     // About where in the file the decoder has read up to: exact at noted blocks, and between them short by
     // at most the length bytes it skipped, so it never goes backwards.
@@ -319,6 +407,12 @@ public:
             }
             readyRoots_ = clear_;
         } else {
+            if (!chains_) {
+                chains_ = std::make_unique<TChains>();
+                prefix_ = chains_->prefix;
+                suffix_ = chains_->suffix;
+                stack_ = chains_->stack;
+            }
             // Roots stand for themselves, every other entry reads as zero until it is defined. ResetTable has
             // cleared whatever earlier frames left above this frame's end code; below it, roots are set and
             // the clear and end codes' slots cleared. Only entries above the end code are ever written, so
@@ -340,12 +434,22 @@ public:
 
     // ---- fast path ----
 
-    // Gets the run ready for a frame of `total` pixels. It has room after the last pixel for the longest
-    // string and a chunk's overrun, so no code ever needs a length test.
-    void BeginOutput(std::size_t total) {
-        const std::size_t room = total + MaxString + CopySlack;
-        if (run_.size() < room) {
-            run_.resize(room);
+    // Gets ready to write a frame of `total` pixels into `target`, which holds exactly that many, or with a
+    // null target into the decoder's own run, which has room after the last pixel for the longest string and a
+    // chunk's overrun. In the target, strings that would run past its end are copied byte by byte instead.
+    void BeginOutput(std::uint8_t* target, std::size_t total) {
+        if (target) {
+            base_ = target;
+            limit_ = target + total;
+        } else {
+            const std::size_t room = total + MaxString + CopySlack;
+            if (runSize_ < room) {
+                // Not zeroed: every pixel is written before it is read.
+                run_.reset(new std::uint8_t[room]);
+                runSize_ = room;
+            }
+            base_ = run_.get();
+            limit_ = base_ + room;
         }
         written_ = 0;
         total_ = total;
@@ -354,12 +458,23 @@ public:
     // Decodes until at least `until` pixels are written (or all of them, or the data stops).
     void RunFast(std::size_t until) {
         until = std::min(until, total_);
+        // Strings that start before `roomy` fit with their overrun whatever their length, so they need no test.
+        const std::size_t size = static_cast<std::size_t>(limit_ - base_);
+        const std::size_t roomy = size > MaxString + CopySlack ? size - (MaxString + CopySlack) : 0;
+        RunCodes<false>(std::min(until, roomy));
+        RunCodes<true>(until);
+    }
+
+    // The decoding loop, with or without the test for strings that would run past the end of the output.
+    template <bool NearLimit>
+    void RunCodes(std::size_t until) {
         if (stopped_ || written_ >= until) {
             return;
         }
-        std::uint8_t* const base = run_.data();
+        std::uint8_t* const base = base_;
         std::uint8_t* out = base + written_;
         std::uint8_t* const stop = base + until;
+        std::uint8_t* const limit = limit_;
         const std::uint8_t* in = in_;
         const std::uint8_t* const inEnd = inEnd_;
         std::uint64_t acc = acc_;
@@ -371,6 +486,7 @@ public:
         // Right after a clear code nextFree is the end code: only roots are valid then, and the first one
         // defines no entry (its slot is the one after the end code). The clear and end codes have length 0.
         std::size_t nextFree = nextFree_;
+        std::size_t growAt = growAt_;
 
         while (out < stop) {
             if (bits < codeLen) {
@@ -392,29 +508,53 @@ public:
             const std::size_t code = static_cast<std::size_t>(acc) & mask;
             acc >>= codeLen;
             bits -= codeLen;
+            if (code > nextFree) {
+                // A code beyond the next free one, or a code above the roots right after a clear: its string
+                // is only known by following prefixes, which this decoder does not keep.
+                Stop(TLzwStatus::BadCode);
+                needsCareful_ = true;
+                break;
+            }
 
             // Roots, table entries and the entry being defined all name a string that already stands
-            // somewhere: roots in kRoots, the others earlier in the run. An entry's string ends before `out`,
-            // so no chunk writes a byte of the string it reads (it may overlap the bytes after it: moved, not
-            // copied, which is one load and one store all the same); the entry being defined ends with the
-            // byte at `out` itself, which is its own first byte, so that one is put right after.
+            // somewhere: roots in kRoots, the others earlier in the output. An entry's string ends before
+            // `out`, so no chunk writes a byte of the string it reads (it may overlap the bytes after it:
+            // moved, not copied, which is one load and one store all the same); the entry being defined ends
+            // with the byte at `out` itself, which is its own first byte, so that one is put in its last chunk.
             const std::size_t len = length_[code];
-            if (code <= nextFree && len != 0) {
+            if (len != 0) {
                 const std::uint8_t* src = where_[code];
-                std::memmove(out, src, CopySlack);
-                for (std::size_t i = CopySlack; i < len; i += CopySlack) {
-                    std::memmove(out + i, src + i, CopySlack);
-                }
-                if (code == nextFree) {
-                    out[len - 1] = src[0];
+                // Before `roomy` (not NearLimit) every string fits with its overrun.
+                const std::size_t room = NearLimit ? static_cast<std::size_t>(limit - out) : 0;
+                if (len <= CopySlack && (!NearLimit || room >= CopySlack)) {
+                    TChunk16 v = LoadChunk(src);
+                    if (code == nextFree) {
+                        v = WithFirstByteAt(v, len - 1);
+                    }
+                    StoreChunk(out, v);
+                } else if (!NearLimit || room >= len + CopySlack - 1) {
+                    CopyLongString(out, src, len, code == nextFree);
+                } else {
+                    // Near the end of a frame buffer: exactly the pixels that fit, no overrun. The source lies
+                    // wholly before `out` (for the entry being defined, all but its last byte).
+                    const std::size_t n = std::min(len, room);
+                    const std::size_t own = code == nextFree ? len - 1 : len;
+                    std::memcpy(out, src, std::min(own, n));
+                    if (own < n) {
+                        out[len - 1] = src[0];
+                    }
+                    if (n == room) {
+                        out = limit;  // the frame is full
+                        break;
+                    }
                 }
                 // The entry being defined becomes real. Codes widen when the table reaches the next power of
                 // two; once it is full, slot LzwTableSize soaks up the writes.
-                if (++nextFree >= growAt_) {
+                if (++nextFree >= growAt) {
                     if (codeLen < MaxCodeLength) {
                         ++codeLen;
                         mask = 2 * mask + 1;
-                        growAt_ = codeLen < MaxCodeLength ? mask + 1 : LzwTableSize + 1;
+                        growAt = codeLen < MaxCodeLength ? mask + 1 : LzwTableSize + 1;
                     } else {
                         nextFree = LzwTableSize;
                     }
@@ -426,15 +566,9 @@ public:
                 codeLen = codeSize_ + 1;
                 mask = (std::size_t{1} << codeLen) - 1;
                 nextFree = end_;
-                growAt_ = FirstGrowth();
-            } else if (code == end_) {
-                Stop(TLzwStatus::EndCode);
-                break;
+                growAt = FirstGrowth();
             } else {
-                // A code beyond the next free one, or a code above the roots right after a clear: its string
-                // is only known by following prefixes, which this decoder does not keep.
-                Stop(TLzwStatus::BadCode);
-                needsCareful_ = true;
+                Stop(TLzwStatus::EndCode);
                 break;
             }
         }
@@ -449,13 +583,14 @@ public:
         bits_ = bits;
         codeLen_ = codeLen;
         nextFree_ = static_cast<unsigned>(nextFree);
+        growAt_ = growAt;
     }
-
-    const std::uint8_t* Run() const { return run_.data(); }
+    const std::uint8_t* Output() const { return base_; }
     // A large run is given back once a stream is decoded, rather than kept beside the frames for good.
     void ReleaseLargeRun() {
-        if (run_.size() > KeptRunBytes) {
-            run_ = {};
+        if (runSize_ > KeptRunBytes) {
+            run_.reset();
+            runSize_ = 0;
         }
     }
 
@@ -550,7 +685,8 @@ private:
         // Entries defined since the last reset read as zero again: the careful path may walk into an entry
         // not yet defined (the fast one never reads one). With code size 12 the first entry, and so
         // defined_, lies past the table.
-        const unsigned defined = std::min<unsigned>(defined_, LzwTableSize);
+        // Until the careful path first runs it has no tables, and nothing to clear.
+        const unsigned defined = prefix_ ? std::min<unsigned>(defined_, LzwTableSize) : 0;
         for (unsigned i = end_ + 1; i < defined; ++i) {
             prefix_[i] = 0;
             suffix_[i] = 0;
@@ -602,11 +738,16 @@ private:
     bool needsCareful_ = false;
 
     // fast path
-    std::vector<std::uint8_t> run_;  // the frame's pixels in decoding order, then room for overruns
+    std::unique_ptr<std::uint8_t[]> run_;  // a frame's pixels in decoding order, then room for overruns
+    std::size_t runSize_ = 0;
+    std::uint8_t* base_ = nullptr;  // where the frame's pixels go: the run or the frame's own buffer
+    std::uint8_t* limit_ = nullptr;
     std::size_t written_ = 0;
     std::size_t total_ = 0;
-    const std::uint8_t* where_[LzwTableSize + 1] = {};  // where each code's string stands
-    std::uint16_t length_[LzwTableSize + 1] = {};
+    // Where each code's string stands and how long it is. Not initialised: Start sets the roots and the
+    // clear and end codes, and every other entry is set before a code may name it.
+    const std::uint8_t* where_[LzwTableSize + 1];
+    std::uint16_t length_[LzwTableSize + 1];
     unsigned readyRoots_ = 0;  // root slots below this still point into kRoots
 
     // careful path
@@ -614,9 +755,16 @@ private:
     unsigned first_ = 0;
     unsigned sp_ = 0;
     unsigned defined_ = 0;  // every careful-path entry from this one up is zero
-    std::uint16_t prefix_[LzwTableSize] = {};
-    std::uint16_t suffix_[LzwTableSize] = {};
-    std::uint16_t stack_[LzwTableSize + 1] = {};
+    // The careful path's tables, made (zeroed) the first time it runs: most streams never need them.
+    struct TChains {
+        std::uint16_t prefix[LzwTableSize];
+        std::uint16_t suffix[LzwTableSize];
+        std::uint16_t stack[LzwTableSize + 1];
+    };
+    std::unique_ptr<TChains> chains_;
+    std::uint16_t* prefix_ = nullptr;
+    std::uint16_t* suffix_ = nullptr;
+    std::uint16_t* stack_ = nullptr;
 };
 
 TGifStream::TGifStream() : decoder_(std::make_unique<TLzwDecoder>()) {}
@@ -994,7 +1142,13 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
 
     const std::size_t w = static_cast<std::size_t>(Width);
     const std::size_t total = w * static_cast<std::size_t>(Height);
-    lzw.BeginOutput(total);
+    // Rows in order, unpadded and with no mask to build: the decoding order is the buffer's, so the strings
+    // can go straight into it instead of into the run and from there to their rows. That saves the copy, which
+    // is a large share of the time when strings are long; with short strings (a photo, dithering) writing
+    // into the frame's buffer measured slower than the run and the copy, so those take the run.
+    const bool inPlace = !Interlaced && !Transparent && static_cast<std::size_t>(PixelStride) == w &&
+                         total / InPlacePixelsPerByte >= lzw.InputSize();
+    lzw.BeginOutput(inPlace ? Pixels.data() : nullptr, total);
     if (reportRows) {
         for (int k = 0; k < Height && !lzw.Stopped(); ++k) {
             const int row = RowOf(k, Height, Interlaced);
@@ -1010,15 +1164,22 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
         }
     }
     lzw.RunFast(total);
+    const std::size_t written = lzw.Written();
+    if (inPlace) {
+        // The last chunk may have stored past the last pixel decoded; those places were never decoded.
+        std::memset(Pixels.data() + written, 0, std::min(CopySlack, total - written));
+    }
     if (lzw.NeedsCareful()) {
         decodeCarefully();
         return;
     }
-    const std::size_t written = lzw.Written();
     DataStatus = written >= total ? TLzwStatus::Complete : lzw.Status();
+    if (inPlace) {
+        return;
+    }
 
     // Pixels that were never decoded keep index 0 and stay opaque.
-    PlaceRows(lzw.Run(), written, w,
+    PlaceRows(lzw.Output(), written, w,
               {Pixels.data(), static_cast<std::size_t>(PixelStride), Transparent ? MaskBits.data() : nullptr,
                static_cast<std::size_t>(MaskStride), TransparentIndex, Height, Interlaced});
 }
