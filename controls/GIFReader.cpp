@@ -436,7 +436,7 @@ public:
 
     // Gets ready to write a frame of `total` pixels into `target`, which holds exactly that many, or with a
     // null target into the decoder's own run, which has room after the last pixel for the longest string and a
-    // chunk's overrun. In the target, strings that would run past its end are copied byte by byte instead.
+    // chunk's overrun. In the target, strings near its end are copied exactly, with no overrun.
     void BeginOutput(std::uint8_t* target, std::size_t total) {
         if (target) {
             base_ = target;
@@ -585,6 +585,7 @@ public:
         nextFree_ = static_cast<unsigned>(nextFree);
         growAt_ = growAt;
     }
+
     const std::uint8_t* Output() const { return base_; }
     // A large run is given back once a stream is decoded, rather than kept beside the frames for good.
     void ReleaseLargeRun() {
