@@ -79,32 +79,35 @@ inline TChunk16 WithFirstByteAt(TChunk16 v, std::size_t k) {
     return _mm_or_si128(_mm_andnot_si128(m, v), _mm_and_si128(m, first));
 }
 #else
+// In machine words, so that a 32-bit build works in 32-bit registers.
 struct TChunk16 {
-    std::uint64_t half[2];  // in memory order
+    static constexpr std::size_t Words = 16 / sizeof(std::size_t);
+    std::size_t word[Words];  // in memory order
 };
 
 inline TChunk16 LoadChunk(const std::uint8_t* from) {
     TChunk16 v;
-    std::memcpy(v.half, from, 16);
+    std::memcpy(v.word, from, 16);
     return v;
 }
 
 inline void StoreChunk(std::uint8_t* to, const TChunk16& v) {
-    std::memcpy(to, v.half, 16);
+    std::memcpy(to, v.word, 16);
 }
 
 inline TChunk16 WithByte(TChunk16 v, std::size_t k, std::uint8_t b) {
-    std::uint64_t m[2];
+    std::size_t m[TChunk16::Words];
     std::memcpy(m, kOneByte + 16 - k, 16);
-    const std::uint64_t bytes = 0x0101010101010101ull * b;
-    v.half[0] = (v.half[0] & ~m[0]) | (bytes & m[0]);
-    v.half[1] = (v.half[1] & ~m[1]) | (bytes & m[1]);
+    const std::size_t bytes = ~std::size_t{0} / 0xFF * b;
+    for (std::size_t i = 0; i < TChunk16::Words; ++i) {
+        v.word[i] = (v.word[i] & ~m[i]) | (bytes & m[i]);
+    }
     return v;
 }
 
 inline TChunk16 WithFirstByteAt(TChunk16 v, std::size_t k) {
     std::uint8_t first;
-    std::memcpy(&first, v.half, 1);
+    std::memcpy(&first, v.word, 1);
     return WithByte(v, k, first);
 }
 #endif
@@ -162,7 +165,7 @@ inline void CopyLongString(std::uint8_t* out, const std::uint8_t* src, std::size
         tail = WithByte(tail, len - 1 - last, src[0]);
     }
     for (std::size_t i = 0; i < last; i += 16) {
-        std::memmove(out + i, src + i, 16);
+        StoreChunk(out + i, LoadChunk(src + i));
     }
     StoreChunk(out + last, tail);
 }
