@@ -462,7 +462,7 @@ public:
     void RunFast(std::size_t until) {
         until = std::min(until, total_);
         // Strings that start before `roomy` fit with their overrun whatever their length, so they need no test.
-        const std::size_t size = static_cast<std::size_t>(limit_ - base_);
+        const auto size = static_cast<std::size_t>(limit_ - base_);
         const std::size_t roomy = size > MaxString + CopySlack ? size - (MaxString + CopySlack) : 0;
         RunCodes<false>(std::min(until, roomy));
         RunCodes<true>(until);
