@@ -465,7 +465,9 @@ public:
         const auto size = static_cast<std::size_t>(limit_ - base_);
         const std::size_t roomy = size > MaxString + CopySlack ? size - (MaxString + CopySlack) : 0;
         RunCodes<false>(std::min(until, roomy));
-        RunCodes<true>(until);
+        if (roomy < until) {
+            RunCodes<true>(until);
+        }
     }
 
     // The decoding loop, with or without the test for strings that would run past the end of the output.
