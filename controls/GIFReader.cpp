@@ -40,8 +40,6 @@ struct RootBytes {
 constexpr RootBytes kRoots;
 // Codes stop widening at 12 bits (only a minimum code size of 12 starts them at 13).
 constexpr unsigned MaxCodeLength = 12;
-// Frames whose data holds at least this many pixels a byte are decoded straight into their buffer.
-constexpr std::size_t InPlacePixelsPerByte = 8;
 // A decoding run larger than this is not kept from one stream to the next.
 constexpr std::size_t KeptRunBytes = std::size_t{1} << 20;
 
@@ -370,8 +368,6 @@ public:
         return false;
     }
 
-    std::size_t InputSize() const { return inputSize_; }
-
     // About where in the file the decoder has read up to: exact at noted blocks, and between them short by
     // at most the length bytes it skipped, so it never goes backwards.
     std::size_t FilePosition() const {
@@ -437,22 +433,14 @@ public:
 
     // ---- fast path ----
 
-    // Gets ready to write a frame of `total` pixels into `target`, which holds exactly that many, or with a
-    // null target into the decoder's own run, which has room after the last pixel for the longest string and a
-    // chunk's overrun. In the target, strings near its end are copied exactly, with no overrun.
-    void BeginOutput(std::uint8_t* target, std::size_t total) {
-        if (target) {
-            base_ = target;
-            limit_ = target + total;
-        } else {
-            const std::size_t room = total + MaxString + CopySlack;
-            if (runSize_ < room) {
-                // Not zeroed: every pixel is written before it is read.
-                run_.reset(new std::uint8_t[room]);
-                runSize_ = room;
-            }
-            base_ = run_.get();
-            limit_ = base_ + room;
+    // Gets the run ready for a frame of `total` pixels. It has room after the last pixel for the longest
+    // string and a chunk's overrun, so no code ever needs a length test.
+    void BeginOutput(std::size_t total) {
+        const std::size_t room = total + MaxString + CopySlack;
+        if (runSize_ < room) {
+            // Not zeroed: every pixel is written before it is read.
+            run_.reset(new std::uint8_t[room]);
+            runSize_ = room;
         }
         written_ = 0;
         total_ = total;
@@ -461,25 +449,12 @@ public:
     // Decodes until at least `until` pixels are written (or all of them, or the data stops).
     void RunFast(std::size_t until) {
         until = std::min(until, total_);
-        // Strings that start before `roomy` fit with their overrun whatever their length, so they need no test.
-        const auto size = static_cast<std::size_t>(limit_ - base_);
-        const std::size_t roomy = size > MaxString + CopySlack ? size - (MaxString + CopySlack) : 0;
-        RunCodes<false>(std::min(until, roomy));
-        if (roomy < until) {
-            RunCodes<true>(until);
-        }
-    }
-
-    // The decoding loop, with or without the test for strings that would run past the end of the output.
-    template <bool NearLimit>
-    void RunCodes(std::size_t until) {
         if (stopped_ || written_ >= until) {
             return;
         }
-        std::uint8_t* const base = base_;
+        std::uint8_t* const base = run_.get();
         std::uint8_t* out = base + written_;
         std::uint8_t* const stop = base + until;
-        std::uint8_t* const limit = limit_;
         const std::uint8_t* in = in_;
         const std::uint8_t* const inEnd = inEnd_;
         std::uint64_t acc = acc_;
@@ -522,36 +497,21 @@ public:
             }
 
             // Roots, table entries and the entry being defined all name a string that already stands
-            // somewhere: roots in kRoots, the others earlier in the output. An entry's string ends before
-            // `out`, so no chunk writes a byte of the string it reads (it may overlap the bytes after it:
-            // moved, not copied, which is one load and one store all the same); the entry being defined ends
-            // with the byte at `out` itself, which is its own first byte, so that one is put in its last chunk.
+            // somewhere: roots in kRoots, the others earlier in the run. An entry's string ends before `out`,
+            // so no chunk writes a byte of the string it reads (it may overlap the bytes after it: moved, not
+            // copied, which is one load and one store all the same); the entry being defined ends with the
+            // byte at `out` itself, which is its own first byte, so that one is put into its last chunk.
             const std::size_t len = length_[code];
             if (len != 0) {
                 const std::uint8_t* src = where_[code];
-                // Before `roomy` (not NearLimit) every string fits with its overrun.
-                const std::size_t room = NearLimit ? static_cast<std::size_t>(limit - out) : 0;
-                if (len <= CopySlack && (!NearLimit || room >= CopySlack)) {
+                if (len <= CopySlack) {
                     TChunk16 v = LoadChunk(src);
                     if (code == nextFree) {
                         v = WithFirstByteAt(v, len - 1);
                     }
                     StoreChunk(out, v);
-                } else if (!NearLimit || room >= len + CopySlack - 1) {
-                    CopyLongString(out, src, len, code == nextFree);
                 } else {
-                    // Near the end of a frame buffer: exactly the pixels that fit, no overrun. The source lies
-                    // wholly before `out` (for the entry being defined, all but its last byte).
-                    const std::size_t n = std::min(len, room);
-                    const std::size_t own = code == nextFree ? len - 1 : len;
-                    std::memcpy(out, src, std::min(own, n));
-                    if (own < n) {
-                        out[len - 1] = src[0];
-                    }
-                    if (n == room) {
-                        out = limit;  // the frame is full
-                        break;
-                    }
+                    CopyLongString(out, src, len, code == nextFree);
                 }
                 // The entry being defined becomes real. Codes widen when the table reaches the next power of
                 // two; once it is full, slot LzwTableSize soaks up the writes.
@@ -591,7 +551,7 @@ public:
         growAt_ = growAt;
     }
 
-    const std::uint8_t* Output() const { return base_; }
+    const std::uint8_t* Run() const { return run_.get(); }
     // A large run is given back once a stream is decoded, rather than kept beside the frames for good.
     void ReleaseLargeRun() {
         if (runSize_ > KeptRunBytes) {
@@ -746,8 +706,6 @@ private:
     // fast path
     std::unique_ptr<std::uint8_t[]> run_;  // a frame's pixels in decoding order, then room for overruns
     std::size_t runSize_ = 0;
-    std::uint8_t* base_ = nullptr;  // where the frame's pixels go: the run or the frame's own buffer
-    std::uint8_t* limit_ = nullptr;
     std::size_t written_ = 0;
     std::size_t total_ = 0;
     // Where each code's string stands and how long it is. Not initialised: Start sets the roots and the
@@ -1148,13 +1106,7 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
 
     const std::size_t w = static_cast<std::size_t>(Width);
     const std::size_t total = w * static_cast<std::size_t>(Height);
-    // Rows in order, unpadded and with no mask to build: the decoding order is the buffer's, so the strings
-    // can go straight into it instead of into the run and from there to their rows. That saves the copy, which
-    // is a large share of the time when strings are long; with short strings (a photo, dithering) writing
-    // into the frame's buffer measured slower than the run and the copy, so those take the run.
-    const bool inPlace = !Interlaced && !Transparent && static_cast<std::size_t>(PixelStride) == w &&
-                         total / InPlacePixelsPerByte >= lzw.InputSize();
-    lzw.BeginOutput(inPlace ? Pixels.data() : nullptr, total);
+    lzw.BeginOutput(total);
     if (reportRows) {
         for (int k = 0; k < Height && !lzw.Stopped(); ++k) {
             const int row = RowOf(k, Height, Interlaced);
@@ -1170,22 +1122,15 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
         }
     }
     lzw.RunFast(total);
-    const std::size_t written = lzw.Written();
-    if (inPlace) {
-        // The last chunk may have stored past the last pixel decoded; those places were never decoded.
-        std::memset(Pixels.data() + written, 0, std::min(CopySlack, total - written));
-    }
     if (lzw.NeedsCareful()) {
         decodeCarefully();
         return;
     }
+    const std::size_t written = lzw.Written();
     DataStatus = written >= total ? TLzwStatus::Complete : lzw.Status();
-    if (inPlace) {
-        return;
-    }
 
     // Pixels that were never decoded keep index 0 and stay opaque.
-    PlaceRows(lzw.Output(), written, w,
+    PlaceRows(lzw.Run(), written, w,
               {Pixels.data(), static_cast<std::size_t>(PixelStride), Transparent ? MaskBits.data() : nullptr,
                static_cast<std::size_t>(MaskStride), TransparentIndex, Height, Interlaced});
 }

@@ -99,9 +99,8 @@ TEST(GifReader, DecodesPicturesExactly) {
     }
 }
 
-// Frames that compress well are decoded straight into their buffer, where a string's copy may store past the
-// last pixel decoded: data that ends early still leaves index 0 there, and strings that run past the frame's
-// end stop at it.
+// Long runs of one colour: strings far longer than a copy chunk, most of them the entry being defined. Data
+// that ends early leaves index 0 after it, and strings that run past the frame's end stop at it.
 TEST(GifReader, LongRunsEndExactly) {
     Picture bands{256, 64, {}};
     for (int y = 0; y < bands.height; ++y) {
