@@ -43,6 +43,73 @@ constexpr unsigned MaxCodeLength = 12;
 // A decoding run larger than this is not kept from one stream to the next.
 constexpr std::size_t KeptRunBytes = std::size_t{1} << 20;
 
+// 16 bytes read from kOneByte + 16 - k are 0xFF at byte k alone.
+constexpr std::uint8_t kOneByte[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF};
+
+// 16 bytes held in registers, for the last chunk of a string: it is loaded before the string's other chunks
+// are stored and may have one byte replaced, so that it goes out in one store. The processor can forward a
+// store to a later load only when that one store holds all the bytes loaded; a load that overlaps a store of
+// this string, or a chunk followed by a separate byte store, makes the load wait until the stores reach the
+// cache. In a run of one colour every code reads the string the code before it wrote, so such waits were
+// most of the time spent on pictures that compress well.
+#if defined(__SSE2__)
+using TChunk16 = __m128i;
+
+inline TChunk16 LoadChunk(const std::uint8_t* from) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+}
+
+inline void StoreChunk(std::uint8_t* to, TChunk16 v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), v);
+}
+
+// `v` with byte k (0 to 15) replaced by b.
+inline TChunk16 WithByte(TChunk16 v, std::size_t k, std::uint8_t b) {
+    const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kOneByte + 16 - k));
+    return _mm_or_si128(_mm_andnot_si128(m, v), _mm_and_si128(m, _mm_set1_epi8(static_cast<char>(b))));
+}
+
+// `v` with byte k (0 to 15) replaced by its byte 0.
+inline TChunk16 WithFirstByteAt(TChunk16 v, std::size_t k) {
+    const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kOneByte + 16 - k));
+    const __m128i pairs = _mm_unpacklo_epi8(v, v);
+    const __m128i first = _mm_shuffle_epi32(_mm_shufflelo_epi16(pairs, 0), 0);
+    return _mm_or_si128(_mm_andnot_si128(m, v), _mm_and_si128(m, first));
+}
+#else
+// In machine words, so that a 32-bit build works in 32-bit registers.
+struct TChunk16 {
+    static constexpr std::size_t Words = 16 / sizeof(std::size_t);
+    std::size_t word[Words];  // in memory order
+};
+
+inline TChunk16 LoadChunk(const std::uint8_t* from) {
+    TChunk16 v;
+    std::memcpy(v.word, from, 16);
+    return v;
+}
+
+inline void StoreChunk(std::uint8_t* to, const TChunk16& v) {
+    std::memcpy(to, v.word, 16);
+}
+
+inline TChunk16 WithByte(TChunk16 v, std::size_t k, std::uint8_t b) {
+    std::size_t m[TChunk16::Words];
+    std::memcpy(m, kOneByte + 16 - k, 16);
+    const std::size_t bytes = ~std::size_t{0} / 0xFF * b;
+    for (std::size_t i = 0; i < TChunk16::Words; ++i) {
+        v.word[i] = (v.word[i] & ~m[i]) | (bytes & m[i]);
+    }
+    return v;
+}
+
+inline TChunk16 WithFirstByteAt(TChunk16 v, std::size_t k) {
+    std::uint8_t first;
+    std::memcpy(&first, v.word, 1);
+    return WithByte(v, k, first);
+}
+#endif
+
 int Le16(const std::uint8_t* p) {
     return p[0] | (p[1] << 8);
 }
@@ -83,6 +150,22 @@ int RowOf(int k, int height, bool interlaced) {
     }
     k -= pass3;
     return 1 + k * 2;
+}
+
+// Writes a string of `len` bytes (more than 16) that stands at `src` to `out`, in 16-byte chunks that may
+// store up to 15 bytes past it. `defining`: the string is the entry being defined, whose last byte is its own
+// first one and is not at `src` yet. Only the last chunk can read bytes this string stores (its first
+// ones), so it is loaded before any is stored.
+inline void CopyLongString(std::uint8_t* out, const std::uint8_t* src, std::size_t len, bool defining) {
+    const std::size_t last = (len - 1) & ~std::size_t{15};  // where the last chunk starts
+    TChunk16 tail = LoadChunk(src + last);
+    if (defining) {
+        tail = WithByte(tail, len - 1 - last, src[0]);
+    }
+    for (std::size_t i = 0; i < last; i += 16) {
+        StoreChunk(out + i, LoadChunk(src + i));
+    }
+    StoreChunk(out + last, tail);
 }
 
 // Copies pixels 16 at a time and finds those equal to the transparent index among them, as two mask bytes
@@ -244,6 +327,10 @@ void PlaceRows(const std::uint8_t* run, std::size_t written, std::size_t width, 
 // frames (rare, and never written by an encoder) to the careful one, so both agree on every pixel.
 class TLzwDecoder {
 public:
+    // Not defaulted: a defaulted constructor would let make_unique zero the tables, a cost every new stream
+    // would pay whether or not its frames use them.
+    TLzwDecoder() {}  // NOLINT(modernize-use-equals-default)
+
     // Copies the data sub-blocks at `pos` into one run of bytes, leaving `pos` past the terminator or at the
     // end of the data. Returns whether the terminator was found.
     bool Gather(const std::uint8_t* data, std::size_t size, std::size_t& pos) {
@@ -319,6 +406,12 @@ public:
             }
             readyRoots_ = clear_;
         } else {
+            if (!chains_) {
+                chains_ = std::make_unique<TChains>();
+                prefix_ = chains_->prefix;
+                suffix_ = chains_->suffix;
+                stack_ = chains_->stack;
+            }
             // Roots stand for themselves, every other entry reads as zero until it is defined. ResetTable has
             // cleared whatever earlier frames left above this frame's end code; below it, roots are set and
             // the clear and end codes' slots cleared. Only entries above the end code are ever written, so
@@ -344,8 +437,10 @@ public:
     // string and a chunk's overrun, so no code ever needs a length test.
     void BeginOutput(std::size_t total) {
         const std::size_t room = total + MaxString + CopySlack;
-        if (run_.size() < room) {
-            run_.resize(room);
+        if (runSize_ < room) {
+            // Not zeroed: every pixel is written before it is read.
+            run_.reset(new std::uint8_t[room]);
+            runSize_ = room;
         }
         written_ = 0;
         total_ = total;
@@ -357,7 +452,7 @@ public:
         if (stopped_ || written_ >= until) {
             return;
         }
-        std::uint8_t* const base = run_.data();
+        std::uint8_t* const base = run_.get();
         std::uint8_t* out = base + written_;
         std::uint8_t* const stop = base + until;
         const std::uint8_t* in = in_;
@@ -371,6 +466,7 @@ public:
         // Right after a clear code nextFree is the end code: only roots are valid then, and the first one
         // defines no entry (its slot is the one after the end code). The clear and end codes have length 0.
         std::size_t nextFree = nextFree_;
+        std::size_t growAt = growAt_;
 
         while (out < stop) {
             if (bits < codeLen) {
@@ -392,29 +488,38 @@ public:
             const std::size_t code = static_cast<std::size_t>(acc) & mask;
             acc >>= codeLen;
             bits -= codeLen;
+            if (code > nextFree) {
+                // A code beyond the next free one, or a code above the roots right after a clear: its string
+                // is only known by following prefixes, which this decoder does not keep.
+                Stop(TLzwStatus::BadCode);
+                needsCareful_ = true;
+                break;
+            }
 
             // Roots, table entries and the entry being defined all name a string that already stands
             // somewhere: roots in kRoots, the others earlier in the run. An entry's string ends before `out`,
             // so no chunk writes a byte of the string it reads (it may overlap the bytes after it: moved, not
             // copied, which is one load and one store all the same); the entry being defined ends with the
-            // byte at `out` itself, which is its own first byte, so that one is put right after.
+            // byte at `out` itself, which is its own first byte, so that one is put into its last chunk.
             const std::size_t len = length_[code];
-            if (code <= nextFree && len != 0) {
+            if (len != 0) {
                 const std::uint8_t* src = where_[code];
-                std::memmove(out, src, CopySlack);
-                for (std::size_t i = CopySlack; i < len; i += CopySlack) {
-                    std::memmove(out + i, src + i, CopySlack);
-                }
-                if (code == nextFree) {
-                    out[len - 1] = src[0];
+                if (len <= CopySlack) {
+                    TChunk16 v = LoadChunk(src);
+                    if (code == nextFree) {
+                        v = WithFirstByteAt(v, len - 1);
+                    }
+                    StoreChunk(out, v);
+                } else {
+                    CopyLongString(out, src, len, code == nextFree);
                 }
                 // The entry being defined becomes real. Codes widen when the table reaches the next power of
                 // two; once it is full, slot LzwTableSize soaks up the writes.
-                if (++nextFree >= growAt_) {
+                if (++nextFree >= growAt) {
                     if (codeLen < MaxCodeLength) {
                         ++codeLen;
                         mask = 2 * mask + 1;
-                        growAt_ = codeLen < MaxCodeLength ? mask + 1 : LzwTableSize + 1;
+                        growAt = codeLen < MaxCodeLength ? mask + 1 : LzwTableSize + 1;
                     } else {
                         nextFree = LzwTableSize;
                     }
@@ -426,15 +531,9 @@ public:
                 codeLen = codeSize_ + 1;
                 mask = (std::size_t{1} << codeLen) - 1;
                 nextFree = end_;
-                growAt_ = FirstGrowth();
-            } else if (code == end_) {
-                Stop(TLzwStatus::EndCode);
-                break;
+                growAt = FirstGrowth();
             } else {
-                // A code beyond the next free one, or a code above the roots right after a clear: its string
-                // is only known by following prefixes, which this decoder does not keep.
-                Stop(TLzwStatus::BadCode);
-                needsCareful_ = true;
+                Stop(TLzwStatus::EndCode);
                 break;
             }
         }
@@ -449,13 +548,15 @@ public:
         bits_ = bits;
         codeLen_ = codeLen;
         nextFree_ = static_cast<unsigned>(nextFree);
+        growAt_ = growAt;
     }
 
-    const std::uint8_t* Run() const { return run_.data(); }
+    const std::uint8_t* Run() const { return run_.get(); }
     // A large run is given back once a stream is decoded, rather than kept beside the frames for good.
     void ReleaseLargeRun() {
-        if (run_.size() > KeptRunBytes) {
-            run_ = {};
+        if (runSize_ > KeptRunBytes) {
+            run_.reset();
+            runSize_ = 0;
         }
     }
 
@@ -550,7 +651,8 @@ private:
         // Entries defined since the last reset read as zero again: the careful path may walk into an entry
         // not yet defined (the fast one never reads one). With code size 12 the first entry, and so
         // defined_, lies past the table.
-        const unsigned defined = std::min<unsigned>(defined_, LzwTableSize);
+        // Until the careful path first runs it has no tables, and nothing to clear.
+        const unsigned defined = prefix_ ? std::min<unsigned>(defined_, LzwTableSize) : 0;
         for (unsigned i = end_ + 1; i < defined; ++i) {
             prefix_[i] = 0;
             suffix_[i] = 0;
@@ -602,11 +704,14 @@ private:
     bool needsCareful_ = false;
 
     // fast path
-    std::vector<std::uint8_t> run_;  // the frame's pixels in decoding order, then room for overruns
+    std::unique_ptr<std::uint8_t[]> run_;  // a frame's pixels in decoding order, then room for overruns
+    std::size_t runSize_ = 0;
     std::size_t written_ = 0;
     std::size_t total_ = 0;
-    const std::uint8_t* where_[LzwTableSize + 1] = {};  // where each code's string stands
-    std::uint16_t length_[LzwTableSize + 1] = {};
+    // Where each code's string stands and how long it is. Not initialised: Start sets the roots and the
+    // clear and end codes, and every other entry is set before a code may name it.
+    const std::uint8_t* where_[LzwTableSize + 1];
+    std::uint16_t length_[LzwTableSize + 1];
     unsigned readyRoots_ = 0;  // root slots below this still point into kRoots
 
     // careful path
@@ -614,9 +719,16 @@ private:
     unsigned first_ = 0;
     unsigned sp_ = 0;
     unsigned defined_ = 0;  // every careful-path entry from this one up is zero
-    std::uint16_t prefix_[LzwTableSize] = {};
-    std::uint16_t suffix_[LzwTableSize] = {};
-    std::uint16_t stack_[LzwTableSize + 1] = {};
+    // The careful path's tables, made (zeroed) the first time it runs: most streams never need them.
+    struct TChains {
+        std::uint16_t prefix[LzwTableSize];
+        std::uint16_t suffix[LzwTableSize];
+        std::uint16_t stack[LzwTableSize + 1];
+    };
+    std::unique_ptr<TChains> chains_;
+    std::uint16_t* prefix_ = nullptr;
+    std::uint16_t* suffix_ = nullptr;
+    std::uint16_t* stack_ = nullptr;
 };
 
 TGifStream::TGifStream() : decoder_(std::make_unique<TLzwDecoder>()) {}

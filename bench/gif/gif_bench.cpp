@@ -4,6 +4,12 @@
 //   anim40    a 500 x 500 animation of 40 full frames
 //   optimised a 400 x 300 animation stored as changed sub-rectangles with transparency
 //   icons     200 separate 32 x 32 icons
+//   gradient  a 700 x 320 grey wedge, one grey per row (long LZW strings: about 14 pixels a byte)
+//   drawing   a 320 x 200 drawing in 16 flat colours, not antialiased
+//   solid     640 x 400 in four solid blocks of colour
+//   checker   a 1920 x 1728 checkerboard of two greys
+//   dither    a 640 x 480 plasma dithered to 8 colours
+//   onepixel  a 1 x 1 file: the cost of setting up a decode; onepixel_fresh also sets up a new stream
 // and with our own GIF writer (bench/gif/sprite_gif.h), animations of 120 small frames that are all
 // transparent around a moving sprite:
 //   ball64    a shaded ball, 64 x 64
@@ -92,6 +98,30 @@ void MakeFiles() {
             const giftest::Bytes b = MakeSpriteAnimation(s.width, s.height, 120, s.look);
             std::ofstream(path, std::ios::binary)
                 .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+        }
+    }
+    const struct {
+        const char* name;
+        const char* command;
+    } pictures[] = {
+        {"gradient", "-size 700x320 gradient:white-black -colorspace Gray +dither -colors 256"},
+        {"drawing",
+         "-size 320x200 xc:'rgb(90,160,230)' +antialias -fill 'rgb(40,140,60)' -draw 'rectangle 0,140 319,199' "
+         "-fill 'rgb(200,30,30)' -draw 'roundrectangle 60,100 250,150 20,20' -fill 'rgb(30,30,30)' "
+         "-draw 'circle 100,150 100,172' -draw 'circle 210,150 210,172' -fill 'rgb(160,200,240)' "
+         "-draw 'polygon 110,100 140,70 200,70 225,100' -fill 'rgb(250,220,40)' -draw 'circle 280,40 280,62' "
+         "-colors 16"},
+        {"solid",
+         "-size 640x400 xc:'rgb(0,0,128)' +antialias -fill 'rgb(200,0,0)' -draw 'rectangle 0,0 319,199' "
+         "-fill 'rgb(0,160,0)' -draw 'rectangle 320,200 639,399' -fill 'rgb(240,240,0)' "
+         "-draw 'rectangle 200,120 440,280' -colors 8"},
+        {"checker", "-size 1920x1728 pattern:checkerboard -colorspace Gray +dither -colors 4"},
+        {"dither", "-seed 5 -size 640x480 plasma:fractal -blur 0x2 -dither FloydSteinberg -colors 8"},
+        {"onepixel", "-size 1x1 xc:red"},
+    };
+    for (const auto& p : pictures) {
+        if (!Exists(kDir + "/" + p.name + ".gif")) {
+            Run(std::string("convert ") + p.command + " " + d + p.name + ".gif'");
         }
     }
     if (!Exists(kDir + "/icon-199.gif")) {
@@ -187,6 +217,18 @@ void BM_Ours(benchmark::State& state, const char* name) {
     Report(state, set);
 }
 
+// A stream made for each decode, as a control made for one file has it.
+void BM_OursFresh(benchmark::State& state, const char* name) {
+    const FileSet& set = Set(name);
+    for (auto _ : state) {
+        for (const auto& f : set.files) {
+            TGifStream stream;
+            benchmark::DoNotOptimize(stream.DecodeData(f.data(), f.size()));
+        }
+    }
+    Report(state, set);
+}
+
 void BM_Giflib(benchmark::State& state, const char* name) {
     const FileSet& set = Set(name);
     for (auto _ : state) {
@@ -214,6 +256,19 @@ BENCHMARK_CAPTURE(BM_Ours, ball50, "ball50")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Giflib, ball50, "ball50")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Ours, stripes64, "stripes64")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Giflib, stripes64, "stripes64")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Ours, gradient, "gradient")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Giflib, gradient, "gradient")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Ours, drawing, "drawing")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Giflib, drawing, "drawing")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Ours, solid, "solid")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Giflib, solid, "solid")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Ours, checker, "checker")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Giflib, checker, "checker")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Ours, dither, "dither")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Giflib, dither, "dither")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Ours, onepixel, "onepixel")->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_OursFresh, onepixel, "onepixel")->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_Giflib, onepixel, "onepixel")->Unit(benchmark::kNanosecond);
 
 int DecodeOnce(const std::string& which, const std::string& path) {
     const Bytes b = ReadFile(path);

@@ -99,6 +99,52 @@ TEST(GifReader, DecodesPicturesExactly) {
     }
 }
 
+// Long runs of one colour: strings far longer than a copy chunk, most of them the entry being defined. Data
+// that ends early leaves index 0 after it, and strings that run past the frame's end stop at it.
+TEST(GifReader, LongRunsEndExactly) {
+    Picture bands{256, 64, {}};
+    for (int y = 0; y < bands.height; ++y) {
+        for (int x = 0; x < bands.width; ++x) {
+            bands.pixels.push_back(static_cast<std::uint8_t>(1 + (x / 48 + y / 8) % 3));
+        }
+    }
+    const Picture flat{100, 5, std::vector<std::uint8_t>(500, 7)};
+    struct Case {
+        const char* name;
+        const Picture& picture;
+        std::size_t encoded;  // pixels in the data: fewer than the frame holds, or more
+    } cases[] = {
+        {"bands", bands, 16384},   {"bands cut short", bands, 5000},    {"bands with data to spare", bands, 19000},
+        {"one colour", flat, 500}, {"one colour cut short", flat, 100}, {"one colour with data to spare", flat, 700},
+    };
+    for (const auto& c : cases) {
+        const Picture& p = c.picture;
+        std::vector<std::uint8_t> encoded;
+        while (encoded.size() < c.encoded) {
+            encoded.insert(
+                encoded.end(), p.pixels.begin(),
+                p.pixels.begin() + static_cast<std::ptrdiff_t>(std::min(p.pixels.size(), c.encoded - encoded.size())));
+        }
+        Picture want = p;
+        std::fill(want.pixels.begin() + static_cast<std::ptrdiff_t>(std::min(c.encoded, want.pixels.size())),
+                  want.pixels.end(), 0);
+        GifBuilder b(p.width, p.height);
+        b.Raw({0x2C, 0, 0, 0, 0, static_cast<std::uint8_t>(p.width), static_cast<std::uint8_t>(p.width >> 8),
+               static_cast<std::uint8_t>(p.height), 0, 0, 8});
+        const Bytes blocks = SubBlocks(LzwCodes(encoded, {}));
+        b.bytes.insert(b.bytes.end(), blocks.begin(), blocks.end());
+        const Bytes data = b.Trailer().bytes;
+        for (bool careful : {false, true}) {
+            TGifStream s;
+            s.CarefulDecoding = careful;
+            ASSERT_TRUE(Decode(s, data)) << c.name;
+            EXPECT_EQ(AsciiOf(s.Frame(1)), AsciiOf(want)) << c.name << (careful ? " careful" : " fast");
+            EXPECT_EQ(s.Frame(1).DataStatus, c.encoded < p.pixels.size() ? TLzwStatus::EndCode : TLzwStatus::Complete)
+                << c.name << (careful ? " careful" : " fast");
+        }
+    }
+}
+
 TEST(GifReader, ColourTablesAndCounts) {
     const Picture dot = Ascii({"1"});
     // No table anywhere: black, one colour.
