@@ -1023,8 +1023,12 @@ bool TFrame::ReadImage(TGifStream& owner, std::size_t& Position, const TPendingR
     if (pixelBytes > owner.FrameBudget) {
         owner.Fail(TGifFault::FrameTooLarge);
     }
+    DataPosition = p;
     if (owner.allocated_ + pixelBytes + maskBytes > owner.StreamBudget) {
-        owner.Fail(TGifFault::StreamTooLarge);
+        if (!owner.DeferFrames) {
+            owner.Fail(TGifFault::StreamTooLarge);
+        }
+        return owner.DeferImage(*this, Position, stride, maskStride);
     }
     owner.allocated_ += pixelBytes + maskBytes;
     PixelStride = static_cast<int>(stride);
@@ -1036,7 +1040,62 @@ bool TFrame::ReadImage(TGifStream& owner, std::size_t& Position, const TPendingR
 
     Position = p;
     DecodePixels(owner, Position);
+    DataBytes = Position - DataPosition;
     return true;
+}
+
+bool TGifStream::DeferImage(TFrame& frame, std::size_t& Position, std::uint64_t stride, std::uint64_t maskStride) {
+    frame.Deferred = true;
+    frame.PixelStride = static_cast<int>(stride);
+    frame.MaskStride = frame.Transparent ? static_cast<int>(maskStride) : 0;
+    std::size_t p = frame.DataPosition;
+    // The minimum code size byte, then the sub-blocks; data that ends first is cut off as a decode would find it.
+    if (p >= size_ || !SkipSubBlocks(data_, size_, ++p)) {
+        truncated_ = true;
+        p = size_;
+    }
+    frame.DataBytes = p - frame.DataPosition;
+    // A frame that declares more pixels than its data could ever hold gets nothing it merely declares.
+    if (!frame.DataCanFill()) {
+        Fail(TGifFault::StreamTooLarge);
+    }
+    Position = p;
+    return true;
+}
+
+bool TGifStream::DecodeFrame(const std::uint8_t* data, std::size_t size, TFrame& frame) {
+    frame.Pixels.clear();
+    frame.MaskBits.clear();
+    if (data == nullptr || frame.DataPosition >= size || frame.PixelStride < frame.Width || frame.Width <= 0 ||
+        frame.Height <= 0) {
+        return false;
+    }
+    // Decoded as at load, but silently: no progress, no cancelling.
+    TProgressEvent progress = std::move(OnProgress);
+    OnProgress = nullptr;
+    const bool truncated = truncated_;
+    bool decoded = true;
+    try {
+        frame.Pixels.assign(static_cast<std::size_t>(frame.PixelStride) * static_cast<std::size_t>(frame.Height), 0);
+        if (frame.Transparent) {
+            frame.MaskBits.assign(static_cast<std::size_t>(frame.MaskStride) * static_cast<std::size_t>(frame.Height),
+                                  0);
+        }
+        data_ = data;
+        size_ = size;
+        std::size_t position = frame.DataPosition;
+        frame.DecodePixels(*this, position);
+    } catch (const std::bad_alloc&) {
+        std::vector<std::uint8_t>().swap(frame.Pixels);
+        std::vector<std::uint8_t>().swap(frame.MaskBits);
+        decoded = false;
+    }
+    data_ = nullptr;
+    size_ = 0;
+    truncated_ = truncated;
+    OnProgress = std::move(progress);
+    decoder_->ReleaseLargeRun();
+    return decoded;
 }
 
 void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {

@@ -123,6 +123,19 @@ public:
 
     TLzwStatus DataStatus = TLzwStatus::NoPixels;
 
+    // Where the frame's LZW data starts in the stream (its minimum code size byte) and how many bytes it spans,
+    // terminator included: what TGifStream::DecodeFrame decodes again.
+    std::size_t DataPosition = 0;
+    std::size_t DataBytes = 0;
+    // Read without its pixels: Pixels and MaskBits are empty until TGifStream::DecodeFrame fills them.
+    bool Deferred = false;
+    // Whether the frame's data could hold as many pixels as it declares. No LZW code stands for more than 4096
+    // pixels, and none below 12 bits for more than its width allows, so each bit holds at most 4096 / 12 pixels.
+    bool DataCanFill() const {
+        const std::uint64_t pixels = static_cast<std::uint64_t>(Width) * static_cast<std::uint64_t>(Height);
+        return pixels <= static_cast<std::uint64_t>(DataBytes) * 8 * LzwTableSize / MaxLzwCodeSize + LzwTableSize;
+    }
+
     std::uint8_t PixelAt(int x, int y) const { return Pixels[static_cast<std::size_t>(y) * PixelStride + x]; }
     bool IsTransparentAt(int x, int y) const {
         return Transparent && (MaskBits[static_cast<std::size_t>(y) * MaskStride + (x >> 3)] & (0x80 >> (x & 7))) != 0;
@@ -154,8 +167,16 @@ public:
     std::uint64_t FrameBudget = MaxFrameBytes;
     std::uint64_t StreamBudget = MaxStreamBytes;
 
+    // Frames that would take the buffers past StreamBudget are read without their pixels (Deferred) rather than
+    // failing the load, provided their data could fill them; the view decodes them as they are shown.
+    bool DeferFrames = false;
+
     // Parses data[0..size). On failure the frames are gone, as after ResetFrames.
     bool DecodeData(const std::uint8_t* data, std::size_t size);
+    // Decodes one frame of the stream again into its Pixels and MaskBits, exactly as DecodeData would have, from the
+    // same data it was parsed from (still data[0..size)). Reports no progress. False, with the buffers empty, when
+    // the frame's data lies outside the data or memory runs out.
+    bool DecodeFrame(const std::uint8_t* data, std::size_t size, TFrame& frame);
     // Back to the empty state every decode starts from.
     void ResetFrames();
 
@@ -185,6 +206,9 @@ private:
     };
 
     void ParseBlocks();
+    // ReadImage's way out for a frame beyond the stream budget: keeps its descriptor and where its data lies, skips
+    // the data. Throws when the data could not fill the frame.
+    bool DeferImage(TFrame& frame, std::size_t& Position, std::uint64_t stride, std::uint64_t maskStride);
     // Reports progress with the read position at `position`; throws Abort when the handler cancels.
     void ReportProgress(std::size_t position);
     void Fail(TGifFault fault) { throw Abort{fault}; }
