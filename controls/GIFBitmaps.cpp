@@ -193,25 +193,29 @@ bool EightBitPicture(const TFrame& frame) {
     return true;
 }
 
+TFrameCost FrameCost(const TFrame& f) {
+    const auto w = static_cast<std::uint64_t>(f.Width);
+    const auto h = static_cast<std::uint64_t>(f.Height);
+    const std::uint64_t pixels = static_cast<std::uint64_t>(f.PixelStride) * h;
+    const std::uint64_t mask = f.Transparent ? static_cast<std::uint64_t>(f.MaskStride) * h : 0;
+    const std::uint64_t monoMask = f.Transparent ? MonoBytes(w, h) : 0;
+    TFrameCost cost;
+    cost.Held = !f.Deferred;
+    if (cost.Held) {
+        cost.Buffers = f.Pixels.size() + f.MaskBits.size();
+        cost.Bitmaps = (EightBitPicture(f) ? pixels : ColorBytes(w, h)) + monoMask;
+    }
+    // The decoder's own output run holds every pixel (and a string's overrun) before it is placed in rows.
+    const std::uint64_t run = w * h + LzwTableSize + 32;
+    cost.OnDemand = pixels + mask + run + f.DataBytes + ColorBytes(w, h) + monoMask;
+    return cost;
+}
+
 std::vector<TFrameCost> FrameCosts(const TGifStream& stream) {
     std::vector<TFrameCost> costs;
     costs.reserve(stream.Frames.size());
     for (const auto& f : stream.Frames) {
-        const auto w = static_cast<std::uint64_t>(f->Width);
-        const auto h = static_cast<std::uint64_t>(f->Height);
-        const std::uint64_t pixels = static_cast<std::uint64_t>(f->PixelStride) * h;
-        const std::uint64_t mask = f->Transparent ? static_cast<std::uint64_t>(f->MaskStride) * h : 0;
-        const std::uint64_t monoMask = f->Transparent ? MonoBytes(w, h) : 0;
-        TFrameCost cost;
-        cost.Held = !f->Deferred;
-        if (cost.Held) {
-            cost.Buffers = f->Pixels.size() + f->MaskBits.size();
-            cost.Bitmaps = (EightBitPicture(*f) ? pixels : ColorBytes(w, h)) + monoMask;
-        }
-        // The decoder's own output run holds every pixel (and a string's overrun) before it is placed in rows.
-        const std::uint64_t run = w * h + LzwTableSize + 32;
-        cost.OnDemand = pixels + mask + run + f->DataBytes + ColorBytes(w, h) + monoMask;
-        costs.push_back(cost);
+        costs.push_back(FrameCost(*f));
     }
     return costs;
 }
@@ -219,43 +223,37 @@ std::vector<TFrameCost> FrameCosts(const TGifStream& stream) {
 std::uint64_t PeakBytes(const TGifStream& stream, const std::vector<TFrameCost>& costs, std::uint64_t fileBytes) {
     const auto iw = static_cast<std::uint64_t>(stream.ImageWidth);
     const auto ih = static_cast<std::uint64_t>(stream.ImageHeight);
-    std::uint64_t fixed = 2 * ColorBytes(iw, ih);
+    std::uint64_t surfaces = 2 * ColorBytes(iw, ih);
     if (stream.HasTransparency) {
-        fixed += MonoBytes(iw, ih);
+        surfaces += MonoBytes(iw, ih);
     }
     if (!stream.Frames.empty() && stream.Frames.front()->Transparent) {
-        fixed += ColorBytes(iw, ih);
+        surfaces += ColorBytes(iw, ih);
     }
-    // Only the frame on screen keeps what lay under it.
-    std::uint64_t saved = 0;
-    std::uint64_t onDemand = 0;
+    std::uint64_t saved = 0;     // only the frame on screen keeps what lay under it
+    std::uint64_t buffers = 0;   // what the reader still holds
+    std::uint64_t bitmaps = 0;   // of the held frames
+    std::uint64_t decoding = 0;  // one frame decoded at load
+    std::uint64_t asShown = 0;   // one frame decoded as it is shown
     bool deferred = false;
     for (std::size_t i = 0; i < costs.size() && i < stream.Frames.size(); ++i) {
         const TFrame& f = *stream.Frames[i];
+        const TFrameCost& c = costs[i];
         if (f.Disposal == 3) {
             const auto w = static_cast<std::uint64_t>(f.Width);
             const auto h = static_cast<std::uint64_t>(f.Height);
             saved = std::max(saved, ColorBytes(w, h) + (stream.HasTransparency ? MonoBytes(w, h) : 0));
         }
-        if (!costs[i].Held) {
+        buffers += c.Buffers;
+        decoding = std::max(decoding, c.OnDemand);
+        if (c.Held) {
+            bitmaps += c.Bitmaps;
+        } else {
             deferred = true;
-            onDemand = std::max(onDemand, costs[i].OnDemand);
+            asShown = std::max(asShown, c.OnDemand);
         }
     }
-    // Frames decoded as they are shown are decoded from the file's bytes, which then stay.
-    const std::uint64_t file = deferred ? fileBytes : 0;
-    // Frame by frame, the bitmaps are made before the frame's buffers go.
-    std::uint64_t held = 0;
-    for (const TFrameCost& c : costs) {
-        held += c.Buffers;
-    }
-    std::uint64_t peak = held;
-    for (const TFrameCost& c : costs) {
-        held += c.Bitmaps;
-        peak = std::max(peak, held);
-        held -= c.Buffers;
-    }
-    // Once shown: the bitmaps, one saved picture and one frame decoded as it is shown.
-    peak = std::max(peak, held + saved + onDemand);
-    return file + fixed + peak;
+    const std::uint64_t loading = fileBytes + buffers + bitmaps + decoding;
+    const std::uint64_t shown = surfaces + bitmaps + saved + (deferred ? fileBytes + asShown : 0);
+    return std::max(loading, shown);
 }

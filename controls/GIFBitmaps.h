@@ -81,21 +81,22 @@ bool EightBitPicture(const TFrame& frame);
 struct TFrameCost {
     std::uint64_t Buffers = 0;   // the reader's index and mask buffers, while it holds them
     std::uint64_t Bitmaps = 0;   // its picture and mask, made at load (0 for a frame decoded as it is shown)
-    std::uint64_t OnDemand = 0;  // decoding it as it is shown: the buffers, the decoder's copy of its data and its
-                                 // output, and bitmaps of 32 bits, all at once
+    std::uint64_t OnDemand = 0;  // decoding it, at load or as it is shown: the buffers, the decoder's copy of its
+                                 // data and its output, and bitmaps of 32 bits, all at once
     bool Held = true;            // decoded at load, not as it is shown
 };
 
-// The cost of each frame as the stream holds it now: Held unless the frame is Deferred. Needs a held frame's
+// The cost of a frame as the stream holds it now: Held unless the frame is Deferred. Needs a held frame's
 // buffers (its bitmaps' size depends on them).
+TFrameCost FrameCost(const TFrame& frame);
 std::vector<TFrameCost> FrameCosts(const TGifStream& stream);
 
-// What an image costs at its peak, from the parse on, with the frames held or decoded as shown as `costs` say:
-// the file's bytes while they are held (all along when some frame is decoded as it is shown, else only while the
-// reader parses), the reader's buffers, which the control frees frame by frame as it turns them into bitmaps,
-// the bitmaps of the held frames, the control's surfaces at the image's size (the composed picture and its mask,
-// the background and, when frame 1 is transparent, the private copy it is painted on), the one saved picture
-// of a frame that restores what was under it, and one frame decoded as it is shown.
+// What an image costs at its peak, from the parse on, with the frames held or decoded as shown as `costs` say.
+// While it loads: the file's bytes, the reader's buffers that are still held, the bitmaps made so far and one
+// frame being decoded. Once shown: the bitmaps of the held frames, the control's surfaces at the image's size (the
+// composed picture and its mask, the background and, when frame 1 is transparent, the private copy it is painted
+// on), the one saved picture of a frame that restores what was under it and, when some frame is decoded as it is
+// shown, one such frame and the file's bytes it is decoded from.
 std::uint64_t PeakBytes(const TGifStream& stream, const std::vector<TFrameCost>& costs, std::uint64_t fileBytes);
 
 inline std::uint64_t LoadPeakBytes(const TGifStream& stream, std::uint64_t fileBytes = 0) {

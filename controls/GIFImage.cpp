@@ -292,6 +292,7 @@ void TGIFImagX::ResetFrames() {
     while (!FrameBitmaps.empty()) {
         FrameBitmaps.pop_back();  // last to first
     }
+    FrameCostsHeld.clear();
     Stream.ResetFrames();
     FCurrentFrame = 1;
     FPassCount = 1;
@@ -313,10 +314,44 @@ bool TGIFImagX::DecodeData() {
         return false;
     }
     const std::uint64_t left = MemoryBudget - Data.size();
-    Stream.FrameBudget = std::min(MaxImageFrameBytes, left / 4);
-    Stream.StreamBudget = left - Stream.FrameBudget;
+    // The frames' buffers, and the bitmaps made from them, get what is left after the frame being decoded: the
+    // decoder's output and that frame's bitmap (up to 32 bits a pixel), sized by the declared screen, which real
+    // frames do not exceed, and never more than a frame may be.
+    Stream.FrameBudget = std::min(MaxImageFrameBytes, left / 5);
+    const auto le16 = [this](std::size_t at) { return static_cast<std::uint64_t>(Data[at] | Data[at + 1] << 8); };
+    const std::uint64_t screen = Data.size() >= 10 ? le16(6) * le16(8) : 0;
+    Stream.StreamBudget = left - std::min(2 * Stream.FrameBudget, 6 * screen + (std::uint64_t{1} << 20));
     Stream.DeferFrames = true;
-    if (!Stream.DecodeData(Data.data(), Data.size())) {
+    // Each frame becomes bitmaps as soon as it is read, so that only one frame's buffers live at a time.
+    TGifDevice& device = Host.Device();
+    bool made = true;
+    std::uint64_t hollow = 0;
+    Stream.OnFrame = [&](TFrame& frame) {
+        FrameCostsHeld.push_back(FrameCost(frame));
+        FrameBitmaps.emplace_back();
+        hollow += frame.HollowPixels();
+        if (hollow > MaxHollowPixels) {
+            made = false;
+            Stream.KeepOnProcessing = false;  // no further frame is decoded
+        }
+        if (frame.Deferred || !made) {
+            return;
+        }
+        try {
+            FrameBitmaps.back() = device.CreateFrame(frame);
+        } catch (...) {
+            made = false;  // a bitmap that cannot be made fails the load once the reader is done
+        }
+        std::vector<std::uint8_t>().swap(frame.Pixels);
+        std::vector<std::uint8_t>().swap(frame.MaskBits);
+    };
+    const bool parsed = Stream.DecodeData(Data.data(), Data.size());
+    Stream.OnFrame = nullptr;
+    if (!made) {
+        Stream.ResetFrames();
+        return false;
+    }
+    if (!parsed) {
         FLastError = Stream.LastError;
         return false;
     }
@@ -325,24 +360,12 @@ bool TGIFImagX::DecodeData() {
         return false;
     }
     if (FramesDecodedAsShown() == 0) {
-        // The frames hold all that the bitmaps are made from.
+        // The bitmaps hold all that the frames show.
         std::vector<std::uint8_t>().swap(Data);
     }
     FImageWidth = Stream.ImageWidth;
     FImageHeight = Stream.ImageHeight;
-    TGifDevice& device = Host.Device();
     FImageSurface = device.CreateColor(FImageWidth, FImageHeight);
-    FrameBitmaps.resize(Stream.Frames.size());
-    for (std::size_t i = 0; i < Stream.Frames.size(); ++i) {
-        TFrame& frame = *Stream.Frames[i];
-        if (frame.Deferred) {
-            continue;
-        }
-        FrameBitmaps[i] = device.CreateFrame(frame);
-        // The bitmaps hold the frame from now on; its index buffers would only double the memory.
-        std::vector<std::uint8_t>().swap(frame.Pixels);
-        std::vector<std::uint8_t>().swap(frame.MaskBits);
-    }
     if (FAutoSize) {
         SetBounds(FLeft, FTop, FImageWidth, FImageHeight);
     }
@@ -367,7 +390,13 @@ bool TGIFImagX::DecodeData() {
 // ---- composition ----
 
 bool TGIFImagX::HoldWhatFits() {
-    std::vector<TFrameCost> costs = FrameCosts(Stream);
+    std::vector<TFrameCost>& costs = FrameCostsHeld;
+    if (costs.size() != Stream.Frames.size() || FrameBitmaps.size() != Stream.Frames.size()) {
+        return false;
+    }
+    for (TFrameCost& c : costs) {
+        c.Buffers = 0;  // the bitmaps were made as the frames were read
+    }
     std::size_t held = costs.size();
     while (PeakBytes(Stream, costs, Data.size()) > MemoryBudget) {
         // The last frame still held goes: early frames stay ready, the rest come from the file as they are shown.
@@ -382,11 +411,9 @@ bool TGIFImagX::HoldWhatFits() {
             return false;
         }
         costs[held].Held = false;
-        costs[held].Buffers = 0;
         costs[held].Bitmaps = 0;
         frame.Deferred = true;
-        std::vector<std::uint8_t>().swap(frame.Pixels);
-        std::vector<std::uint8_t>().swap(frame.MaskBits);
+        FrameBitmaps[held] = {};
     }
     return true;
 }

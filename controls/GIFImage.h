@@ -37,6 +37,10 @@ enum : std::uint8_t {
 // undecodable one (code 3). A declared screen larger than its frames costs its surfaces like any other image
 // size, within this same budget.
 constexpr std::uint64_t MaxImageBytes = std::uint64_t{192} << 20;
+// How many declared pixels the frames of an image may hold without the data to fill them (a full-HD screen's
+// worth): a file cut off inside a frame keeps it, index 0 where no data came, but a few bytes that declare vast
+// frames are refused (code 3) as soon as the reader has read the frame that goes beyond this.
+constexpr std::uint64_t MaxHollowPixels = 1920 * 1080;
 // The reader's limit on one frame's buffer (4096 x 4096): a larger frame could not fit the budget beside
 // the surfaces of its size anyway.
 constexpr std::uint64_t MaxImageFrameBytes = std::uint64_t{16} << 20;
@@ -178,6 +182,7 @@ private:
     TGifHost& Host;
     TGifStream Stream;
     std::vector<TFrameBitmaps> FrameBitmaps;  // index i holds frame i + 1
+    std::vector<TFrameCost> FrameCostsHeld;   // what each frame costs, measured as it was read
     // The stream between loading and decoding, and kept while some frame is decoded as it is shown.
     std::vector<std::uint8_t> Data;
 

@@ -949,6 +949,9 @@ void TGifStream::ParseBlocks() {
             comment.clear();
             record.fill(0);
             Frames.push_back(std::move(frame));
+            if (OnFrame) {
+                OnFrame(*Frames.back());
+            }
         } else if (block == Trailer) {
             position_ = size;
             Stop = TGifStop::Trailer;

@@ -129,12 +129,17 @@ public:
     std::size_t DataBytes = 0;
     // Read without its pixels: Pixels and MaskBits are empty until TGifStream::DecodeFrame fills them.
     bool Deferred = false;
-    // Whether the frame's data could hold as many pixels as it declares. No LZW code stands for more than 4096
-    // pixels, and none below 12 bits for more than its width allows, so each bit holds at most 4096 / 12 pixels.
-    bool DataCanFill() const {
-        const std::uint64_t pixels = static_cast<std::uint64_t>(Width) * static_cast<std::uint64_t>(Height);
-        return pixels <= static_cast<std::uint64_t>(DataBytes) * 8 * LzwTableSize / MaxLzwCodeSize + LzwTableSize;
+    // The most pixels the frame's data could hold. No LZW code stands for more than 4096 pixels, and none below
+    // 12 bits for more than its width allows, so each bit holds at most 4096 / 12 pixels.
+    std::uint64_t FillablePixels() const {
+        return static_cast<std::uint64_t>(DataBytes) * 8 * LzwTableSize / MaxLzwCodeSize + LzwTableSize;
     }
+    // Declared pixels that the data could never hold.
+    std::uint64_t HollowPixels() const {
+        const std::uint64_t pixels = static_cast<std::uint64_t>(Width) * static_cast<std::uint64_t>(Height);
+        return pixels > FillablePixels() ? pixels - FillablePixels() : 0;
+    }
+    bool DataCanFill() const { return HollowPixels() == 0; }
 
     std::uint8_t PixelAt(int x, int y) const { return Pixels[static_cast<std::size_t>(y) * PixelStride + x]; }
     bool IsTransparentAt(int x, int y) const {
@@ -170,6 +175,9 @@ public:
     // Frames that would take the buffers past StreamBudget are read without their pixels (Deferred) rather than
     // failing the load, provided their data could fill them; the view decodes them as they are shown.
     bool DeferFrames = false;
+    // Called with each frame as soon as it is read, its pixels decoded (unless Deferred): the view makes its
+    // bitmaps at once and frees the buffers, so that no more than one frame's buffers live at a time.
+    std::function<void(TFrame&)> OnFrame;
 
     // Parses data[0..size). On failure the frames are gone, as after ResetFrames.
     bool DecodeData(const std::uint8_t* data, std::size_t size);
