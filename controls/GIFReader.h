@@ -19,6 +19,8 @@
 //   initial clear or end codes are fine.
 // - A frame whose pixel buffer would exceed MaxFrameBytes, frames that together would exceed
 //   MaxStreamBytes, or an image larger than MaxImagePixels: the load fails (code 3) before allocating.
+//   With DeferFrames, frames beyond the stream budget are kept without their pixels instead, for DecodeFrame
+//   to decode as they are needed, unless their data could not fill them (then the load fails).
 
 #include <array>
 #include <cstddef>
