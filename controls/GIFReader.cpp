@@ -1069,7 +1069,8 @@ bool TGifStream::DeferImage(TFrame& frame, std::size_t& Position, std::uint64_t 
 bool TGifStream::DecodeFrame(const std::uint8_t* data, std::size_t size, TFrame& frame) {
     frame.Pixels.clear();
     frame.MaskBits.clear();
-    if (data == nullptr || frame.DataPosition >= size || frame.PixelStride < frame.Width || frame.Width <= 0 ||
+    // A frame whose data the stream cut off right after its descriptor has nothing to decode but is still a frame.
+    if (data == nullptr || frame.DataPosition > size || frame.PixelStride < frame.Width || frame.Width <= 0 ||
         frame.Height <= 0) {
         return false;
     }

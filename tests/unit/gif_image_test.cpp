@@ -138,11 +138,13 @@ TEST(GifImage, FramesDecodedAsShownComposeExactlyAsHeldOnes) {
     b.Control(3, 1, 1).Image(Ascii({"23", "11", "32"}), local);
     // Cut short: its pixels never decoded are index 0 and opaque, though 0 is its transparent index.
     b.Raw({0x21, 0xF9, 4, 1, 1, 0, 0, 0, 0x2C, 4, 0, 3, 0, 4, 0, 2, 0, 0, 2, 2, 0x4C, 0x01, 0});
-    const Bytes data = b.Trailer().bytes;
+    // The file ends right after a frame's descriptor: the frame is kept, all index 0.
+    b.Raw({0x21, 0xF9, 4, 4, 1, 0, 0, 0, 0x2C, 10, 0, 10, 0, 20, 0, 2, 0, 0});
+    const Bytes data = b.bytes;
 
     int none = -1;
     const std::vector<Rows> held = ComposeTwice(data, MaxImageBytes, &none);
-    ASSERT_EQ(held.size(), 32u);
+    ASSERT_EQ(held.size(), 34u);
     EXPECT_EQ(none, 0);
     // The smallest budget the image loads in holds the fewest frames.
     for (std::uint64_t budget = 4096;; budget += 256) {
