@@ -3,13 +3,15 @@
 
     python3 tests/run/big_gif.py WIDTH HEIGHT FRAMES OUTPUT [restore]
 
-The frames cycle through four pictures of horizontal colour bands (16 colours), each moved down one band from the
+The frames cycle through five pictures of horizontal colour bands (16 colours), each moved down one band from the
 last, 4 hundredths of a second apart, looping forever. Bands compress well, so a 1920 x 1080 animation of 200 frames
 is a small file that holds 400 MB of pixels. With "restore", each frame has a transparent hole (index 0) that
 moves from picture to picture and restores the previous picture when it goes (disposal 3).
 """
 
 import sys
+
+PICTURES = 5  # a prime, so that shots a few frames apart rarely show the same one
 
 
 def lzw(pixels, min_code_size=4):
@@ -78,7 +80,7 @@ def main():
     for i in range(16):
         palette += bytes(((i * 53) % 256, (i * 97 + 40) % 256, (255 - i * 15) % 256))
     pictures = []
-    for k in range(4):
+    for k in range(PICTURES):
         pixels = bytearray()
         hole = (k * width // 5, width // 8, height // 4, height // 2)
         for y in range(height):
@@ -94,7 +96,7 @@ def main():
         # Leave in place, or restore the previous picture with index 0 transparent; 40 ms.
         gif += b"\x21\xF9\x04\x0D\x04\x00\x00\x00" if restore else b"\x21\xF9\x04\x04\x04\x00\x00\x00"
         gif += b"\x2C\x00\x00\x00\x00" + width.to_bytes(2, "little") + height.to_bytes(2, "little") + b"\x00\x04"
-        gif += pictures[i % 4]
+        gif += pictures[i % PICTURES]
     gif += b"\x3B"
     with open(path, "wb") as f:
         f.write(gif)
