@@ -194,6 +194,7 @@ void PaintMain(TCanvas& main,
     FillWith(main, {0, 0, mainPanelWidth, mainPanelHeight}, settings.Background);
     state.VULevels = {};
     state.BandHeights = {};
+    ++state.MainRepaints;
     if (!settings.EnhSpect || !settings.SpectrumsEnabled || !HasBandCells(state)) {
         return;
     }

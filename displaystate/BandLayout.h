@@ -67,7 +67,8 @@ void DrawFromRamp(TCanvas& canvas, const TRect& dest, const TBitmap* ramp, TColo
 void FillWith(TCanvas& canvas, const TRect& r, TColor colour);
 
 // The body of mainPaintboxPaint: the background over the whole panel, BandHeights and VULevels
-// back to 0, and the resting peak blocks when enhanced bars are on.
+// back to 0, and the resting peak blocks when enhanced bars are on. Counts the repaint in
+// MainRepaints, so that the spectrum renderer knows its bars are gone.
 void PaintMain(TCanvas& main,
                int mainPanelWidth,
                int mainPanelHeight,

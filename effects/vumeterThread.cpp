@@ -36,7 +36,11 @@ TvumeterThr::TvumeterThr(TCanvas* canvas) : TvumeterThr(canvas, DisplayState(), 
 
 TvumeterThr::TvumeterThr(TCanvas* canvas, TDisplayState& display, const TVisSettings& settings, TVUMeterState& meter)
     : TEffectThread(canvas, settings.vuLatency), Display(display), Settings(settings), Meter(meter) {
+    // A new meter starts on a freshly painted strip, whose blocks are at rest: peaks left from an
+    // earlier display would be drawn far out and sink for seconds.
+    Meter.VUTarget = {};
     Meter.VUDrawn = {};
+    Meter.VUPeaks = {};
 }
 
 void TvumeterThr::DrawFrame() {

@@ -10,8 +10,8 @@
 #include "effects/EffectThread.h"
 #include "settings/VisSettings.h"
 
-// What the meter last showed (index 0 left, 1 right). It outlives any one renderer: only
-// VUDrawn restarts with a new one, and a repaint of the strip leaves all of it alone.
+// What the meter last showed (index 0 left, 1 right). It outlives any one renderer; a new
+// renderer starts it from zero, and a repaint of the strip leaves it alone.
 struct TVUMeterState {
     std::array<std::int32_t, 2> VUTarget{};  // lengths to show in the current frame
     std::array<std::int32_t, 2> VUDrawn{};   // lengths last drawn

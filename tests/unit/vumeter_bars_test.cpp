@@ -62,16 +62,22 @@ std::string Repeat(char c, int n) {
 
 }  // namespace
 
-TEST(VumeterBars, ConstructionForgetsOnlyTheDrawnLengths) {
-    MeterScene scene;
-    scene.state.VUDrawn = {40, 50};
-    scene.state.VUPeaks = {60, 70};
+// Regression: the meter of a second Init drew the previous session's peak blocks far out and let
+// them sink for seconds.
+TEST(VumeterBars, ANewMeterStartsWithItsBlocksAtRest) {
+    MeterScene scene(0, true);
+    scene.Frame(400, 400);
     TvumeterThr fresh(&scene.canvas, scene.display, scene.settings, scene.state);
     EXPECT_EQ(fresh.GetLatency(), 35);
-    EXPECT_EQ(scene.state.VUDrawn[0], 0);
-    EXPECT_EQ(scene.state.VUDrawn[1], 0);
-    EXPECT_EQ(scene.state.VUPeaks[0], 60);
-    EXPECT_EQ(scene.state.VUPeaks[1], 70);
+    // The new window paints its strip with the blocks at rest, then silence plays.
+    PaintVUFrame(scene.canvas, scene.display, scene.settings, StripHeight);
+    scene.display.VULevels = {0, 0};
+    fresh.DrawFrame();
+    for (int ch = 0; ch < 2; ++ch) {
+        EXPECT_EQ(scene.Outward(ch, 480), "...######" + Repeat('.', 471)) << "channel " << ch;
+        EXPECT_EQ(scene.state.VUDrawn[ch], 0) << "channel " << ch;
+        EXPECT_EQ(scene.state.VUPeaks[ch], 0) << "channel " << ch;
+    }
 }
 
 TEST(VumeterBars, FullBarWorkedGeometry) {
