@@ -76,6 +76,7 @@ void PaintMain(TCanvas& main,
                const TVisSettings& settings);
 
 // The body of vuPaintboxPaint: rebuilds VUBitmap (3D styles), sets and paints the two troughs with
-// their optional outline, and draws the resting peak blocks when the enhanced meter is on.
+// their optional outline, and draws the resting peak blocks when the enhanced meter is on. Counts
+// the repaint in VURepaints, so that the meter knows its bars are gone.
 // vuPanelHeight is the VU strip's height (vumeterH once the strip is sized).
 void PaintVUFrame(TCanvas& vu, TDisplayState& state, const TVisSettings& settings, int vuPanelHeight);

@@ -41,9 +41,17 @@ TvumeterThr::TvumeterThr(TCanvas* canvas, TDisplayState& display, const TVisSett
     Meter.VUTarget = {};
     Meter.VUDrawn = {};
     Meter.VUPeaks = {};
+    Meter.RepaintsSeen = Display.VURepaints;
 }
 
 void TvumeterThr::DrawFrame() {
+    if (Meter.RepaintsSeen != Display.VURepaints) {
+        // A repaint of the strip painted the empty troughs and the blocks at rest: the bars start
+        // again from there, or a steady bar would never be drawn again.
+        Meter.RepaintsSeen = Display.VURepaints;
+        Meter.VUDrawn = {};
+        Meter.VUPeaks = {};
+    }
     if (Canvas == nullptr) {
         Display.VULevels = {};
         return;
