@@ -731,6 +731,14 @@ private:
     std::uint16_t* stack_ = nullptr;
 };
 
+bool GifReaderUsesSse2() {
+#if defined(__SSE2__)
+    return true;
+#else
+    return false;
+#endif
+}
+
 TGifStream::TGifStream() : decoder_(std::make_unique<TLzwDecoder>()) {}
 
 TGifStream::~TGifStream() = default;
