@@ -44,9 +44,9 @@ struct TKind {
 
 inline std::vector<TKind> BenchKinds() {
     std::vector<TKind> kinds;
-    for (const char* name : {"photo", "anim40", "optimised", "icons", "gradient", "wedge", "drawing", "solid", "checker",
-                             "bigchecker", "dither", "onepixel", "ball64", "ball50", "stripes64", "sprite10", "sprite2",
-                             "tall3", "locals74", "wide1", "interlaced1"}) {
+    for (const char* name : {"photo",     "anim40",   "optimised",  "icons",  "gradient", "wedge",  "drawing",
+                             "solid",     "checker",  "bigchecker", "dither", "onepixel", "ball64", "ball50",
+                             "stripes64", "sprite10", "sprite2",    "tall3",  "locals74", "wide1",  "interlaced1"}) {
         TKind k{name, {}};
         if (k.name == "icons") {
             for (int i = 0; i < 200; ++i) {
@@ -154,7 +154,8 @@ inline void MakeBenchFiles(const std::string& dir) {
         }
     }
     if (!FileExists(dir + "/icon-199.gif")) {
-        RunOrExit("convert -seed 4 -size 640x320 plasma:fractal -crop 32x32 +repage -colors 64 " + d + "icon-%03d.gif'");
+        RunOrExit("convert -seed 4 -size 640x320 plasma:fractal -crop 32x32 +repage -colors 64 " + d +
+                  "icon-%03d.gif'");
     }
 }
 #endif
