@@ -88,3 +88,6 @@ target_link_libraries(plugin_memory PRIVATE psapi user32 ${STATIC_RUNTIME})
 
 # The GIF reader's speed as the DLL has it, against a baseline and giflib built the same way.
 include(${CMAKE_SOURCE_DIR}/cmake/gif_speed.cmake)
+
+# The GIF reader's plain and SSE2 codes against each other, as the 32-bit build compiles them.
+target_sources(skyburst_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit/gif_paths_test.cpp)
