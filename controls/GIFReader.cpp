@@ -60,20 +60,6 @@ int Le16(const std::uint8_t* p) {
     return p[0] | (p[1] << 8);
 }
 
-void StoreLe16(std::uint8_t* p, unsigned v) {
-    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
-    std::memcpy(p, bytes, 2);
-}
-
-std::uint64_t LoadLe64(const std::uint8_t* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, sizeof v);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    v = __builtin_bswap64(v);
-#endif
-    return v;
-}
-
 // The image row filled k-th: rows in order, or the four interlace passes (every 8th row from 0, every 8th
 // from 4, every 4th from 2, every 2nd from 1); a pass with no row inside the frame contributes nothing.
 int RowOf(int k, int height, bool interlaced) {
@@ -96,12 +82,6 @@ int RowOf(int k, int height, bool interlaced) {
     }
     k -= pass3;
     return 1 + k * 2;
-}
-
-// The flags to keep of a last group of n (1 to 15; 0 for none) pixels, in the order the mask's matcher gives
-// them.
-unsigned KeepFirst(std::size_t n) {
-    return n >= 8 ? 0xFFu | ((0xFF00u << (16 - n)) & 0xFF00u) : (0xFF00u >> n) & 0xFFu;
 }
 
 // Where a transparent frame's mask bits go.
@@ -813,22 +793,22 @@ bool TFrame::ReadImage(TGifStream& owner, std::size_t& Position, const TPendingR
     return true;
 }
 
+// Index 0 and opaque wherever nothing is decoded. The fast decoder's frames are built from its run instead, and
+// only what it did not write is cleared.
+static void ClearBuffers(TFrame& f) {
+    f.Pixels.assign(static_cast<std::size_t>(f.PixelStride) * static_cast<std::size_t>(f.Height), 0);
+    f.MaskBits.assign(static_cast<std::size_t>(f.MaskStride) * static_cast<std::size_t>(f.Height), 0);
+}
+
 void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
     const std::uint8_t* const d = owner.data_;
     const std::size_t size = owner.size_;
     TLzwDecoder& lzw = *owner.decoder_;
     const std::size_t pixelBytes = static_cast<std::size_t>(PixelStride) * static_cast<std::size_t>(Height);
-    const std::size_t maskBytes = static_cast<std::size_t>(MaskStride) * static_cast<std::size_t>(Height);
-    // Index 0 and opaque wherever nothing is decoded. The fast decoder's frames are built from its run instead,
-    // and only what it did not write is cleared.
-    auto allCleared = [&] {
-        Pixels.assign(pixelBytes, 0);
-        MaskBits.assign(maskBytes, 0);
-    };
     if (Position >= size) {
         DataStatus = Width > 0 && Height > 0 ? TLzwStatus::EndOfData : TLzwStatus::NoPixels;
         owner.truncated_ = true;
-        allCleared();
+        ClearBuffers(*this);
         return;
     }
     const int codeSize = d[Position++];
@@ -837,7 +817,7 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
     }
     if (Width == 0 || Height == 0) {
         DataStatus = TLzwStatus::NoPixels;
-        allCleared();
+        ClearBuffers(*this);
         return;
     }
     // A minimum code size above 12 would need more roots than the 4096-entry tables hold. Such a frame is
@@ -845,7 +825,7 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
     // the others, just as image data that ends early keeps the frame.
     if (codeSize > MaxLzwCodeSize) {
         DataStatus = TLzwStatus::BadCodeSize;
-        allCleared();
+        ClearBuffers(*this);
         return;
     }
     const bool reportRows =
@@ -855,7 +835,7 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
 
     // One pixel at a time, straight into its row.
     auto decodeCarefully = [&] {
-        allCleared();
+        ClearBuffers(*this);
         lzw.Start(codeSize, true);
         int reported = 0;
         for (int k = 0; k < Height && !lzw.Stopped(); ++k) {
@@ -920,11 +900,28 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
     const std::size_t written = lzw.Written();
     DataStatus = written >= total ? TLzwStatus::Complete : lzw.Status();
 
+    // The rows go to their places, and the mask is built; pixels that were never decoded, and the padding of
+    // the rows, are index 0.
     const std::uint8_t* const run = lzw.Run();
+    const std::size_t stride = static_cast<std::size_t>(PixelStride);
     if (Transparent) {
-        MaskBits.assign(maskBytes, 0);
-        const TMaskTarget target{MaskBits.data(), static_cast<std::size_t>(MaskStride), TransparentIndex, Height,
-                                 Interlaced};
+        MaskBits.assign(static_cast<std::size_t>(MaskStride) * static_cast<std::size_t>(Height), 0);
+    }
+    const TMaskTarget target{Transparent ? MaskBits.data() : nullptr, static_cast<std::size_t>(MaskStride),
+                             TransparentIndex, Height, Interlaced};
+    if (Interlaced || (!direct && stride != w)) {
+        // Padded or interlaced rows, copied one by one into a cleared buffer, with their mask in the same pass.
+        Pixels.assign(pixelBytes, 0);
+#if GIF_SSE2_KERNELS
+        if (useSse2) {
+            sse2::PlaceRows(run, written, w, Pixels.data(), stride, target);
+            return;
+        }
+#endif
+        plain::PlaceRows(run, written, w, Pixels.data(), stride, target);
+        return;
+    }
+    if (Transparent) {
 #if GIF_SSE2_KERNELS
         if (useSse2) {
             sse2::MaskRows(run, written, w, target);
@@ -935,9 +932,6 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
         plain::MaskRows(run, written, w, target);
 #endif
     }
-
-    // The rows go to their places; pixels that were never decoded, and the padding of the rows, are index 0.
-    const std::size_t stride = static_cast<std::size_t>(PixelStride);
     if (direct) {
         // In place: past the last pixel decoded stand overruns, and rows move apart (the last first) to make
         // room for their padding.
@@ -950,17 +944,6 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
             }
         }
         Pixels.resize(pixelBytes);
-    } else if (Interlaced || stride != w) {
-        Pixels.assign(pixelBytes, 0);
-#if GIF_SSE2_KERNELS
-        if (useSse2) {
-            sse2::PlaceRows(run, written, w, Pixels.data(), stride, Height, Interlaced);
-        } else {
-            plain::PlaceRows(run, written, w, Pixels.data(), stride, Height, Interlaced);
-        }
-#else
-        plain::PlaceRows(run, written, w, Pixels.data(), stride, Height, Interlaced);
-#endif
     } else {
         // Copied from the run, without clearing first what is copied.
         Pixels.reserve(pixelBytes);

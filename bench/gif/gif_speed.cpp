@@ -195,7 +195,9 @@ int main(int argc, char** argv) {
 
         std::vector<double> best(decoders.size(), 0.0);
         for (int r = 0; r < rounds; ++r) {
-            for (std::size_t d = 0; d < decoders.size(); ++d) {
+            // Each round starts with another reader, so that none always follows the same one.
+            for (std::size_t i = 0; i < decoders.size(); ++i) {
+                const std::size_t d = (i + static_cast<std::size_t>(r)) % decoders.size();
                 auto decodeAll = [&] {
                     for (const auto& b : files) {
                         if (!decoders[d].decode(b)) {
