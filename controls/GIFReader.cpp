@@ -176,8 +176,10 @@ bool ProcessorHasSse2() {
 //    for every code, where its string already stands (earlier in that run, or for a root in a constant
 //    table of all bytes) and how long it is. Every code then costs the same one copy, in 16-byte chunks
 //    (the run has room after the image for any string's overrun, so no code needs a length test), with no
-//    branch on what kind of code it was. The rows are then copied to their places (interlace passes
-//    included) and the mask is built in the same pass, 16 pixels at a time.
+//    branch on what kind of code it was. The frame's buffer is then made from the run (a large frame's run
+//    is its buffer), and the mask is built 16 pixels at a time; padded and interlaced rows are copied to
+//    their places and masked in one pass. The copies and the mask have SSE2 code beside the plain one
+//    (controls/GIFReaderKernels.inc), picked by the processor.
 //  - the careful one follows the table of prefixes and suffixes one pixel at a time, with 16-bit pixel
 //    values; it serves code sizes 9 to 12 (whose roots do not fit a byte, so transparency must compare the
 //    whole code) and cross-checks the fast one.
