@@ -262,11 +262,19 @@ void TForm1::ReleaseRamps() {
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A close waiting for the renderers, or a render waiting for the player, reads the messages
+    // other threads send to this one: a shutdown met there would free the renderers and the
+    // hand-over under the call, and its sender, told it is done, would let the host unload us
+    // while the call still runs. It is refused; the sender asks again until the call is over.
+    if (message == WM_APP_SHUTDOWN_FORM && CallDepth > 0) {
+        return ShutdownFormBusy;
+    }
+    const TCallScope call(CallDepth);
     switch (message) {
         case WM_APP_SHUTDOWN_FORM:
             // The window goes inside its own message: nothing of TWindow may run after this.
             Shutdown();
-            return 1;
+            return ShutdownFormDone;
         case WM_APP_RENDER_FRAME: {
             // Only the latest frame counts: the host's record may have changed many times since.
             winampVisModule frame{};
@@ -336,6 +344,7 @@ void TForm1::RenderFrame(const winampVisModule& module) {
     if (Handle() == nullptr) {
         return;  // shut down (a render may still arrive while another thread ends the display)
     }
+    const TCallScope call(CallDepth);
     const TVisSettings& s = VisSettings();
     TDisplayState& state = DisplayState();
     ReduceSpectrum(module.spectrumData, state.MainPanelRight, s.vuB, s.MaxSpectrumH, state.BandHeights, state.VULevels);
