@@ -275,14 +275,6 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // The window goes inside its own message: nothing of TWindow may run after this.
             Shutdown();
             return ShutdownFormDone;
-        case WM_APP_RENDER_FRAME: {
-            // Only the latest frame counts: the host's record may have changed many times since.
-            winampVisModule frame{};
-            if (RenderInbox.Take(frame)) {
-                RenderFrame(frame);
-            }
-            return 1;
-        }
         default:
             return TWindow::HandleMessage(message, wParam, lParam);
     }
@@ -360,6 +352,29 @@ void TForm1::RenderFrame(const winampVisModule& module) {
     }
     PlayerWindow = static_cast<HWND>(module.hwndParent);
     RefreshSongInfo();
+}
+
+void TForm1::QueueRender(const winampVisModule& module) {
+    if (!RenderInbox.Put(module)) {
+        return;  // a request to render is queued already: it takes this frame
+    }
+    if (!HandOver || !HandOver->Post([this] { RenderQueuedFrame(); })) {
+        RenderInbox.Discard();  // closed: the display is ending
+    }
+}
+
+void TForm1::RenderQueuedFrame() {
+    // Only the latest frame counts: the host's record may have changed many times since.
+    winampVisModule frame{};
+    if (!RenderInbox.Take(frame)) {
+        return;
+    }
+    // Not while the renderers are stopped for good: the display is closing, and a render would
+    // start them again or wait for the player.
+    if (Renderers && Renderers->Stopping()) {
+        return;
+    }
+    RenderFrame(frame);
 }
 
 void TForm1::RefreshSongInfo() {
@@ -537,7 +552,6 @@ void TForm1::Shutdown() {
     }
     if (HandOver) {
         HandOver->Close();
-        HandOver.reset();
     }
     Timer1.Reset();
     titlelabel.Destroy();

@@ -167,13 +167,11 @@ int VIS_CDECL Render(winampVisModule* module) {
         }
         if (display.Thread == GetCurrentThreadId()) {
             display.Form->RenderFrame(*module);
-        } else if (display.Form->Inbox().Put(*module)) {
-            // The display belongs to the window thread: the frame waits in its inbox, and the
-            // window thread renders it when it gets to the announcement. Posted, never sent: a
-            // host's thread must not wait for a busy window thread.
-            if (PostMessageA(display.Window, WM_APP_RENDER_FRAME, 0, 0) == FALSE) {
-                display.Form->Inbox().Withdraw();
-            }
+        } else {
+            // The display belongs to the window thread: the frame is queued there, and drawn as
+            // soon as that thread is free. Never sent: a host's thread must not wait for a busy
+            // window thread.
+            display.Form->QueueRender(*module);
         }
     } catch (...) {
         // Render reports nothing; the next frame tries again.

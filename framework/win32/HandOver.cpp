@@ -21,6 +21,9 @@ int MsUntil(Clock::time_point deadline) {
 // that nobody announces).
 constexpr int PollSliceMs = 10;
 
+// The timer that announces requests behind the keys, paints and timers waiting for the thread.
+constexpr UINT_PTR AnnounceTimerId = 1;
+
 }  // namespace
 
 TWindowHandOver::TWindowHandOver() {
@@ -70,14 +73,10 @@ LRESULT CALLBACK TWindowHandOver::WindowProc(HWND hwnd, UINT message, WPARAM wPa
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    } else if (message == WM_APP_RUN_HANDOVER) {
+    } else if (message == WM_APP_RUN_HANDOVER || (message == WM_TIMER && wParam == AnnounceTimerId)) {
         auto* self = reinterpret_cast<TWindowHandOver*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (self != nullptr) {
-            // Cleared before the drain: a request queued from here on either is taken by this
-            // drain or announces itself anew. An announcement whose requests were served
-            // earlier finds the queue empty and does nothing.
-            self->Announced = false;
-            self->Drain();
+            self->Serve();
         }
         return 0;
     } else if (message == WM_NCDESTROY) {
@@ -86,29 +85,56 @@ LRESULT CALLBACK TWindowHandOver::WindowProc(HWND hwnd, UINT message, WPARAM wPa
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-bool TWindowHandOver::Signal(TSignal kind) {
+void TWindowHandOver::Serve() {
+    if (TimerSet) {
+        KillTimer(Hwnd, AnnounceTimerId);
+        TimerSet = false;
+    }
+    Drain();
+    // Cleared after the drain: a request queued during it did not announce itself, so it is
+    // announced here, once, behind what else waits for this thread. One queued after the clear
+    // announces itself; the exchange lets only one of the two post.
+    Announced = false;
+    if (PendingCount() > 0 && !Announced.exchange(true)) {
+        (void)Announce(true);
+    }
+}
+
+bool TWindowHandOver::Announce(bool behindOthers) {
     const HWND window = Hwnd;
     if (window == nullptr) {
+        Announced = false;
         return false;  // closed: the caller withdraws the request
     }
-    // A frame is normally drawn at the host's next Render, which serves the queue on the window
-    // thread: waking that thread costs several round trips to Wine's server. Only a request that
-    // nobody waits for, or one left waiting too long, is announced.
-    if (kind == TSignal::Waiting) {
+    // A posted message comes before keys, paints and timers: announced again and again while they
+    // wait, frames without latency would keep them from ever coming. A timer message comes after
+    // them all.
+    if (behindOthers && HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER | QS_HOTKEY)) != 0 &&
+        SetTimer(window, AnnounceTimerId, USER_TIMER_MINIMUM, nullptr) != 0) {
+        TimerSet = true;
         return true;
     }
-    // One announcement in the queue at a time runs every request queued until it is handled:
-    // renderers without any latency cannot flood the window thread's queue. Posted, never sent:
-    // the one who signals may be a renderer at its end that the window thread is about to join.
-    if (Announced.exchange(true) && kind != TSignal::Again) {
-        return true;
-    }
+    // Posted, never sent: the one who signals may be a renderer at its end that the window
+    // thread is about to join.
     if (PostMessageA(window, WM_APP_RUN_HANDOVER, 0, 0) != FALSE) {
         ++Posts;
         return true;
     }
     Announced = false;  // a full queue or a window gone: the caller withdraws the request
     return false;
+}
+
+bool TWindowHandOver::Signal(TSignal kind) {
+    if (Hwnd == nullptr) {
+        return false;  // closed: the caller withdraws the request
+    }
+    // A request queued while the window thread is announced is taken by that visit: one
+    // announcement runs every request queued until it is handled. A waiter that has waited long
+    // announces again, in case the pending announcement was lost.
+    if (Announced.exchange(true) && kind != TSignal::Again) {
+        return true;
+    }
+    return Announce(false);
 }
 
 void TWindowHandOver::WaitForWork(int timeoutMs) {
