@@ -262,14 +262,14 @@ void TForm1::ReleaseRamps() {
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    // A close waiting for the renderers, or a render waiting for the player, reads the messages
-    // other threads send to this one: a shutdown met there would free the renderers and the
-    // hand-over under the call, and its sender, told it is done, would let the host unload us
-    // while the call still runs. It is refused; the sender asks again until the call is over.
-    if (message == WM_APP_SHUTDOWN_FORM && CallDepth > 0) {
+    // A close waiting for the renderers, a render waiting for the player, or any system call that
+    // reads the messages other threads send to this one: a shutdown met inside such a call would
+    // free the renderers and the hand-over under it, and its sender, told it is done, would let
+    // the host unload us while the call still runs. It is refused while any call of ours is in
+    // progress beneath this message; the sender asks again until they are over.
+    if (message == WM_APP_SHUTDOWN_FORM && TCallScope::InProgress() > 1) {
         return ShutdownFormBusy;
     }
-    const TCallScope call(CallDepth);
     switch (message) {
         case WM_APP_SHUTDOWN_FORM:
             // The window goes inside its own message: nothing of TWindow may run after this.
@@ -336,7 +336,7 @@ void TForm1::RenderFrame(const winampVisModule& module) {
     if (Handle() == nullptr) {
         return;  // shut down (a render may still arrive while another thread ends the display)
     }
-    const TCallScope call(CallDepth);
+    const TCallScope call;
     const TVisSettings& s = VisSettings();
     TDisplayState& state = DisplayState();
     ReduceSpectrum(module.spectrumData, state.MainPanelRight, s.vuB, s.MaxSpectrumH, state.BandHeights, state.VULevels);

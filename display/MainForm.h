@@ -145,15 +145,4 @@ private:
     // The player's window as the latest render gave it; commands and requests go there.
     HWND PlayerWindow = nullptr;
     bool CursorHidden = false;
-
-    // Calls of the form in progress on the window thread (its messages, a render): a shutdown
-    // asked from another thread meanwhile is refused until they are over.
-    int CallDepth = 0;
-    struct TCallScope {
-        explicit TCallScope(int& depth) : Depth(depth) { ++Depth; }
-        ~TCallScope() { --Depth; }
-        TCallScope(const TCallScope&) = delete;
-        TCallScope& operator=(const TCallScope&) = delete;
-        int& Depth;
-    };
 };

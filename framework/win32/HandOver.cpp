@@ -3,8 +3,10 @@
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 #include "framework/win32/Messages.h"
+#include "framework/win32/Window.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -21,8 +23,11 @@ int MsUntil(Clock::time_point deadline) {
 // that nobody announces).
 constexpr int PollSliceMs = 10;
 
-// The timer that announces requests behind the keys, paints and timers waiting for the thread.
+// The timer that announces requests once the thread's queue has run dry.
 constexpr UINT_PTR AnnounceTimerId = 1;
+// Visits in a row, each announced at the end of the one before, after which the next one waits
+// for the queue to run dry.
+constexpr int MaxChainedVisits = 3;
 
 }  // namespace
 
@@ -76,6 +81,7 @@ LRESULT CALLBACK TWindowHandOver::WindowProc(HWND hwnd, UINT message, WPARAM wPa
     } else if (message == WM_APP_RUN_HANDOVER || (message == WM_TIMER && wParam == AnnounceTimerId)) {
         auto* self = reinterpret_cast<TWindowHandOver*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (self != nullptr) {
+            const TCallScope call;
             self->Serve();
         }
         return 0;
@@ -90,13 +96,21 @@ void TWindowHandOver::Serve() {
         KillTimer(Hwnd, AnnounceTimerId);
         TimerSet = false;
     }
+    // Served straight after the previous visit, which found requests queued during its drain.
+    const int chained = std::exchange(ChainedVisit, 0);
     Drain();
     // Cleared after the drain: a request queued during it did not announce itself, so it is
-    // announced here, once, behind what else waits for this thread. One queued after the clear
-    // announces itself; the exchange lets only one of the two post.
+    // announced here, once. One queued after the clear announces itself; the exchange lets only
+    // one of the two do it.
     Announced = false;
     if (PendingCount() > 0 && !Announced.exchange(true)) {
-        (void)Announce(true);
+        // Renderers whose frames take longer than their yield always have one queued by the end
+        // of a visit: after a few visits in a row the next one waits until the thread's queue
+        // has run dry, so that a host reading messages until none are left gets out of its loop.
+        const bool behindOthers = chained >= MaxChainedVisits;
+        if (Announce(behindOthers) && !TimerSet) {
+            ChainedVisit = chained + 1;
+        }
     }
 }
 
@@ -106,11 +120,10 @@ bool TWindowHandOver::Announce(bool behindOthers) {
         Announced = false;
         return false;  // closed: the caller withdraws the request
     }
-    // A posted message comes before keys, paints and timers: announced again and again while they
-    // wait, frames without latency would keep them from ever coming. A timer message comes after
-    // them all.
-    if (behindOthers && HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER | QS_HOTKEY)) != 0 &&
-        SetTimer(window, AnnounceTimerId, USER_TIMER_MINIMUM, nullptr) != 0) {
+    // A posted message comes before keys, paints and timers, and a timer message after them all,
+    // once nothing else is queued. Announced again and again by post, busy renderers would keep
+    // the others from ever coming.
+    if (behindOthers && SetTimer(window, AnnounceTimerId, USER_TIMER_MINIMUM, nullptr) != 0) {
         TimerSet = true;
         return true;
     }

@@ -4,9 +4,10 @@
 // request is announced at once to a message-only window owned by the window thread, which runs
 // the queue when the announcement arrives, so a frame is drawn as soon as that thread is free. At
 // most one announcement is pending at a time, and requests queued while it is being handled are
-// announced again behind whatever keys, paints and timers wait meanwhile: frames never pile up in
-// the window thread's queue, which empties between them, and a host that reads messages until
-// none are left always gets out of its loop.
+// announced at its end; when that keeps the window thread busy visit after visit, the next visit
+// waits until its queue has run dry: frames never pile up in the window thread's queue, keys,
+// paints and timers still come, and a host that reads messages until none are left always gets
+// out of its loop.
 
 #include <windows.h>
 
@@ -43,8 +44,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     // Window thread, on an announcement: runs the queue, then announces what was queued meanwhile.
     void Serve();
-    // Tells the window thread, which the caller has claimed Announced for; behindOthers: after the
-    // keys, paints and timers already waiting for it. False when it could not be told.
+    // Tells the window thread, which the caller has claimed Announced for; behindOthers: once its
+    // queue has run dry, after keys, paints and timers. False when it could not be told.
     bool Announce(bool behindOthers);
 
     char ClassName[48] = {};
@@ -54,6 +55,7 @@ private:
     // timer runs. Requests queued meanwhile are taken by that visit or announced at its end.
     std::atomic<bool> Announced{false};
     bool TimerSet = false;  // window thread only
+    int ChainedVisit = 0;   // window thread only: visits in a row that ended announcing the next
     std::atomic<int> Posts{0};
 };
 
