@@ -25,9 +25,9 @@ constexpr int PollSliceMs = 10;
 
 // The timer that announces requests once the thread's queue has run dry.
 constexpr UINT_PTR AnnounceTimerId = 1;
-// Visits in a row, each announced at the end of the one before, after which the next one waits
-// for the queue to run dry.
-constexpr int MaxChainedVisits = 3;
+// How long visits may follow each other, each announced at the end of the one before, before the
+// next one waits for the queue to run dry: longer than a few ordinary visits in a row.
+constexpr int MaxChainMs = 20;
 
 }  // namespace
 
@@ -96,8 +96,8 @@ void TWindowHandOver::Serve() {
         KillTimer(Hwnd, AnnounceTimerId);
         TimerSet = false;
     }
-    // Served straight after the previous visit, which found requests queued during its drain.
-    const int chained = std::exchange(ChainedVisit, 0);
+    // Announced by the previous visit, which found requests queued during its drain.
+    const bool chained = std::exchange(Chained, false);
     Drain();
     // Cleared after the drain: a request queued during it did not announce itself, so it is
     // announced here, once. One queued after the clear announces itself; the exchange lets only
@@ -105,11 +105,16 @@ void TWindowHandOver::Serve() {
     Announced = false;
     if (PendingCount() > 0 && !Announced.exchange(true)) {
         // Renderers whose frames take longer than their yield always have one queued by the end
-        // of a visit: after a few visits in a row the next one waits until the thread's queue
-        // has run dry, so that a host reading messages until none are left gets out of its loop.
-        const bool behindOthers = chained >= MaxChainedVisits;
+        // of a visit. Once visits have followed each other for a while, the next one waits until
+        // the thread's queue has run dry, so that keys, paints and timers come and a host reading
+        // messages until none are left gets out of its loop.
+        const auto now = Clock::now();
+        if (!chained) {
+            ChainStart = now;
+        }
+        const bool behindOthers = now - ChainStart >= std::chrono::milliseconds(MaxChainMs);
         if (Announce(behindOthers) && !TimerSet) {
-            ChainedVisit = chained + 1;
+            Chained = true;
         }
     }
 }

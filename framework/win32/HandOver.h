@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 
 #include "framework/Thread.h"
@@ -55,7 +56,10 @@ private:
     // timer runs. Requests queued meanwhile are taken by that visit or announced at its end.
     std::atomic<bool> Announced{false};
     bool TimerSet = false;  // window thread only
-    int ChainedVisit = 0;   // window thread only: visits in a row that ended announcing the next
+    // Window thread only: this visit was announced by the one before, and when that run of
+    // visits began.
+    bool Chained = false;
+    std::chrono::steady_clock::time_point ChainStart;
     std::atomic<int> Posts{0};
 };
 
