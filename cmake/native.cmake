@@ -27,3 +27,6 @@ add_executable(settings_guide ${CMAKE_SOURCE_DIR}/tools/settings_guide.cpp)
 target_link_libraries(settings_guide PRIVATE skyburst_core)
 # The guide stops when its key descriptions no longer match the loader; the test run catches that early.
 add_test(NAME settings_guide.describes_every_key COMMAND settings_guide 0)
+
+# Today's GIF reader against a baseline and giflib, natively (its Windows twin runs under Wine).
+include(${CMAKE_SOURCE_DIR}/cmake/gif_speed.cmake)

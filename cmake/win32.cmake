@@ -85,3 +85,9 @@ target_link_libraries(frame_periods PRIVATE skyburst_win player_core ${STATIC_RU
 add_executable(plugin_memory ${CMAKE_SOURCE_DIR}/bench/memory/plugin_memory.cpp)
 target_include_directories(plugin_memory PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(plugin_memory PRIVATE psapi user32 ${STATIC_RUNTIME})
+
+# The GIF reader's speed as the DLL has it, against a baseline and giflib built the same way.
+include(${CMAKE_SOURCE_DIR}/cmake/gif_speed.cmake)
+
+# The GIF reader's plain and SSE2 codes against each other, as the 32-bit build compiles them.
+target_sources(skyburst_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit/gif_paths_test.cpp)

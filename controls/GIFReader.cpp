@@ -4,8 +4,12 @@
 #include <climits>
 #include <cstring>
 #include <new>
-#if defined(__SSE2__)
+// x86 processors get the fast decoder's SSE2 code beside the plain one, picked at run time.
+#if defined(__i386__) || defined(__x86_64__)
+#define GIF_SSE2_KERNELS 1
 #include <emmintrin.h>
+#else
+#define GIF_SSE2_KERNELS 0
 #endif
 
 namespace {
@@ -28,6 +32,8 @@ constexpr std::size_t LoopExtensionSize = 19;  // with the terminator that usual
 constexpr std::size_t CopySlack = 16;
 // No LZW string is longer than the table has entries (each entry adds one byte to an earlier string).
 constexpr std::size_t MaxString = LzwTableSize + 1;
+// A decoding run's room after the frame's last pixel: the longest string may start there, and a chunk overrun it.
+constexpr std::size_t RunSlack = MaxString + CopySlack;
 // Every root's one-byte string, with room for a chunked copy's overrun.
 struct RootBytes {
     constexpr RootBytes() : bytes() {
@@ -42,90 +48,16 @@ constexpr RootBytes kRoots;
 constexpr unsigned MaxCodeLength = 12;
 // A decoding run larger than this is not kept from one stream to the next.
 constexpr std::size_t KeptRunBytes = std::size_t{1} << 20;
+// A frame of at least this many pixels (and not interlaced) is decoded straight into its own buffer, which
+// then has RunSlack bytes more room than it keeps: a run that large would not stay in the cache for its
+// copy, and a new one would cost the system as many fresh pages again.
+constexpr std::size_t DirectPixels = std::size_t{256} << 10;
 
 // 16 bytes read from kOneByte + 16 - k are 0xFF at byte k alone.
 constexpr std::uint8_t kOneByte[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF};
 
-// 16 bytes held in registers, for the last chunk of a string: it is loaded before the string's other chunks
-// are stored and may have one byte replaced, so that it goes out in one store. The processor can forward a
-// store to a later load only when that one store holds all the bytes loaded; a load that overlaps a store of
-// this string, or a chunk followed by a separate byte store, makes the load wait until the stores reach the
-// cache. In a run of one colour every code reads the string the code before it wrote, so such waits were
-// most of the time spent on pictures that compress well.
-#if defined(__SSE2__)
-using TChunk16 = __m128i;
-
-inline TChunk16 LoadChunk(const std::uint8_t* from) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-}
-
-inline void StoreChunk(std::uint8_t* to, TChunk16 v) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), v);
-}
-
-// `v` with byte k (0 to 15) replaced by b.
-inline TChunk16 WithByte(TChunk16 v, std::size_t k, std::uint8_t b) {
-    const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kOneByte + 16 - k));
-    return _mm_or_si128(_mm_andnot_si128(m, v), _mm_and_si128(m, _mm_set1_epi8(static_cast<char>(b))));
-}
-
-// `v` with byte k (0 to 15) replaced by its byte 0.
-inline TChunk16 WithFirstByteAt(TChunk16 v, std::size_t k) {
-    const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kOneByte + 16 - k));
-    const __m128i pairs = _mm_unpacklo_epi8(v, v);
-    const __m128i first = _mm_shuffle_epi32(_mm_shufflelo_epi16(pairs, 0), 0);
-    return _mm_or_si128(_mm_andnot_si128(m, v), _mm_and_si128(m, first));
-}
-#else
-// In machine words, so that a 32-bit build works in 32-bit registers.
-struct TChunk16 {
-    static constexpr std::size_t Words = 16 / sizeof(std::size_t);
-    std::size_t word[Words];  // in memory order
-};
-
-inline TChunk16 LoadChunk(const std::uint8_t* from) {
-    TChunk16 v;
-    std::memcpy(v.word, from, 16);
-    return v;
-}
-
-inline void StoreChunk(std::uint8_t* to, const TChunk16& v) {
-    std::memcpy(to, v.word, 16);
-}
-
-inline TChunk16 WithByte(TChunk16 v, std::size_t k, std::uint8_t b) {
-    std::size_t m[TChunk16::Words];
-    std::memcpy(m, kOneByte + 16 - k, 16);
-    const std::size_t bytes = ~std::size_t{0} / 0xFF * b;
-    for (std::size_t i = 0; i < TChunk16::Words; ++i) {
-        v.word[i] = (v.word[i] & ~m[i]) | (bytes & m[i]);
-    }
-    return v;
-}
-
-inline TChunk16 WithFirstByteAt(TChunk16 v, std::size_t k) {
-    std::uint8_t first;
-    std::memcpy(&first, v.word, 1);
-    return WithByte(v, k, first);
-}
-#endif
-
 int Le16(const std::uint8_t* p) {
     return p[0] | (p[1] << 8);
-}
-
-void StoreLe16(std::uint8_t* p, unsigned v) {
-    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
-    std::memcpy(p, bytes, 2);
-}
-
-std::uint64_t LoadLe64(const std::uint8_t* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, sizeof v);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    v = __builtin_bswap64(v);
-#endif
-    return v;
 }
 
 // The image row filled k-th: rows in order, or the four interlace passes (every 8th row from 0, every 8th
@@ -152,159 +84,88 @@ int RowOf(int k, int height, bool interlaced) {
     return 1 + k * 2;
 }
 
-// Writes a string of `len` bytes (more than 16) that stands at `src` to `out`, in 16-byte chunks that may
-// store up to 15 bytes past it. `defining`: the string is the entry being defined, whose last byte is its own
-// first one and is not at `src` yet. Only the last chunk can read bytes this string stores (its first
-// ones), so it is loaded before any is stored.
-inline void CopyLongString(std::uint8_t* out, const std::uint8_t* src, std::size_t len, bool defining) {
-    const std::size_t last = (len - 1) & ~std::size_t{15};  // where the last chunk starts
-    TChunk16 tail = LoadChunk(src + last);
-    if (defining) {
-        tail = WithByte(tail, len - 1 - last, src[0]);
-    }
-    for (std::size_t i = 0; i < last; i += 16) {
-        StoreChunk(out + i, LoadChunk(src + i));
-    }
-    StoreChunk(out + last, tail);
-}
-
-// Copies pixels 16 at a time and finds those equal to the transparent index among them, as two mask bytes
-// with the first pixel in bit 7 of the low byte: the pixels XOR the index are zero exactly at the
-// transparent ones.
-class TTransparencyMatcher {
-public:
-    explicit TTransparencyMatcher(std::uint8_t index)
-#if defined(__SSE2__)
-        : pattern_(_mm_set1_epi8(static_cast<char>(index)))
-#else
-        : pattern_(0x0101010101010101ull * index)
-#endif
-    {
-    }
-
-    // The flags of the 16 pixels at `p`.
-    unsigned Match16(const std::uint8_t* p) const {
-        return Flags(Load(p));
-    }
-
-    // Copies the 16 pixels at `from` to `to` and returns their flags.
-    unsigned CopyMatch16(const std::uint8_t* from, std::uint8_t* to) const {
-        const TChunk v = Load(from);
-        std::memcpy(to, &v, 16);
-        return Flags(v);
-    }
-
-private:
-#if defined(__SSE2__)
-    using TChunk = __m128i;
-
-    static TChunk Load(const std::uint8_t* p) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    }
-
-    // The compare gives bit i of the movemask for pixel i; reversing the bytes within each 8-byte half first
-    // puts pixel 0 in bit 7 and pixel 8 in bit 15.
-    unsigned Flags(TChunk v) const {
-        __m128i r = _mm_or_si128(_mm_srli_epi16(v, 8), _mm_slli_epi16(v, 8));
-        r = _mm_shufflelo_epi16(r, _MM_SHUFFLE(0, 1, 2, 3));
-        r = _mm_shufflehi_epi16(r, _MM_SHUFFLE(0, 1, 2, 3));
-        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(r, pattern_)));
-    }
-
-    __m128i pattern_;
-#else
-    struct TChunk {
-        std::uint64_t low, high;  // in memory order
-    };
-
-    static TChunk Load(const std::uint8_t* p) {
-        TChunk v;
-        std::memcpy(&v, p, 16);
-        return v;
-    }
-
-    unsigned Flags(const TChunk& v) const {
-        std::uint8_t bytes[16];
-        std::memcpy(bytes, &v, 16);
-        return Flags8(LoadLe64(bytes)) | (Flags8(LoadLe64(bytes + 8)) << 8);
-    }
-
-    // Bit 7 of a byte of `nonzero` is set where that byte is not zero (adding within 7 bits never carries
-    // across bytes); one multiplication, whose partial products never overlap, gathers the eight flags into
-    // the top byte, the lowest byte's into its bit 7.
-    unsigned Flags8(std::uint64_t pixels) const {
-        constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7Full;
-        constexpr std::uint64_t Gather = 0x8040201008040201ull;
-        const std::uint64_t d = pixels ^ pattern_;
-        const std::uint64_t nonzero = ((d & Low7) + Low7) | d;
-        return static_cast<unsigned>((((~nonzero & ~Low7) >> 7) * Gather) >> 56);
-    }
-
-    std::uint64_t pattern_;
-#endif
-};
-
-// The flags to keep of a last group of n (1 to 15; 0 for none) pixels, in the order Match16 gives them.
-unsigned KeepFirst(std::size_t n) {
-    return n >= 8 ? 0xFFu | ((0xFF00u << (16 - n)) & 0xFF00u) : (0xFF00u >> n) & 0xFFu;
-}
-
-// Copies `count` pixels from `from` to `to` and sets the mask bits of the transparent ones (the mask bytes
-// are zero before). `keep` is KeepFirst(count % 16), worked out once per frame. `from` must be readable 16
-// bytes past `count` (the decoding run is); `to` is written only within the `count` pixels, and `mask` only
-// within the bytes of the 32-pixel words they start (a mask row is padded to 32 pixels).
-inline void CopyAndMask(const std::uint8_t* from,
-                        std::uint8_t* to,
-                        std::size_t count,
-                        const TTransparencyMatcher& matcher,
-                        unsigned keep,
-                        std::uint8_t* mask) {
-    std::size_t x = 0;
-    for (; x + 16 <= count; x += 16) {
-        StoreLe16(mask + (x >> 3), matcher.CopyMatch16(from + x, to + x));
-    }
-    if (x < count) {
-        // The last few pixels: the flags read past them are dropped, and their copy is one 16-byte piece
-        // that ends with them (overlapping pixels already copied) unless the row is shorter than that.
-        StoreLe16(mask + (x >> 3), matcher.Match16(from + x) & keep);
-        if (count >= 16) {
-            std::memcpy(to + count - 16, from + count - 16, 16);
-        } else {
-            std::memcpy(to, from, count);
-        }
-    }
-}
-
-// Where the decoded pixels go: the frame's buffers and their layout.
-struct TRowTarget {
-    std::uint8_t* pixels;
+// Where a transparent frame's mask bits go.
+struct TMaskTarget {
+    std::uint8_t* mask;
     std::size_t stride;
-    std::uint8_t* mask;  // null for an opaque frame
-    std::size_t maskStride;
     std::uint8_t transparentIndex;
     int height;
     bool interlaced;
 };
 
-// Copies the first `written` pixels of the run (whole rows of `width`, the last maybe partial) to their rows,
-// and marks the transparent ones. Rows that follow each other both in the buffer and in the mask (not
-// interlaced, no padding) go in one piece.
-void PlaceRows(const std::uint8_t* run, std::size_t written, std::size_t width, const TRowTarget& t) {
-    const TTransparencyMatcher matcher(t.transparentIndex);
-    const bool oneBlock = !t.interlaced && t.stride == width && (!t.mask || width % 32 == 0);
-    const std::size_t piece = oneBlock ? std::max<std::size_t>(written, 1) : width;
-    const unsigned keep = KeepFirst(piece % 16);
-    const std::uint8_t* from = run;
-    for (std::size_t k = 0; k * piece < written; ++k, from += piece) {
-        const std::size_t count = std::min(piece, written - k * piece);
-        const std::size_t row = t.interlaced ? static_cast<std::size_t>(RowOf(static_cast<int>(k), t.height, true)) : k;
-        if (t.mask) {
-            CopyAndMask(from, t.pixels + row * t.stride, count, matcher, count == piece ? keep : KeepFirst(count % 16),
-                        t.mask + row * t.maskStride);
-        } else {
-            std::memcpy(t.pixels + row * t.stride, from, count);
-        }
+// The LZW decoder's state: the data being read, where decoding stands, and the fast decoder's run and tables,
+// which its plain and SSE2 code share.
+struct TLzwCore {
+    void Stop(TLzwStatus status) {
+        status_ = status;
+        stopped_ = true;
     }
+
+    // Where codes first widen after a clear on the fast path, whose nextFree starts one below the first entry:
+    // at 2 x clear, but never at the first code (with code sizes 0 and 1 the first entry already reaches it,
+    // and the careful path widens only when an entry is added).
+    unsigned FirstGrowth() const { return std::max((1u << (codeSize_ + 1)), end_ + 2); }
+
+    const std::uint8_t* in_ = nullptr;
+    const std::uint8_t* inEnd_ = nullptr;
+    std::uint64_t acc_ = 0;
+    unsigned bits_ = 0;
+
+    unsigned clear_ = 0;
+    unsigned end_ = 0;
+    unsigned codeSize_ = 0;
+    unsigned codeLen_ = 0;
+    unsigned nextFree_ = 0;
+    std::size_t growAt_ = 0;  // fast path: codes widen (or the table is full) when nextFree reaches this
+    TLzwStatus status_ = TLzwStatus::Complete;
+    bool stopped_ = false;
+    bool needsCareful_ = false;
+
+    // fast path
+    std::unique_ptr<std::uint8_t[]> run_;  // the decoder's own run, kept for the next frame
+    std::size_t runSize_ = 0;
+    std::uint8_t* out_ = nullptr;  // where the frame's pixels go in decoding order, then room for overruns
+    std::size_t written_ = 0;
+    std::size_t total_ = 0;
+    // Where each code's string stands and how long it is. Not initialised: Start sets the roots and the
+    // clear and end codes, and every other entry is set before a code may name it.
+    const std::uint8_t* where_[LzwTableSize + 1];
+    std::uint16_t length_[LzwTableSize + 1];
+};
+
+namespace plain {
+#define GIF_KERNEL_SSE2 0
+#include "controls/GIFReaderKernels.inc"
+#undef GIF_KERNEL_SSE2
+}  // namespace plain
+
+#if GIF_SSE2_KERNELS
+// A 32-bit build for processors without SSE2 compiles this copy, and only this one, for SSE2.
+#if !defined(__SSE2__) && defined(__GNUC__) && !defined(__clang__)
+#pragma GCC push_options
+#pragma GCC target("sse2")
+#define GIF_POP_TARGET
+#endif
+namespace sse2 {
+#define GIF_KERNEL_SSE2 1
+#include "controls/GIFReaderKernels.inc"
+#undef GIF_KERNEL_SSE2
+}  // namespace sse2
+#if defined(GIF_POP_TARGET)
+#pragma GCC pop_options
+#undef GIF_POP_TARGET
+#endif
+#endif
+
+bool ProcessorHasSse2() {
+#if defined(__SSE2__)
+    return true;
+#elif GIF_SSE2_KERNELS
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("sse2") != 0;
+#else
+    return false;
+#endif
 }
 
 }  // namespace
@@ -315,8 +176,10 @@ void PlaceRows(const std::uint8_t* run, std::size_t written, std::size_t width, 
 //    for every code, where its string already stands (earlier in that run, or for a root in a constant
 //    table of all bytes) and how long it is. Every code then costs the same one copy, in 16-byte chunks
 //    (the run has room after the image for any string's overrun, so no code needs a length test), with no
-//    branch on what kind of code it was. The rows are then copied to their places (interlace passes
-//    included) and the mask is built in the same pass, 16 pixels at a time.
+//    branch on what kind of code it was. The frame's buffer is then made from the run (a large frame's run
+//    is its buffer), and the mask is built 16 pixels at a time; padded and interlaced rows are copied to
+//    their places and masked in one pass. The copies and the mask have SSE2 code beside the plain one
+//    (controls/GIFReaderKernels.inc), picked by the processor.
 //  - the careful one follows the table of prefixes and suffixes one pixel at a time, with 16-bit pixel
 //    values; it serves code sizes 9 to 12 (whose roots do not fit a byte, so transparency must compare the
 //    whole code) and cross-checks the fast one.
@@ -325,7 +188,7 @@ void PlaceRows(const std::uint8_t* run, std::size_t written, std::size_t width, 
 // table can come to hold a chain that loops back onto itself: the careful decoder bounds every walk and stops
 // the frame's data at one that loops or leaves the table. The fast one keeps no prefixes; it hands such
 // frames (rare, and never written by an encoder) to the careful one, so both agree on every pixel.
-class TLzwDecoder {
+class TLzwDecoder : private TLzwCore {
 public:
     // Not defaulted: a defaulted constructor would let make_unique zero the tables, a cost every new stream
     // would pay whether or not its frames use them.
@@ -433,125 +296,42 @@ public:
 
     // ---- fast path ----
 
-    // Gets the run ready for a frame of `total` pixels. It has room after the last pixel for the longest
-    // string and a chunk's overrun, so no code ever needs a length test.
-    void BeginOutput(std::size_t total) {
-        const std::size_t room = total + MaxString + CopySlack;
-        if (runSize_ < room) {
-            // Not zeroed: every pixel is written before it is read.
-            run_.reset(new std::uint8_t[room]);
-            runSize_ = room;
+    // Gets the run ready for a frame of `total` pixels: `target` when given, which must hold total + RunSlack
+    // bytes, else the decoder's own. The room after the last pixel for the longest string and a chunk's
+    // overrun means no code ever needs a length test.
+    void BeginOutput(std::size_t total, std::uint8_t* target) {
+        if (target) {
+            out_ = target;
+        } else {
+            const std::size_t room = total + RunSlack;
+            if (runSize_ < room) {
+                // Not zeroed: every pixel is written before it is read.
+                run_.reset(new std::uint8_t[room]);
+                runSize_ = room;
+            }
+            out_ = run_.get();
         }
         written_ = 0;
         total_ = total;
     }
 
-    // Decodes until at least `until` pixels are written (or all of them, or the data stops).
-    void RunFast(std::size_t until) {
-        until = std::min(until, total_);
-        if (stopped_ || written_ >= until) {
+    // Decodes until at least `until` pixels are written (or all of them, or the data stops), with the SSE2
+    // code when `useSse2` (the processor must have it).
+    void RunFast(std::size_t until, bool useSse2) {
+#if GIF_SSE2_KERNELS
+        if (useSse2) {
+            sse2::RunFast(*this, until);
             return;
         }
-        std::uint8_t* const base = run_.get();
-        std::uint8_t* out = base + written_;
-        std::uint8_t* const stop = base + until;
-        const std::uint8_t* in = in_;
-        const std::uint8_t* const inEnd = inEnd_;
-        std::uint64_t acc = acc_;
-        unsigned bits = bits_;
-        unsigned codeLen = codeLen_;
-        std::size_t mask = (std::size_t{1} << codeLen) - 1;
-        // Table slot nextFree holds the entry the next code completes (the last string plus the next string's
-        // first byte, which will stand right after it), so a code equal to nextFree means exactly that entry.
-        // Right after a clear code nextFree is the end code: only roots are valid then, and the first one
-        // defines no entry (its slot is the one after the end code). The clear and end codes have length 0.
-        std::size_t nextFree = nextFree_;
-        std::size_t growAt = growAt_;
-
-        while (out < stop) {
-            if (bits < codeLen) {
-                if (inEnd - in >= 8) {
-                    acc |= LoadLe64(in) << bits;
-                    in += (63 - bits) >> 3;
-                    bits |= 56;
-                } else {
-                    while (bits <= 56 && in < inEnd) {
-                        acc |= static_cast<std::uint64_t>(*in++) << bits;
-                        bits += 8;
-                    }
-                    if (bits < codeLen) {
-                        Stop(TLzwStatus::EndOfData);
-                        break;
-                    }
-                }
-            }
-            const std::size_t code = static_cast<std::size_t>(acc) & mask;
-            acc >>= codeLen;
-            bits -= codeLen;
-            if (code > nextFree) {
-                // A code beyond the next free one, or a code above the roots right after a clear: its string
-                // is only known by following prefixes, which this decoder does not keep.
-                Stop(TLzwStatus::BadCode);
-                needsCareful_ = true;
-                break;
-            }
-
-            // Roots, table entries and the entry being defined all name a string that already stands
-            // somewhere: roots in kRoots, the others earlier in the run. An entry's string ends before `out`,
-            // so no chunk writes a byte of the string it reads (it may overlap the bytes after it: moved, not
-            // copied, which is one load and one store all the same); the entry being defined ends with the
-            // byte at `out` itself, which is its own first byte, so that one is put into its last chunk.
-            const std::size_t len = length_[code];
-            if (len != 0) {
-                const std::uint8_t* src = where_[code];
-                if (len <= CopySlack) {
-                    TChunk16 v = LoadChunk(src);
-                    if (code == nextFree) {
-                        v = WithFirstByteAt(v, len - 1);
-                    }
-                    StoreChunk(out, v);
-                } else {
-                    CopyLongString(out, src, len, code == nextFree);
-                }
-                // The entry being defined becomes real. Codes widen when the table reaches the next power of
-                // two; once it is full, slot LzwTableSize soaks up the writes.
-                if (++nextFree >= growAt) {
-                    if (codeLen < MaxCodeLength) {
-                        ++codeLen;
-                        mask = 2 * mask + 1;
-                        growAt = codeLen < MaxCodeLength ? mask + 1 : LzwTableSize + 1;
-                    } else {
-                        nextFree = LzwTableSize;
-                    }
-                }
-                where_[nextFree] = out;
-                length_[nextFree] = static_cast<std::uint16_t>(len + 1);
-                out += len;
-            } else if (code == clear_) {
-                codeLen = codeSize_ + 1;
-                mask = (std::size_t{1} << codeLen) - 1;
-                nextFree = end_;
-                growAt = FirstGrowth();
-            } else {
-                Stop(TLzwStatus::EndCode);
-                break;
-            }
-        }
-
-        // The last string may run past the image, and a chunk past the last string: neither is a pixel.
-        written_ = std::min(static_cast<std::size_t>(out - base), total_);
-        if (written_ >= total_) {
-            stopped_ = true;
-        }
-        in_ = in;
-        acc_ = acc;
-        bits_ = bits;
-        codeLen_ = codeLen;
-        nextFree_ = static_cast<unsigned>(nextFree);
-        growAt_ = growAt;
+#else
+        (void)useSse2;
+#endif
+        plain::RunFast(*this, until);
     }
 
-    const std::uint8_t* Run() const { return run_.get(); }
+    const std::uint8_t* Run() const {
+        return out_;
+    }
     // A large run is given back once a stream is decoded, rather than kept beside the frames for good.
     void ReleaseLargeRun() {
         if (runSize_ > KeptRunBytes) {
@@ -560,11 +340,19 @@ public:
         }
     }
 
-    std::size_t Written() const { return written_; }
-    bool Stopped() const { return stopped_; }
+    std::size_t Written() const {
+        return written_;
+    }
+    bool Stopped() const {
+        return stopped_;
+    }
     // The fast decoder met a code only the careful one can follow; the frame must be decoded again by it.
-    bool NeedsCareful() const { return needsCareful_; }
-    TLzwStatus Status() const { return status_; }
+    bool NeedsCareful() const {
+        return needsCareful_;
+    }
+    TLzwStatus Status() const {
+        return status_;
+    }
 
     // ---- careful path ----
 
@@ -637,16 +425,6 @@ private:
         std::size_t filePosition;
     };
 
-    void Stop(TLzwStatus status) {
-        status_ = status;
-        stopped_ = true;
-    }
-
-    // Where codes first widen after a clear on the fast path, whose nextFree starts one below the first entry:
-    // at 2 x clear, but never at the first code (with code sizes 0 and 1 the first entry already reaches it,
-    // and the careful path widens only when an entry is added).
-    unsigned FirstGrowth() const { return std::max((1u << (codeSize_ + 1)), end_ + 2); }
-
     void ResetTable() {
         // Entries defined since the last reset read as zero again: the careful path may walk into an entry
         // not yet defined (the fast one never reads one). With code size 12 the first entry, and so
@@ -686,32 +464,9 @@ private:
     std::vector<std::uint8_t> input_;
     std::size_t inputSize_ = 0;
     std::vector<Block> blocks_;
-    const std::uint8_t* in_ = nullptr;
-    const std::uint8_t* inEnd_ = nullptr;
-    std::uint64_t acc_ = 0;
-    unsigned bits_ = 0;
-
-    unsigned clear_ = 0;
-    unsigned end_ = 0;
-    unsigned codeSize_ = 0;
-    unsigned codeLen_ = 0;
-    unsigned nextFree_ = 0;
     unsigned threshold_ = 0;
-    std::size_t growAt_ = 0;  // fast path: codes widen (or the table is full) when nextFree reaches this
     bool hasPrev_ = false;
-    TLzwStatus status_ = TLzwStatus::Complete;
-    bool stopped_ = false;
-    bool needsCareful_ = false;
 
-    // fast path
-    std::unique_ptr<std::uint8_t[]> run_;  // a frame's pixels in decoding order, then room for overruns
-    std::size_t runSize_ = 0;
-    std::size_t written_ = 0;
-    std::size_t total_ = 0;
-    // Where each code's string stands and how long it is. Not initialised: Start sets the roots and the
-    // clear and end codes, and every other entry is set before a code may name it.
-    const std::uint8_t* where_[LzwTableSize + 1];
-    std::uint16_t length_[LzwTableSize + 1];
     unsigned readyRoots_ = 0;  // root slots below this still point into kRoots
 
     // careful path
@@ -730,6 +485,11 @@ private:
     std::uint16_t* suffix_ = nullptr;
     std::uint16_t* stack_ = nullptr;
 };
+
+bool GifReaderUsesSse2() {
+    static const bool sse2 = ProcessorHasSse2();
+    return sse2;
+}
 
 TGifStream::TGifStream() : decoder_(std::make_unique<TLzwDecoder>()) {}
 
@@ -1035,16 +795,19 @@ bool TFrame::ReadImage(TGifStream& owner, std::size_t& Position, const TPendingR
     }
     owner.allocated_ += pixelBytes + maskBytes;
     PixelStride = static_cast<int>(stride);
-    Pixels.assign(static_cast<std::size_t>(pixelBytes), 0);
-    if (Transparent) {
-        MaskStride = static_cast<int>(maskStride);
-        MaskBits.assign(static_cast<std::size_t>(maskBytes), 0);
-    }
+    MaskStride = Transparent ? static_cast<int>(maskStride) : 0;
 
     Position = p;
     DecodePixels(owner, Position);
     DataBytes = Position - DataPosition;
     return true;
+}
+
+// Index 0 and opaque wherever nothing is decoded. The fast decoder's frames are built from its run instead, and
+// only what it did not write is cleared.
+static void ClearBuffers(TFrame& f) {
+    f.Pixels.assign(static_cast<std::size_t>(f.PixelStride) * static_cast<std::size_t>(f.Height), 0);
+    f.MaskBits.assign(static_cast<std::size_t>(f.MaskStride) * static_cast<std::size_t>(f.Height), 0);
 }
 
 bool TGifStream::DeferImage(TFrame& frame, std::size_t& Position, std::uint64_t stride, std::uint64_t maskStride) {
@@ -1080,11 +843,7 @@ bool TGifStream::DecodeFrame(const std::uint8_t* data, std::size_t size, TFrame&
     const bool truncated = truncated_;
     bool decoded = true;
     try {
-        frame.Pixels.assign(static_cast<std::size_t>(frame.PixelStride) * static_cast<std::size_t>(frame.Height), 0);
-        if (frame.Transparent) {
-            frame.MaskBits.assign(static_cast<std::size_t>(frame.MaskStride) * static_cast<std::size_t>(frame.Height),
-                                  0);
-        }
+        // DecodePixels makes the buffers, as at load.
         data_ = data;
         size_ = size;
         std::size_t position = frame.DataPosition;
@@ -1106,9 +865,11 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
     const std::uint8_t* const d = owner.data_;
     const std::size_t size = owner.size_;
     TLzwDecoder& lzw = *owner.decoder_;
+    const std::size_t pixelBytes = static_cast<std::size_t>(PixelStride) * static_cast<std::size_t>(Height);
     if (Position >= size) {
         DataStatus = Width > 0 && Height > 0 ? TLzwStatus::EndOfData : TLzwStatus::NoPixels;
         owner.truncated_ = true;
+        ClearBuffers(*this);
         return;
     }
     const int codeSize = d[Position++];
@@ -1117,6 +878,7 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
     }
     if (Width == 0 || Height == 0) {
         DataStatus = TLzwStatus::NoPixels;
+        ClearBuffers(*this);
         return;
     }
     // A minimum code size above 12 would need more roots than the 4096-entry tables hold. Such a frame is
@@ -1124,6 +886,7 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
     // the others, just as image data that ends early keeps the frame.
     if (codeSize > MaxLzwCodeSize) {
         DataStatus = TLzwStatus::BadCodeSize;
+        ClearBuffers(*this);
         return;
     }
     const bool reportRows =
@@ -1133,6 +896,7 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
 
     // One pixel at a time, straight into its row.
     auto decodeCarefully = [&] {
+        ClearBuffers(*this);
         lzw.Start(codeSize, true);
         int reported = 0;
         for (int k = 0; k < Height && !lzw.Stopped(); ++k) {
@@ -1165,18 +929,23 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
         decodeCarefully();
         return;
     }
+    const bool useSse2 = !owner.PlainDecoding && GifReaderUsesSse2();
     lzw.Start(codeSize, false);
 
     const std::size_t w = static_cast<std::size_t>(Width);
     const std::size_t total = w * static_cast<std::size_t>(Height);
-    lzw.BeginOutput(total);
+    const bool direct = !Interlaced && total >= DirectPixels;
+    if (direct) {
+        Pixels.resize(pixelBytes + RunSlack);
+    }
+    lzw.BeginOutput(total, direct ? Pixels.data() : nullptr);
     if (reportRows) {
         for (int k = 0; k < Height && !lzw.Stopped(); ++k) {
             const int row = RowOf(k, Height, Interlaced);
             if (row % reportEvery != 0) {
                 continue;
             }
-            lzw.RunFast((static_cast<std::size_t>(k) + 1) * w);
+            lzw.RunFast((static_cast<std::size_t>(k) + 1) * w, useSse2);
             if (lzw.Written() < (static_cast<std::size_t>(k) + 1) * w) {
                 break;
             }
@@ -1184,7 +953,7 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
             ++reports;
         }
     }
-    lzw.RunFast(total);
+    lzw.RunFast(total, useSse2);
     if (lzw.NeedsCareful()) {
         decodeCarefully();
         return;
@@ -1192,8 +961,54 @@ void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {
     const std::size_t written = lzw.Written();
     DataStatus = written >= total ? TLzwStatus::Complete : lzw.Status();
 
-    // Pixels that were never decoded keep index 0 and stay opaque.
-    PlaceRows(lzw.Run(), written, w,
-              {Pixels.data(), static_cast<std::size_t>(PixelStride), Transparent ? MaskBits.data() : nullptr,
-               static_cast<std::size_t>(MaskStride), TransparentIndex, Height, Interlaced});
+    // The rows go to their places, and the mask is built; pixels that were never decoded, and the padding of
+    // the rows, are index 0.
+    const std::uint8_t* const run = lzw.Run();
+    const std::size_t stride = static_cast<std::size_t>(PixelStride);
+    if (Transparent) {
+        MaskBits.assign(static_cast<std::size_t>(MaskStride) * static_cast<std::size_t>(Height), 0);
+    }
+    const TMaskTarget target{Transparent ? MaskBits.data() : nullptr, static_cast<std::size_t>(MaskStride),
+                             TransparentIndex, Height, Interlaced};
+    if (Interlaced || (!direct && stride != w)) {
+        // Padded or interlaced rows, copied one by one into a cleared buffer, with their mask in the same pass.
+        Pixels.assign(pixelBytes, 0);
+#if GIF_SSE2_KERNELS
+        if (useSse2) {
+            sse2::PlaceRows(run, written, w, Pixels.data(), stride, target);
+            return;
+        }
+#endif
+        plain::PlaceRows(run, written, w, Pixels.data(), stride, target);
+        return;
+    }
+    if (Transparent) {
+#if GIF_SSE2_KERNELS
+        if (useSse2) {
+            sse2::MaskRows(run, written, w, target);
+        } else {
+            plain::MaskRows(run, written, w, target);
+        }
+#else
+        plain::MaskRows(run, written, w, target);
+#endif
+    }
+    if (direct) {
+        // In place: past the last pixel decoded stand overruns, and rows move apart (the last first) to make
+        // room for their padding.
+        std::uint8_t* const p = Pixels.data();
+        std::memset(p + written, 0, total - written);
+        if (stride != w) {
+            for (std::size_t k = static_cast<std::size_t>(Height); k-- > 0;) {
+                std::memmove(p + k * stride, p + k * w, w);
+                std::memset(p + k * stride + w, 0, stride - w);
+            }
+        }
+        Pixels.resize(pixelBytes);
+    } else {
+        // Copied from the run, without clearing first what is copied.
+        Pixels.reserve(pixelBytes);
+        Pixels.assign(run, run + written);
+        Pixels.resize(pixelBytes);
+    }
 }

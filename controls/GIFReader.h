@@ -92,6 +92,10 @@ using TProgressEvent =
 class TGifStream;
 class TLzwDecoder;
 
+// Whether this processor has SSE2, so that the fast decoder uses its SSE2 code (chosen at run time: the 32-bit
+// build must still run on a processor without it).
+bool GifReaderUsesSse2();
+
 class TFrame {
 public:
     int Left = 0;
@@ -169,6 +173,9 @@ public:
     TProgressEvent OnProgress;
     // Use only the per-pixel decoder (slow); it cross-checks the fast one in tests and fuzzing.
     bool CarefulDecoding = false;
+    // Keep the fast decoder to its plain code even where the processor has SSE2, as on one without it (for
+    // tests and benchmarks: both must give the same frames).
+    bool PlainDecoding = false;
     // The budgets a decode is held to: the view control lowers them to what its image budget leaves, tests
     // to try the limits without gigabytes.
     std::uint64_t FrameBudget = MaxFrameBytes;

@@ -262,19 +262,19 @@ void TForm1::ReleaseRamps() {
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A close waiting for the renderers, a render waiting for the player, or any system call that
+    // reads the messages other threads send to this one: a shutdown met inside such a call would
+    // free the renderers and the hand-over under it, and its sender, told it is done, would let
+    // the host unload us while the call still runs. It is refused while any call of ours is in
+    // progress beneath this message; the sender asks again until they are over.
+    if (message == WM_APP_SHUTDOWN_FORM && TCallScope::InProgress() > 1) {
+        return ShutdownFormBusy;
+    }
     switch (message) {
         case WM_APP_SHUTDOWN_FORM:
             // The window goes inside its own message: nothing of TWindow may run after this.
             Shutdown();
-            return 1;
-        case WM_APP_RENDER_FRAME: {
-            // Only the latest frame counts: the host's record may have changed many times since.
-            winampVisModule frame{};
-            if (RenderInbox.Take(frame)) {
-                RenderFrame(frame);
-            }
-            return 1;
-        }
+            return ShutdownFormDone;
         default:
             return TWindow::HandleMessage(message, wParam, lParam);
     }
@@ -336,6 +336,7 @@ void TForm1::RenderFrame(const winampVisModule& module) {
     if (Handle() == nullptr) {
         return;  // shut down (a render may still arrive while another thread ends the display)
     }
+    const TCallScope call;
     const TVisSettings& s = VisSettings();
     TDisplayState& state = DisplayState();
     ReduceSpectrum(module.spectrumData, state.MainPanelRight, s.vuB, s.MaxSpectrumH, state.BandHeights, state.VULevels);
@@ -351,6 +352,29 @@ void TForm1::RenderFrame(const winampVisModule& module) {
     }
     PlayerWindow = static_cast<HWND>(module.hwndParent);
     RefreshSongInfo();
+}
+
+void TForm1::QueueRender(const winampVisModule& module) {
+    if (!RenderInbox.Put(module)) {
+        return;  // a request to render is queued already: it takes this frame
+    }
+    if (!HandOver || !HandOver->Post([this] { RenderQueuedFrame(); })) {
+        RenderInbox.Discard();  // closed: the display is ending
+    }
+}
+
+void TForm1::RenderQueuedFrame() {
+    // Only the latest frame counts: the host's record may have changed many times since.
+    winampVisModule frame{};
+    if (!RenderInbox.Take(frame)) {
+        return;
+    }
+    // Not while the renderers are stopped for good: the display is closing, and a render would
+    // start them again or wait for the player.
+    if (Renderers && Renderers->Stopping()) {
+        return;
+    }
+    RenderFrame(frame);
 }
 
 void TForm1::RefreshSongInfo() {
@@ -528,7 +552,6 @@ void TForm1::Shutdown() {
     }
     if (HandOver) {
         HandOver->Close();
-        HandOver.reset();
     }
     Timer1.Reset();
     titlelabel.Destroy();

@@ -37,8 +37,9 @@ public:
     void Shutdown();
 
     virtual void RenderFrame(const winampVisModule& module);
-    // Where Render on another thread leaves its frames; any thread may use it.
-    TRenderInbox& Inbox() { return RenderInbox; }
+    // Any thread: keeps module as the latest frame and has the window thread render it as soon as
+    // it can, through the renderers' hand-over. Never waits for the window thread.
+    void QueueRender(const winampVisModule& module);
     void StopAll();
 
     void PaintMain();
@@ -108,6 +109,8 @@ private:
     TOverlayArea OverlayArea() const;
     // Starts the enabled renderers in their order: VU meter, spectrum bars, background effect.
     void StartRenderers();
+    // Window thread: renders the latest frame QueueRender kept.
+    void RenderQueuedFrame();
 
     TPanel MainPanel;
     TPanel HintPanel;
@@ -126,8 +129,10 @@ private:
     TGIFImagX GIFImage2{GIFHost2};
     TImageOverlays Overlays{GIFImage1, GIFImage2, ThisModule()};
 
-    // Renderers hand their frames to this thread through HandOver, which closes with the form's
-    // window after the renderers have gone (a renderer that was let go keeps the object alive).
+    // Renderers hand their frames to this thread through HandOver, and a Render on another thread
+    // its frame. It closes with the form's window after the renderers have gone, but the object
+    // stays as long as the form (another thread's Render may still reach it) or a renderer that
+    // was let go.
     std::shared_ptr<TWindowHandOver> HandOver;
     std::unique_ptr<TRenderers> Renderers;
     TRenderInbox RenderInbox;

@@ -43,23 +43,20 @@ bool TRenderInbox::Put(const winampVisModule& module) {
     std::lock_guard<TLock> guard(Lock);
     std::memcpy(Spectrum, module.spectrumData, sizeof Spectrum);
     PlayerWindow = module.hwndParent;
-    Waiting = true;
-    return !std::exchange(Announced, true);
+    return !std::exchange(Waiting, true);
 }
 
-void TRenderInbox::Withdraw() {
+void TRenderInbox::Discard() {
     std::lock_guard<TLock> guard(Lock);
-    Announced = false;
+    Waiting = false;
 }
 
 bool TRenderInbox::Take(winampVisModule& module) {
     std::lock_guard<TLock> guard(Lock);
-    Announced = false;
-    if (!Waiting) {
+    if (!std::exchange(Waiting, false)) {
         return false;
     }
     std::memcpy(module.spectrumData, Spectrum, sizeof Spectrum);
     module.hwndParent = PlayerWindow;
-    Waiting = false;
     return true;
 }

@@ -23,23 +23,22 @@ void ReduceSpectrum(const std::uint8_t (&spectrum)[2][576],
                     std::array<std::int32_t, 2>& levels);
 
 // Render calls from a thread other than the display's: the latest frame waits here for the
-// window thread, and at most one announcement of it is on its way there. The calling thread
-// copies and announces; it never waits for the window thread.
+// window thread, and at most one request to render it is queued there. The calling thread copies
+// and queues; it never waits for the window thread.
 class TRenderInbox {
 public:
     // Any thread: keeps the spectrum and the player window of module as the latest frame. True
-    // when the caller must announce it: no announcement is pending.
+    // when the caller must queue a request to render it: none is queued yet.
     bool Put(const winampVisModule& module);
-    // The announcement could not be sent: the next Put announces again.
-    void Withdraw();
-    // Window thread, on the announcement: copies the latest frame into module and clears the
-    // announcement. False when no frame has arrived since the last Take.
+    // The request could not be queued: the frame is dropped, and the next Put asks again.
+    void Discard();
+    // Window thread, in the request: copies the latest frame into module. False when no frame has
+    // arrived since the last Take.
     bool Take(winampVisModule& module);
 
 private:
     TLock Lock;
     std::uint8_t Spectrum[2][VisBinCount] = {};
     void* PlayerWindow = nullptr;
-    bool Waiting = false;    // a frame arrived since the last Take
-    bool Announced = false;  // an announcement is pending
+    bool Waiting = false;  // a frame arrived since the last Take: a request to render it is queued
 };

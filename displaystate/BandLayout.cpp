@@ -194,6 +194,7 @@ void PaintMain(TCanvas& main,
     FillWith(main, {0, 0, mainPanelWidth, mainPanelHeight}, settings.Background);
     state.VULevels = {};
     state.BandHeights = {};
+    ++state.MainRepaints;
     if (!settings.EnhSpect || !settings.SpectrumsEnabled || !HasBandCells(state)) {
         return;
     }
@@ -216,6 +217,7 @@ void PaintVUFrame(TCanvas& vu, TDisplayState& state, const TVisSettings& setting
     const TColor white = RGBColor(255, 255, 255);
     const TColor grey = RGBColor(128, 128, 128);
     vu.Pen.Width = 1;
+    ++state.VURepaints;
 
     TRect& l = state.VULeftRect;
     l = {0, 0, static_cast<int>(state.MainPanelRight * 0.5 - 3), troughBottom};

@@ -67,7 +67,8 @@ void DrawFromRamp(TCanvas& canvas, const TRect& dest, const TBitmap* ramp, TColo
 void FillWith(TCanvas& canvas, const TRect& r, TColor colour);
 
 // The body of mainPaintboxPaint: the background over the whole panel, BandHeights and VULevels
-// back to 0, and the resting peak blocks when enhanced bars are on.
+// back to 0, and the resting peak blocks when enhanced bars are on. Counts the repaint in
+// MainRepaints, so that the spectrum renderer knows its bars are gone.
 void PaintMain(TCanvas& main,
                int mainPanelWidth,
                int mainPanelHeight,
@@ -75,6 +76,7 @@ void PaintMain(TCanvas& main,
                const TVisSettings& settings);
 
 // The body of vuPaintboxPaint: rebuilds VUBitmap (3D styles), sets and paints the two troughs with
-// their optional outline, and draws the resting peak blocks when the enhanced meter is on.
+// their optional outline, and draws the resting peak blocks when the enhanced meter is on. Counts
+// the repaint in VURepaints, so that the meter knows its bars are gone.
 // vuPanelHeight is the VU strip's height (vumeterH once the strip is sized).
 void PaintVUFrame(TCanvas& vu, TDisplayState& state, const TVisSettings& settings, int vuPanelHeight);

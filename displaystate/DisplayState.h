@@ -13,6 +13,11 @@ constexpr int BandCount = 36;
 struct TDisplayState {
     std::array<std::int32_t, BandCount> BandHeights{};
     std::array<std::int32_t, 2> VULevels{};  // 0 left, 1 right
+    // Count the repaints of the main area and of the VU strip. A repaint wipes the bars off the
+    // screen, so each bar renderer compares its count with the one it last saw and then draws
+    // every bar whole again.
+    std::uint32_t MainRepaints = 0;
+    std::uint32_t VURepaints = 0;
 
     std::int32_t MainPanelRight = 0;
     std::int32_t MainPanelHeight = 0;

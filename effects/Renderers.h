@@ -43,6 +43,8 @@ public:
     bool IsRunning(TRendererSlot slot) const { return Get(slot) != nullptr; }
     // Renderers owned, running or ending.
     int Count() const;
+    // Inside StopAndWait: every renderer is being stopped for good.
+    bool Stopping() const { return Core->Stopping; }
 
     // Asks every referenced renderer to stop after its current frame and sleep, and clears the
     // references; does not wait. Safe to call from an OnTerminate handler.

@@ -18,9 +18,18 @@ TSpectrumThr::TSpectrumThr(TCanvas* canvas,
     Display.BandHeights = {};
     Bars.BarDrawn = {};
     Bars.BarPeaks = {};
+    Bars.RepaintsSeen = Display.MainRepaints;
 }
 
 void TSpectrumThr::DrawFrame() {
+    if (Bars.RepaintsSeen != Display.MainRepaints) {
+        // A repaint of the main area painted the background over every bar and the blocks at
+        // rest. The bars start again from there, or a steady bar, which never rises past the
+        // height remembered from before, would never be drawn again.
+        Bars.RepaintsSeen = Display.MainRepaints;
+        Bars.BarDrawn = {};
+        Bars.BarPeaks = {};
+    }
     if (Canvas == nullptr || !HasBandCells(Display)) {
         // Cells under 1 pixel wide have no bars to draw; the heights are still consumed so that
         // the render hook does not keep adding onto them.

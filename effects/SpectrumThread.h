@@ -10,11 +10,12 @@
 #include "effects/EffectThread.h"
 #include "settings/VisSettings.h"
 
-// What the bars last showed. It outlives any one renderer, as the window's repaint leaves it
-// alone: after a repaint a bar reappears only where it next rises past its remembered height.
+// What the bars last showed. It outlives any one renderer; a new renderer starts it from zero.
 struct TSpectrumBarsState {
     std::array<std::int32_t, BandCount> BarDrawn{};  // height each bar was last drawn at
     std::array<std::int32_t, BandCount> BarPeaks{};  // base of each peak block above the bar foot
+    // The display's MainRepaints when the bars were last drawn: a newer repaint has wiped them.
+    std::uint32_t RepaintsSeen = 0;
 };
 
 // The instance the running renderer uses, alive as long as the library.

@@ -36,10 +36,22 @@ TvumeterThr::TvumeterThr(TCanvas* canvas) : TvumeterThr(canvas, DisplayState(), 
 
 TvumeterThr::TvumeterThr(TCanvas* canvas, TDisplayState& display, const TVisSettings& settings, TVUMeterState& meter)
     : TEffectThread(canvas, settings.vuLatency), Display(display), Settings(settings), Meter(meter) {
+    // A new meter starts on a freshly painted strip, whose blocks are at rest: peaks left from an
+    // earlier display would be drawn far out and sink for seconds.
+    Meter.VUTarget = {};
     Meter.VUDrawn = {};
+    Meter.VUPeaks = {};
+    Meter.RepaintsSeen = Display.VURepaints;
 }
 
 void TvumeterThr::DrawFrame() {
+    if (Meter.RepaintsSeen != Display.VURepaints) {
+        // A repaint of the strip painted the empty troughs and the blocks at rest: the bars start
+        // again from there, or a steady bar would never be drawn again.
+        Meter.RepaintsSeen = Display.VURepaints;
+        Meter.VUDrawn = {};
+        Meter.VUPeaks = {};
+    }
     if (Canvas == nullptr) {
         Display.VULevels = {};
         return;

@@ -10,12 +10,14 @@
 #include "effects/EffectThread.h"
 #include "settings/VisSettings.h"
 
-// What the meter last showed (index 0 left, 1 right). It outlives any one renderer: only
-// VUDrawn restarts with a new one, and a repaint of the strip leaves all of it alone.
+// What the meter last showed (index 0 left, 1 right). It outlives any one renderer; a new
+// renderer starts it from zero.
 struct TVUMeterState {
     std::array<std::int32_t, 2> VUTarget{};  // lengths to show in the current frame
     std::array<std::int32_t, 2> VUDrawn{};   // lengths last drawn
     std::array<std::int32_t, 2> VUPeaks{};   // peak positions; the block starts 3 pixels beyond
+    // The display's VURepaints when the bars were last drawn: a newer repaint has wiped them.
+    std::uint32_t RepaintsSeen = 0;
 };
 
 // The instance the running renderer uses, alive as long as the library.

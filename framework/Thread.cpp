@@ -73,24 +73,19 @@ bool TQueuedHandOver::Withdraw(const TRequestPtr& request) {
 bool TQueuedHandOver::Run(const std::function<void()>& work) {
     auto request = std::make_shared<TRequest>();
     request->Work = work;
-    if (!Enqueue(request, TSignal::Waiting)) {
+    if (!Enqueue(request, TSignal::New)) {
         return false;
     }
     const auto over = [&request] { return request->State == TState::Ran || request->State == TState::Cancelled; };
     std::unique_lock<TLock> guard(Lock);
-    // Announced only once it is overdue, and again now and then after that, in case that
-    // announcement was lost.
-    int waitMs = AnnounceAfterMs;
-    TSignal kind = TSignal::Overdue;
-    while (!request->Finished.WaitFor(guard, waitMs, over)) {
+    // Told again now and then, in case the first announcement was lost.
+    while (!request->Finished.WaitFor(guard, ResignalAfterMs, over)) {
         guard.unlock();
-        const bool told = Signal(kind);
+        const bool told = Signal(TSignal::Again);
         if (!told && Withdraw(request)) {
             return false;
         }
         guard.lock();
-        waitMs = ResignalAfterMs;
-        kind = TSignal::Again;
     }
     return request->State == TState::Ran;
 }
@@ -98,7 +93,7 @@ bool TQueuedHandOver::Run(const std::function<void()>& work) {
 bool TQueuedHandOver::Post(std::function<void()> work) {
     auto request = std::make_shared<TRequest>();
     request->Work = std::move(work);
-    return Enqueue(request, TSignal::Posted);
+    return Enqueue(request, TSignal::New);
 }
 
 int TQueuedHandOver::Drain() {

@@ -65,19 +65,10 @@ public:
     // Requests queued and not yet taken by the serving thread.
     int PendingCount() const;
 
-    // How long a waiter in Run lets its request wait before it announces it. The serving thread
-    // usually takes requests unasked: the host enters the window thread to render about every
-    // 10 ms, and each render serves the queue. Two host delays and a few milliseconds of timer
-    // slack: a host that renders normally never needs the announcement, and one that renders
-    // elsewhere or has stopped still gets each frame drawn soon.
-    static constexpr int AnnounceAfterMs = 25;
-
 protected:
-    // Waiting: a request was queued and its thread waits for it; the serving thread will likely
-    // come by unasked. Posted: work was queued that nobody waits for. Overdue: a waiter's request
-    // has not been taken within AnnounceAfterMs. Again: it has waited much longer, so whatever
-    // told the serving thread before may have been lost.
-    enum class TSignal { Waiting, Posted, Overdue, Again };
+    // New: a request was queued. Again: a waiter's request has not been taken for a long while,
+    // so whatever told the serving thread before may have been lost.
+    enum class TSignal { New, Again };
 
     // Called after a request was queued, without the lock held: tells the serving thread.
     // False when that failed; the request is then withdrawn unless the serving thread took it.

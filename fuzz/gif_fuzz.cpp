@@ -1,6 +1,7 @@
 // libFuzzer target for the GIF reader: any input must load or fail without a stray access (ASan, UBSan),
-// the fast LZW decoder must agree with the per-pixel one, frames decoded later from the stored data must
-// agree with frames decoded at load, and a cancel from the progress handler must leave the stream empty.
+// the fast LZW decoder, in its SSE2 code and in its plain one, must agree with the per-pixel one, frames decoded
+// later from the stored data must agree with frames decoded at load, and a cancel from the progress handler must
+// leave the stream empty.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -21,9 +22,10 @@ void HoldToFuzzBudgets(TGifStream& s) {
     s.StreamBudget = FuzzStreamBudget;
 }
 
-bool Decode(TGifStream& s, const std::uint8_t* data, std::size_t size, bool careful) {
+bool Decode(TGifStream& s, const std::uint8_t* data, std::size_t size, bool careful, bool plain) {
     HoldToFuzzBudgets(s);
     s.CarefulDecoding = careful;
+    s.PlainDecoding = plain;
     const bool ok = s.DecodeData(data, size);
     for (int n = 1; n <= s.FrameCount(); ++n) {
         const TFrame& f = s.Frame(n);
@@ -43,18 +45,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     // The frames are compared whole (a library compare, not a loop the coverage instrumentation slows down).
-    TGifStream fast, careful;
-    const bool ok = Decode(fast, data, size, false);
-    if (Decode(careful, data, size, true) != ok || fast.LastError != careful.LastError ||
-        fast.LoopCount != careful.LoopCount || fast.ImageWidth != careful.ImageWidth ||
-        fast.ImageHeight != careful.ImageHeight || fast.FrameCount() != careful.FrameCount()) {
-        std::abort();
-    }
-    for (int n = 1; n <= fast.FrameCount(); ++n) {
-        const TFrame& a = fast.Frame(n);
-        const TFrame& b = careful.Frame(n);
-        if (a.Pixels != b.Pixels || a.MaskBits != b.MaskBits || a.DataStatus != b.DataStatus) {
+    TGifStream careful;
+    const bool ok = Decode(careful, data, size, true, false);
+    for (const bool plain : {false, true}) {
+        TGifStream fast;
+        if (Decode(fast, data, size, false, plain) != ok || fast.LastError != careful.LastError ||
+            fast.LoopCount != careful.LoopCount || fast.ImageWidth != careful.ImageWidth ||
+            fast.ImageHeight != careful.ImageHeight || fast.FrameCount() != careful.FrameCount()) {
             std::abort();
+        }
+        for (int n = 1; n <= fast.FrameCount(); ++n) {
+            const TFrame& a = fast.Frame(n);
+            const TFrame& b = careful.Frame(n);
+            if (a.Pixels != b.Pixels || a.MaskBits != b.MaskBits || a.DataStatus != b.DataStatus) {
+                std::abort();
+            }
         }
     }
 
@@ -67,16 +72,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         deferred.DeferFrames = true;
         const bool deferredOk = deferred.DecodeData(data, size);
         bool fillable = true;
-        for (int n = 1; n <= fast.FrameCount(); ++n) {
-            fillable = fillable && (fast.Frame(n).DataCanFill() || fast.Frame(n).Pixels.empty());
+        for (int n = 1; n <= careful.FrameCount(); ++n) {
+            fillable = fillable && (careful.Frame(n).DataCanFill() || careful.Frame(n).Pixels.empty());
         }
         if (deferredOk) {
-            if (deferred.FrameCount() != fast.FrameCount()) {
+            if (deferred.FrameCount() != careful.FrameCount()) {
                 std::abort();
             }
             for (int n = 1; n <= deferred.FrameCount(); ++n) {
                 TFrame& f = *deferred.Frames[static_cast<std::size_t>(n) - 1];
-                const TFrame& want = fast.Frame(n);
+                const TFrame& want = careful.Frame(n);
                 const bool decoded = !f.Deferred || deferred.DecodeFrame(data, size, f);
                 if (want.Pixels.empty() ? decoded && !f.Pixels.empty()
                                         : !decoded || f.Pixels != want.Pixels || f.MaskBits != want.MaskBits ||

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -18,9 +17,9 @@
 namespace {
 
 // How long Quit or Init on another thread waits for the window thread to end the display.
-constexpr UINT ShutdownSendTimeoutMs = 5000;
-
-std::atomic<winampVisModule*> LastRenderedModule{nullptr};
+constexpr DWORD ShutdownSendTimeoutMs = 5000;
+// How long it lets a window thread that is inside a call of the display go on before it asks again.
+constexpr DWORD ShutdownRetryMs = 2;
 
 // The display as the callbacks on any thread see it. Render, Init and Quit may come from
 // different threads, so the reference is taken and changed only under the lock, and a callback
@@ -49,6 +48,35 @@ TDisplayLink Unpublish() {
     return std::exchange(Display, TDisplayLink{});
 }
 
+// Gives up a form for good, on purpose: its windows and renderers belong to a thread that cannot
+// end them now (it does not answer, or the loader lock is held), and freeing the form from here
+// would pull it from under that thread. The memory stays with the process.
+void LeaveToItsThread(std::shared_ptr<TForm1> form) {
+    (void)new std::shared_ptr<TForm1>(std::move(form));
+}
+
+// Asks the thread that owns the display to end it, and waits for it in bounded time. While that
+// thread is inside a call of the display (a close waiting for its renderers, a render waiting for
+// the player) it refuses, and is asked again once it may have left it: the display ends on its
+// thread outside any call of ours, so nothing of ours runs there once this returns true. False
+// when the thread did not end it in time.
+bool ShutdownOnItsThread(HWND window) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        DWORD_PTR answer = 0;
+        if (elapsed >= ShutdownSendTimeoutMs ||
+            SendMessageTimeoutA(window, WM_APP_SHUTDOWN_FORM, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG,
+                                ShutdownSendTimeoutMs - elapsed, &answer) == 0) {
+            return !IsWindow(window);
+        }
+        if (static_cast<LRESULT>(answer) != ShutdownFormBusy) {
+            return true;
+        }
+        Sleep(ShutdownRetryMs);
+    }
+}
+
 // Ends the display on the thread that owns it. False when that thread did not answer in time:
 // the form is then left alone and published again, since touching it from here would race its
 // own thread; a later Quit on that thread ends it.
@@ -56,17 +84,14 @@ bool DestroyForm() {
     TDisplayLink link = Unpublish();
     if (link.Form) {
         if (link.Thread != GetCurrentThreadId()) {
-            DWORD_PTR done = 0;
-            if (SendMessageTimeoutA(link.Window, WM_APP_SHUTDOWN_FORM, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG,
-                                    ShutdownSendTimeoutMs, &done) == 0 &&
-                IsWindow(link.Window)) {
+            if (!ShutdownOnItsThread(link.Window)) {
                 std::lock_guard<TLock> guard(DisplayLock);
                 if (!Display.Form) {
                     Display = std::move(link);
                 } else {
                     // A newer display took its place meanwhile: the old one may not be destroyed
                     // from here, so it is left to its thread, unowned.
-                    (void)new std::shared_ptr<TForm1>(std::move(link.Form));
+                    LeaveToItsThread(std::move(link.Form));
                 }
                 return false;
             }
@@ -85,10 +110,6 @@ bool DestroyForm() {
 TApplication& Application() {
     static TApplication application;
     return application;
-}
-
-winampVisModule* CurrentModule() {
-    return LastRenderedModule;
 }
 
 void LoadSettings() {
@@ -140,20 +161,17 @@ int VIS_CDECL Init(winampVisModule* module) {
 
 int VIS_CDECL Render(winampVisModule* module) {
     try {
-        LastRenderedModule = module;
         const TDisplayLink display = CurrentDisplay();
         if (!display.Form || module == nullptr) {
             return 0;
         }
         if (display.Thread == GetCurrentThreadId()) {
             display.Form->RenderFrame(*module);
-        } else if (display.Form->Inbox().Put(*module)) {
-            // The display belongs to the window thread: the frame waits in its inbox, and the
-            // window thread renders it when it gets to the announcement. Posted, never sent: a
-            // host's thread must not wait for a busy window thread.
-            if (PostMessageA(display.Window, WM_APP_RENDER_FRAME, 0, 0) == FALSE) {
-                display.Form->Inbox().Withdraw();
-            }
+        } else {
+            // The display belongs to the window thread: the frame is queued there, and drawn as
+            // soon as that thread is free. Never sent: a host's thread must not wait for a busy
+            // window thread.
+            display.Form->QueueRender(*module);
         }
     } catch (...) {
         // Render reports nothing; the next frame tries again.
@@ -177,6 +195,6 @@ void ShutdownOnUnload() {
     // Without a Quit the renderers may still run; the window cannot be destroyed safely from
     // here (the loader lock is held), so the display is left unowned.
     if (TDisplayLink link = Unpublish(); link.Form) {
-        (void)new std::shared_ptr<TForm1>(std::move(link.Form));
+        LeaveToItsThread(std::move(link.Form));
     }
 }

@@ -8,9 +8,6 @@ int VIS_CDECL Init(winampVisModule* module);
 int VIS_CDECL Render(winampVisModule* module);
 void VIS_CDECL Quit(winampVisModule* module);
 
-// The module passed to the latest Render; nullptr until the first one.
-winampVisModule* CurrentModule();
-
 // Reads plugin.ini (beside the host executable) into the settings record.
 void LoadSettings();
 

@@ -61,12 +61,15 @@ const std::vector<TKeyText>& KeyTexts() {
         {KEY(LightSpeed), "0 to 5", "Starfield speed as the dialog shows it (Slower to Fastest); kept, not used."},
         {KEY(LightCenterX), "1 to 99", "Where the stars come from, in per cent of the picture's width."},
         {KEY(LightCenterY), "1 to 99", "Where the stars come from, in per cent of the picture's height."},
-        {KEY(Gravity), "50 to 500", "How hard rockets and sparks fall."},
+        {KEY(Gravity), "50 to 500", "How hard the sparks of a burst fall; the rockets climb in a straight line."},
         {KEY(MaxRocketNumber), "1 to 12", "Most rockets in the air at once."},
-        {KEY(RocketStyleVar), "2 to 40", "How many kinds of burst there are to pick from."},
+        {KEY(RocketStyleVar), "2 to 40",
+         "Chance in per cent, each frame, that the next bursts get a new style: spread, spark count and duration."},
         {KEY(MaxRocketPatchNumber), "10 to 150", "Most sparks in one burst."},
-        {KEY(MaxRocketPatchLength), "10 to 300", "Longest trail of a spark."},
-        {KEY(MaxRocketEnergy), "100 to 1500", "Strongest launch of a rocket."},
+        {KEY(MaxRocketPatchLength), "10 to 300",
+         "How long a burst lasts, and so how long its spark trails grow; loud music lengthens the bursts, and the "
+         "longer they are, the rarer the launches."},
+        {KEY(MaxRocketEnergy), "100 to 1500", "How far the sparks of a burst fly apart."},
         {KEY(MaxSpectrumH), "20 to 480", "Height in pixels of a spectrum bar at full level."},
         {KEY(BarB), "1 to 100", "Height in pixels of a spectrum peak block."},
         {KEY(vumeterH), "6 to 100", "Height in pixels of the VU strip."},
@@ -76,12 +79,13 @@ const std::vector<TKeyText>& KeyTexts() {
         {KEY(VUsegW), "3 to 20", "Width in pixels of a VU segment."},
         {KEY(TitleEnabled), "", "Show the song title and the clock at the bottom."},
         {KEY(TitleScroll), "0 to 5",
-         "Title movement: 0 still, 1 right to left, 2 left to right, 3 downwards, 4 upwards, 5 a random one."},
+         "Title movement: 0 still, 1 right to left, 2 left to right, 3 downwards, 4 upwards, 5 random, changing "
+         "after every pass."},
         {KEY(TitleColor), "", "Colour of the song title."},
         {KEY(ClockAlign), "0 or 1", "Clock at the bottom left (0) or the bottom right (1)."},
         {KEY(ClockColor), "", "Colour of the clock."},
         {KEY(LoadGif), "Default or User",
-         "Default shows the built-in animations; any other text shows the GIF files named below."},
+         "Default (spelt exactly so) shows the built-in animations; any other text shows the GIF files named below."},
         {KEY(UserGif1A), "a file path", "GIF file of image set 1, first image."},
         {KEY(UserGif1B), "a file path", "GIF file of image set 1, second image."},
         {KEY(UserGif2A), "a file path", "GIF file of image set 2, first image."},
@@ -222,6 +226,28 @@ std::string RangeOf(const TKeyText& t) {
     return DialogRange(t.Key).value_or(t.Range);
 }
 
+// The guide's lines stay within this many characters, so that any text viewer shows them whole.
+constexpr std::size_t GuideWidth = 90;
+
+// text broken at blanks into lines of at most width characters (a longer word stands alone).
+std::vector<std::string> Wrapped(const std::string& text, std::size_t width) {
+    std::vector<std::string> lines(1);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string word = text.substr(start, end - start);
+        if (!lines.back().empty() && lines.back().size() + 1 + word.size() > width) {
+            lines.emplace_back();
+        }
+        lines.back() += (lines.back().empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    return lines;
+}
+
 std::string Guide(const std::string& version) {
     std::string g;
     auto line = [&g](const std::string& text = "") { g += text + "\r\n"; };
@@ -260,7 +286,8 @@ std::string Guide(const std::string& version) {
     line("plugin.ini in the player's folder (beside the player's program file). The settings");
     line("dialog writes them; they can also be edited by hand while Skyburst is not running.");
     line("A missing key or a value that is not a number keeps the default. The ranges are those");
-    line("the dialog offers; Skyburst does not clamp a value edited by hand.");
+    line("the dialog offers; Skyburst takes a value edited by hand as it is, holding it only");
+    line("where it must (at most 12 rockets and 150 sparks a burst, for example).");
     line("Colours are decimal numbers of the form blue * 65536 + green * 256 + red.");
     line("Each key below is shown with its default value, followed by its range.");
     line("Image places: 0 top left, 1 top right, 2 bottom left, 3 bottom right, 4 tiled across");
@@ -270,7 +297,9 @@ std::string Guide(const std::string& version) {
         std::string entry = std::string(t.Key) + "=" + FileText(TVisSettings{}, t.Field);
         entry.resize(std::max<std::size_t>(entry.size() + 2, 30), ' ');
         line(entry + RangeOf(t));
-        line(std::string("    ") + t.Meaning);
+        for (const std::string& part : Wrapped(t.Meaning, GuideWidth - 4)) {
+            line("    " + part);
+        }
     }
     return g;
 }

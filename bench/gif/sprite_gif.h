@@ -1,7 +1,8 @@
 #pragma once
-// Sprite animations for the GIF benchmark, written with the tests' own GIF writer: many small frames, every
-// one transparent (index 0) around a moving sprite, each with its own graphic control extension, as
-// animation tools write them. Deterministic: the same arguments give the same bytes on every machine.
+// Sprite animations for the GIF benchmarks, written with the tests' own GIF writer: small frames that are
+// transparent (index 0) around a moving sprite, each with its own graphic control extension (restore to
+// background), as animation tools write them. Deterministic: the same arguments give the same bytes on
+// every machine.
 //   ball     a shaded ball (flat rings of colour around a highlight, and an outline), as pixel art is drawn
 //   stripes  a disc of diagonal stripes three pixels wide: busier, so its LZW strings are shorter
 
@@ -12,7 +13,17 @@
 
 enum class TSpriteLook { Ball, Stripes };
 
-inline giftest::Bytes MakeSpriteAnimation(int width, int height, int frames, TSpriteLook look) {
+struct TSpriteOptions {
+    bool localPalettes = false;  // every frame with its own 16-colour table
+    bool interlaced = false;
+    bool firstOpaque = false;  // the first frame without transparency, as a background
+};
+
+inline giftest::Bytes MakeSpriteAnimation(int width,
+                                          int height,
+                                          int frames,
+                                          TSpriteLook look,
+                                          const TSpriteOptions& options = {}) {
     giftest::GifBuilder b(width, height, 4);
     b.Loop(0);
     for (int i = 0; i < frames; ++i) {
@@ -24,12 +35,13 @@ inline giftest::Bytes MakeSpriteAnimation(int width, int height, int frames, TSp
         const double cx = width / 2.0 + width / 5.0 * std::cos(t);
         const double cy = height / 2.0 + height / 5.0 * std::sin(2 * t);
         const double r = std::min(width, height) * (0.25 + 0.05 * std::sin(3 * t));
+        const bool opaque = options.firstOpaque && i == 0;
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
                 std::uint8_t v = 0;
                 if (d >= r) {
-                    v = 0;
+                    v = opaque ? static_cast<std::uint8_t>(1 + (y * 6 / height)) : 0;
                 } else if (d >= r - 1.5) {
                     v = 15;
                 } else if (look == TSpriteLook::Stripes) {
@@ -41,7 +53,11 @@ inline giftest::Bytes MakeSpriteAnimation(int width, int height, int frames, TSp
                 p.pixels[static_cast<std::size_t>(y) * width + x] = v;
             }
         }
-        b.Control(2, 4, 0).Image(p);
+        giftest::ImageOptions o;
+        o.localBits = options.localPalettes ? 4 : 0;
+        o.interlaced = options.interlaced;
+        o.lzw.codeSize = options.localPalettes ? 4 : 8;
+        b.Control(2, 4, opaque ? -1 : 0).Image(p, o);
     }
     return b.Trailer().bytes;
 }

@@ -3,8 +3,10 @@
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 #include "framework/win32/Messages.h"
+#include "framework/win32/Window.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -20,6 +22,12 @@ int MsUntil(Clock::time_point deadline) {
 // A waiting thread looks at its condition at least this often (a thread ending sets a flag
 // that nobody announces).
 constexpr int PollSliceMs = 10;
+
+// The timer that announces requests once the thread's queue has run dry.
+constexpr UINT_PTR AnnounceTimerId = 1;
+// How long visits may follow each other, each announced at the end of the one before, before the
+// next one waits for the queue to run dry: longer than a few ordinary visits in a row.
+constexpr int MaxChainMs = 20;
 
 }  // namespace
 
@@ -70,14 +78,11 @@ LRESULT CALLBACK TWindowHandOver::WindowProc(HWND hwnd, UINT message, WPARAM wPa
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    } else if (message == WM_APP_RUN_HANDOVER) {
+    } else if (message == WM_APP_RUN_HANDOVER || (message == WM_TIMER && wParam == AnnounceTimerId)) {
         auto* self = reinterpret_cast<TWindowHandOver*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (self != nullptr) {
-            // Cleared before the drain: a request queued from here on either is taken by this
-            // drain or announces itself anew. An announcement whose requests were served
-            // earlier finds the queue empty and does nothing.
-            self->Announced = false;
-            self->Drain();
+            const TCallScope call;
+            self->Serve();
         }
         return 0;
     } else if (message == WM_NCDESTROY) {
@@ -86,29 +91,68 @@ LRESULT CALLBACK TWindowHandOver::WindowProc(HWND hwnd, UINT message, WPARAM wPa
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-bool TWindowHandOver::Signal(TSignal kind) {
+void TWindowHandOver::Serve() {
+    if (TimerSet) {
+        KillTimer(Hwnd, AnnounceTimerId);
+        TimerSet = false;
+    }
+    // Announced by the previous visit, which found requests queued during its drain.
+    const bool chained = std::exchange(Chained, false);
+    Drain();
+    // Cleared after the drain: a request queued during it did not announce itself, so it is
+    // announced here, once. One queued after the clear announces itself; the exchange lets only
+    // one of the two do it.
+    Announced = false;
+    if (PendingCount() > 0 && !Announced.exchange(true)) {
+        // Renderers whose frames take longer than their yield always have one queued by the end
+        // of a visit. Once visits have followed each other for a while, the next one waits until
+        // the thread's queue has run dry, so that keys, paints and timers come and a host reading
+        // messages until none are left gets out of its loop.
+        const auto now = Clock::now();
+        if (!chained) {
+            ChainStart = now;
+        }
+        const bool behindOthers = now - ChainStart >= std::chrono::milliseconds(MaxChainMs);
+        if (Announce(behindOthers) && !TimerSet) {
+            Chained = true;
+        }
+    }
+}
+
+bool TWindowHandOver::Announce(bool behindOthers) {
     const HWND window = Hwnd;
     if (window == nullptr) {
+        Announced = false;
         return false;  // closed: the caller withdraws the request
     }
-    // A frame is normally drawn at the host's next Render, which serves the queue on the window
-    // thread: waking that thread costs several round trips to Wine's server. Only a request that
-    // nobody waits for, or one left waiting too long, is announced.
-    if (kind == TSignal::Waiting) {
+    // A posted message comes before keys, paints and timers, and a timer message after them all,
+    // once nothing else is queued. Announced again and again by post, busy renderers would keep
+    // the others from ever coming.
+    if (behindOthers && SetTimer(window, AnnounceTimerId, USER_TIMER_MINIMUM, nullptr) != 0) {
+        TimerSet = true;
         return true;
     }
-    // One announcement in the queue at a time runs every request queued until it is handled:
-    // renderers without any latency cannot flood the window thread's queue. Posted, never sent:
-    // the one who signals may be a renderer at its end that the window thread is about to join.
-    if (Announced.exchange(true) && kind != TSignal::Again) {
-        return true;
-    }
+    // Posted, never sent: the one who signals may be a renderer at its end that the window
+    // thread is about to join.
     if (PostMessageA(window, WM_APP_RUN_HANDOVER, 0, 0) != FALSE) {
         ++Posts;
         return true;
     }
     Announced = false;  // a full queue or a window gone: the caller withdraws the request
     return false;
+}
+
+bool TWindowHandOver::Signal(TSignal kind) {
+    if (Hwnd == nullptr) {
+        return false;  // closed: the caller withdraws the request
+    }
+    // A request queued while the window thread is announced is taken by that visit: one
+    // announcement runs every request queued until it is handled. A waiter that has waited long
+    // announces again, in case the pending announcement was lost.
+    if (Announced.exchange(true) && kind != TSignal::Again) {
+        return true;
+    }
+    return Announce(false);
 }
 
 void TWindowHandOver::WaitForWork(int timeoutMs) {

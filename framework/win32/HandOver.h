@@ -1,14 +1,18 @@
 #pragma once
-// The frame hand-over of the product: renderer threads queue their frames, and the window thread
-// draws them when the host's Render serves the queue (Drain). A frame left waiting too long, and
-// work nobody waits for, is announced to a message-only window owned by the window thread, which
-// runs the queue when the announcement arrives. At most one announcement is pending at a time,
-// so frames never pile up in the window thread's queue: a host that reads messages until none
-// are left always gets out of its loop.
+// The frame hand-over of the product: renderer threads queue their frames, and work from other
+// threads (a Render from the host's thread, a renderer's last word) is queued the same way. Each
+// request is announced at once to a message-only window owned by the window thread, which runs
+// the queue when the announcement arrives, so a frame is drawn as soon as that thread is free. At
+// most one announcement is pending at a time, and requests queued while it is being handled are
+// announced at its end; when that keeps the window thread busy visit after visit, the next visit
+// waits until its queue has run dry: frames never pile up in the window thread's queue, keys,
+// paints and timers still come, and a host that reads messages until none are left always gets
+// out of its loop.
 
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 
 #include "framework/Thread.h"
@@ -39,11 +43,23 @@ protected:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Window thread, on an announcement: runs the queue, then announces what was queued meanwhile.
+    void Serve();
+    // Tells the window thread, which the caller has claimed Announced for; behindOthers: once its
+    // queue has run dry, after keys, paints and timers. False when it could not be told.
+    bool Announce(bool behindOthers);
 
     char ClassName[48] = {};
     ATOM ClassAtom = 0;
-    std::atomic<HWND> Hwnd{nullptr};     // read by renderer threads, cleared by Close
-    std::atomic<bool> Announced{false};  // an announcement is in the queue, not yet handled
+    std::atomic<HWND> Hwnd{nullptr};  // read by renderer threads, cleared by Close
+    // The window thread will come by: an announcement is queued or being handled, or the retry
+    // timer runs. Requests queued meanwhile are taken by that visit or announced at its end.
+    std::atomic<bool> Announced{false};
+    bool TimerSet = false;  // window thread only
+    // Window thread only: this visit was announced by the one before, and when that run of
+    // visits began.
+    bool Chained = false;
+    std::chrono::steady_clock::time_point ChainStart;
     std::atomic<int> Posts{0};
 };
 

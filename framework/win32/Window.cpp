@@ -188,5 +188,6 @@ LRESULT CALLBACK TWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         self->Hwnd = nullptr;
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
+    const TCallScope call;
     return self->HandleMessage(message, wParam, lParam);
 }

@@ -198,6 +198,52 @@ TEST(SpectrumBars, RisePastTheBlockMovesItUp) {
     }
 }
 
+// Regression: a repaint wiped steady bars for good, as they never rose past the remembered height.
+TEST(SpectrumBars, ARepaintHasEveryBarDrawnWholeAtTheNextFrame) {
+    struct Case {
+        const char* name;
+        int style;
+        bool enhanced;
+    };
+    const Case cases[] = {{"flat", 0, false}, {"flat with blocks", 0, true}, {"ramp with blocks", 1, true}};
+    for (const auto& c : cases) {
+        SpectrumScene scene(c.style, c.enhanced);
+        for (int frame = 0; frame < 3; ++frame) {
+            scene.display.BandHeights.fill(220);
+            scene.bars.DrawFrame();
+        }
+        const auto steady = Snapshot(scene.canvas);
+        PaintMain(scene.canvas, Width, H, scene.display, scene.settings);
+        // The render hook writes the same heights again before the next frame.
+        scene.display.BandHeights.fill(220);
+        scene.bars.DrawFrame();
+        // The bars, and the blocks 3 rows above them, are as they were before the repaint.
+        for (int i = 0; i < BandCount; ++i) {
+            const TRect cell = BandCell(scene.display, i, 0, 0);
+            for (int x = cell.Left; x < cell.Right; ++x) {
+                for (int y = H - 220 - (c.enhanced ? 6 : 0); y < H; ++y) {
+                    if (y >= H - 223 && y < H - 220) {
+                        continue;  // the gap: untouched before, background now
+                    }
+                    ASSERT_EQ(scene.canvas.GetPixel(x, y), steady[static_cast<std::size_t>(y * Width + x)])
+                        << c.name << ": band " << i << " at " << x << ", " << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(SpectrumBars, ARepaintLeavesTheBlocksAtRest) {
+    SpectrumScene scene(0, true);
+    scene.Frame(150);
+    scene.Frame(0);  // the block now floats at 149
+    PaintMain(scene.canvas, Width, H, scene.display, scene.settings);
+    scene.Frame(0);
+    // Only the resting block the repaint drew, on rows H - 6 to H - 4; nothing sinks from above.
+    EXPECT_EQ(scene.Column(11, H - 160), Repeat('.', 154) + "###...");
+    EXPECT_EQ(scene.state.BarPeaks[0], 0);
+}
+
 TEST(SpectrumBars, RampStylesCopyTheRampAndFallBackToFlat) {
     struct Case {
         const char* name;

@@ -95,24 +95,25 @@ TEST(RenderHook, AbsurdSettingsNeitherOverflowNorGoNegativeWhereTheyMustNot) {
 
 }  // namespace
 
-TEST(RenderInbox, OneAnnouncementAtATimeAndTheLatestFrameWins) {
+TEST(RenderInbox, OneRequestAtATimeAndTheLatestFrameWins) {
     TRenderInbox inbox;
     winampVisModule sent{};
     winampVisModule got{};
     EXPECT_FALSE(inbox.Take(got)) << "nothing arrived yet";
-    std::vector<bool> announce;
+    std::vector<bool> request;
     for (std::uint8_t level : {10, 20, 30}) {
         std::memset(sent.spectrumData, level, sizeof sent.spectrumData);
         sent.hwndParent = &sent;
-        announce.push_back(inbox.Put(sent));
+        request.push_back(inbox.Put(sent));
     }
-    EXPECT_EQ(announce, (std::vector<bool>{true, false, false})) << "a frame announced while one is pending";
+    EXPECT_EQ(request, (std::vector<bool>{true, false, false})) << "a request queued while one is pending";
     ASSERT_TRUE(inbox.Take(got));
     EXPECT_EQ(got.spectrumData[1][575], 30);
     EXPECT_EQ(got.hwndParent, &sent);
     EXPECT_FALSE(inbox.Take(got)) << "a frame was rendered twice";
-    // A lost announcement must not silence the inbox for good.
-    EXPECT_TRUE(inbox.Put(sent));
-    inbox.Withdraw();
+    EXPECT_TRUE(inbox.Put(sent)) << "taken: the next frame needs a request of its own";
+    // A request that could not be queued must not silence the inbox for good.
+    inbox.Discard();
+    EXPECT_FALSE(inbox.Take(got)) << "a discarded frame was rendered";
     EXPECT_TRUE(inbox.Put(sent));
 }

@@ -62,16 +62,22 @@ std::string Repeat(char c, int n) {
 
 }  // namespace
 
-TEST(VumeterBars, ConstructionForgetsOnlyTheDrawnLengths) {
-    MeterScene scene;
-    scene.state.VUDrawn = {40, 50};
-    scene.state.VUPeaks = {60, 70};
+// Regression: the meter of a second Init drew the previous session's peak blocks far out and let
+// them sink for seconds.
+TEST(VumeterBars, ANewMeterStartsWithItsBlocksAtRest) {
+    MeterScene scene(0, true);
+    scene.Frame(400, 400);
+    // The new window paints its strip with the blocks at rest; its first render starts a meter.
+    PaintVUFrame(scene.canvas, scene.display, scene.settings, StripHeight);
     TvumeterThr fresh(&scene.canvas, scene.display, scene.settings, scene.state);
     EXPECT_EQ(fresh.GetLatency(), 35);
-    EXPECT_EQ(scene.state.VUDrawn[0], 0);
-    EXPECT_EQ(scene.state.VUDrawn[1], 0);
-    EXPECT_EQ(scene.state.VUPeaks[0], 60);
-    EXPECT_EQ(scene.state.VUPeaks[1], 70);
+    scene.display.VULevels = {0, 0};
+    fresh.DrawFrame();
+    for (int ch = 0; ch < 2; ++ch) {
+        EXPECT_EQ(scene.Outward(ch, 480), "...######" + Repeat('.', 471)) << "channel " << ch;
+        EXPECT_EQ(scene.state.VUDrawn[ch], 0) << "channel " << ch;
+        EXPECT_EQ(scene.state.VUPeaks[ch], 0) << "channel " << ch;
+    }
 }
 
 TEST(VumeterBars, FullBarWorkedGeometry) {
@@ -176,6 +182,22 @@ TEST(VumeterBars, RisePastTheBlockClearsASmallGap) {
         scene.Frame(c.to, c.to);
         EXPECT_EQ(scene.Outward(0, 30), c.want) << c.name;
         EXPECT_EQ(scene.Outward(1, 30), c.want) << c.name;
+    }
+}
+
+// Regression: a repaint of the strip wiped steady bars for good, as they never rose past the
+// remembered length.
+TEST(VumeterBars, ARepaintHasBothBarsDrawnWholeAtTheNextFrame) {
+    for (int style : {0, 1}) {
+        MeterScene scene(style, true, true);
+        scene.Frame(100, 100);
+        scene.Frame(100, 100);
+        const std::string steady[] = {scene.Outward(0, 115), scene.Outward(1, 115)};
+        ASSERT_EQ(steady[0].substr(0, 9), style == 0 ? "." + Repeat('#', 8) : ".********") << "style " << style;
+        PaintVUFrame(scene.canvas, scene.display, scene.settings, StripHeight);
+        scene.Frame(100, 100);
+        EXPECT_EQ(scene.Outward(0, 115), steady[0]) << "style " << style;
+        EXPECT_EQ(scene.Outward(1, 115), steady[1]) << "style " << style;
     }
 }
 

@@ -75,7 +75,7 @@ TEST_F(MainFormLayout, StopAllPostsTheQuitRequestToTheInitThread) {
     Application().MainThreadId = GetCurrentThreadId();
     Application().Handle = Form->Handle();
     Form->StopAll();
-    EXPECT_EQ(Application().Handle, nullptr) << "detached from the player window";
+    EXPECT_EQ(Application().Handle.load(), nullptr) << "detached from the player window";
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 0u);
