@@ -36,8 +36,8 @@ target_compile_options(gtest_win PRIVATE -w -O0 -g0)
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 # The tests build the display window into themselves, so they carry the library's resources too.
-set_source_files_properties(${WIN_TEST_SOURCES} PROPERTIES COMPILE_OPTIONS -O0)
 add_executable(skyburst_win_tests ${WIN_TEST_SOURCES} ${RESOURCE_SCRIPTS})
+target_compile_options(skyburst_win_tests PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-O0>)
 target_link_libraries(skyburst_win_tests PRIVATE skyburst_win gtest_win ${STATIC_RUNTIME})
 include(${CMAKE_SOURCE_DIR}/cmake/gtest-pch.cmake)
 skyburst_gtest_pch(skyburst_win_tests)
