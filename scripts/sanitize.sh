@@ -7,10 +7,13 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
 # run_with NAME FLAGS FILTER [CMAKE_ARG...]
+# Debug builds with line tables only (-g1): the sanitizers' reports name functions, files and lines, and
+# the builds take a fifth less time than with full debug information.
 run_with() {
     local name=$1 flags=$2 filter=$3
     local build="build/$name"
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$flags" "${@:4}" >"$build.configure.log" 2>&1 ||
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_CXX_FLAGS_DEBUG=-g1 "${@:4}" \
+        >"$build.configure.log" 2>&1 ||
         { cat "$build.configure.log"; return 1; }
     cmake --build "$build" -j"$jobs" --target skyburst_unit_tests >"$build.build.log" 2>&1 ||
         { tail -50 "$build.build.log"; return 1; }
