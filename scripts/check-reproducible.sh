@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the release twice from fresh clones of one commit, in two folders of different names and depths,
-# one after the other, and compares the DLLs and the zips byte for byte:
+# one after the other, and compares the DLLs, the zips and the setup programs byte for byte:
 #   scripts/check-reproducible.sh [COMMIT]   (default HEAD; committed work only)
 # Exits non-zero when they differ; the clones are then kept for a look (diffoscope, objdump -x).
 set -euo pipefail
@@ -21,7 +21,7 @@ build_in "$first"
 build_in "$second"
 
 status=0
-for file in build/dist/*/vis_skyburst.dll dist/*.zip; do
+for file in build/dist/*/vis_skyburst.dll dist/*.zip dist/*-setup.exe; do
     a=$(cd "$first" && ls $file) b=$(cd "$second" && ls $file)
     if cmp -s "$first/$a" "$second/$b"; then
         echo "same: $a $(sha256sum <"$first/$a" | cut -d' ' -f1)"

@@ -3,6 +3,7 @@
 # unit tests under ASan and UBSan (the fast decoder's plain code and its SSE2 code both), then fuzzes the
 # reader for SECONDS seconds (default 60) over a working copy of the public GIF corpus. Exits non-zero on any
 # test failure, crash or sanitizer report.
+# scripts/fuzz.sh --build-only: only the builds (./run test makes them early, below the tests in priority).
 set -euo pipefail
 
 seconds=${1:-60}
@@ -16,6 +17,7 @@ command -v "$cxx" >/dev/null || cxx=clang++
 
 cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=None >/dev/null
 cmake --build "$build" -j2
+[ "$seconds" = --build-only ] && exit 0
 
 if [ -x "$build/gif_unit_tests_asan" ]; then
     echo "== GIF unit tests under ASan and UBSan"
