@@ -55,22 +55,7 @@ UniqueGdiObject MonoBitmap(int width, int height, const void* bits) {
     return UniqueGdiObject(CreateBitmap(Real(width), Real(height), 1, 1, bits));
 }
 
-// The reader's mask rows are padded to 32 bits like a DIB; a monochrome device bitmap wants 16.
-std::vector<std::uint8_t> WordRows(const TFrame& frame) {
-    const std::size_t stride = (static_cast<std::size_t>(frame.Width) + 15) / 16 * 2;
-    std::vector<std::uint8_t> rows(stride * static_cast<std::size_t>(frame.Height));
-    if (frame.MaskBits.size() < static_cast<std::size_t>(frame.MaskStride) * static_cast<std::size_t>(frame.Height) ||
-        static_cast<std::size_t>(frame.MaskStride) < stride) {
-        return rows;  // no mask to read: all opaque
-    }
-    for (int y = 0; y < frame.Height; ++y) {
-        std::memcpy(&rows[stride * static_cast<std::size_t>(y)],
-                    &frame.MaskBits[static_cast<std::size_t>(frame.MaskStride) * static_cast<std::size_t>(y)], stride);
-    }
-    return rows;
-}
-
-// A top-down DIB section of the frame's size, 8 bits through `colours` or 32 bits, and where its pixels are.
+// A top-down DIB section of the given size, 8 bits through `colours` or 32 bits, and where its pixels are.
 UniqueGdiObject PictureSection(int width, int height, const RGBQUAD* colours, void*& pixels) {
     struct {
         BITMAPINFOHEADER Header;
@@ -91,32 +76,6 @@ UniqueGdiObject PictureSection(int width, int height, const RGBQUAD* colours, vo
         CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0));
 }
 
-void WriteMaskedPicture(const TFrame& frame, const RGBQUAD* colours, std::uint32_t* pixels) {
-    const bool masked =
-        frame.Transparent && frame.MaskStride * 8 >= frame.Width &&
-        frame.MaskBits.size() >= static_cast<std::size_t>(frame.MaskStride) * static_cast<std::size_t>(frame.Height);
-    for (int y = 0; y < frame.Height; ++y) {
-        const std::uint8_t* in =
-            &frame.Pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.PixelStride)];
-        std::uint32_t* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.Width);
-        for (int x = 0; x < frame.Width; ++x) {
-            const RGBQUAD& c = colours[in[x]];
-            row[x] = static_cast<std::uint32_t>(c.rgbBlue) | static_cast<std::uint32_t>(c.rgbGreen) << 8 |
-                     static_cast<std::uint32_t>(c.rgbRed) << 16;
-        }
-        if (!masked) {
-            continue;
-        }
-        const std::uint8_t* mask =
-            &frame.MaskBits[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.MaskStride)];
-        for (int x = 0; x < frame.Width; ++x) {
-            if ((mask[x >> 3] & (0x80 >> (x & 7))) != 0) {
-                row[x] = 0;
-            }
-        }
-    }
-}
-
 }  // namespace
 
 std::unique_ptr<TBitmap> TGdiGifDevice::CreateColor(int width, int height) {
@@ -133,53 +92,53 @@ std::unique_ptr<TBitmap> TGdiGifDevice::CreateMono(int width, int height) {
     return bitmap;
 }
 
-TFrameBitmaps TGdiGifDevice::CreateFrame(const TFrame& frame) {
-    TFrameBitmaps out;
-    const bool hasPixels =
-        frame.Width > 0 && frame.Height > 0 && frame.PixelStride >= frame.Width &&
-        frame.Pixels.size() >= static_cast<std::size_t>(frame.PixelStride) * static_cast<std::size_t>(frame.Height);
-    if (!hasPixels) {
-        out.Bitmap = CreateColor(frame.Width, frame.Height);
-        if (frame.Transparent) {
-            out.Mask = CreateMono(frame.Width, frame.Height);
-        }
-        return out;
-    }
-    // Indexes beyond the frame's table are black, as its unused entries are.
-    RGBQUAD colours[256] = {};
-    const int count = std::clamp(frame.ColorCount, 0, 256);
-    for (int i = 0; i < count; ++i) {
-        colours[i] = {frame.Colors[i * 3 + 2], frame.Colors[i * 3 + 1], frame.Colors[i * 3], 0};
-    }
-    UniqueGdiObject picture;
+std::unique_ptr<TBitmap> TGdiGifDevice::CreateIndexedPicture(int width,
+                                                             int height,
+                                                             const std::uint8_t* rows,
+                                                             int stride,
+                                                             const TDibColor* colours) {
+    // A DIB colour entry is blue, green, red, reserved: the same bytes as a TDibColor.
+    static_assert(sizeof(RGBQUAD) == sizeof(TDibColor));
+    RGBQUAD table[256];
+    std::memcpy(table, colours, sizeof table);
     void* bits = nullptr;
-    if (EightBitPicture(frame)) {
-        // The reader's rows are already a top-down 8-bit DIB's: one copy, and the transparent index is black.
-        if (frame.Transparent) {
-            colours[frame.TransparentIndex] = {0, 0, 0, 0};
-        }
-        picture = PictureSection(frame.Width, frame.Height, colours, bits);
-        if (!picture || bits == nullptr) {
-            throw EGifDevice{};
-        }
-        std::memcpy(bits, frame.Pixels.data(),
-                    static_cast<std::size_t>(frame.PixelStride) * static_cast<std::size_t>(frame.Height));
+    UniqueGdiObject picture = PictureSection(width, height, table, bits);
+    if (!picture || bits == nullptr) {
+        throw EGifDevice{};
+    }
+    // The rows are already a DIB's: padded to 4 bytes.
+    const std::size_t dibStride = (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
+    if (static_cast<std::size_t>(stride) == dibStride) {
+        std::memcpy(bits, rows, dibStride * static_cast<std::size_t>(height));
     } else {
-        // Some pixel has the transparent index and is opaque (never decoded): 32 bits through the table, black
-        // exactly under the mask.
-        picture = PictureSection(frame.Width, frame.Height, nullptr, bits);
-        if (!picture || bits == nullptr) {
-            throw EGifDevice{};
+        for (int y = 0; y < height; ++y) {
+            std::memcpy(static_cast<std::uint8_t*>(bits) + dibStride * static_cast<std::size_t>(y),
+                        rows + static_cast<std::size_t>(stride) * static_cast<std::size_t>(y),
+                        std::min(dibStride, static_cast<std::size_t>(stride)));
         }
-        WriteMaskedPicture(frame, colours, static_cast<std::uint32_t*>(bits));
     }
-    auto bitmap = std::make_unique<TGifDeviceBitmap>(std::move(picture), frame.Width, frame.Height);
-    if (frame.Transparent) {
-        const std::vector<std::uint8_t> rows = WordRows(frame);
-        auto mask = std::make_unique<TGifDeviceBitmap>(MonoBitmap(frame.Width, frame.Height, rows.data()), frame.Width,
-                                                       frame.Height);
-        out.Mask = std::move(mask);
+    return std::make_unique<TGifDeviceBitmap>(std::move(picture), width, height);
+}
+
+std::unique_ptr<TBitmap> TGdiGifDevice::CreateTruePicture(int width,
+                                                          int height,
+                                                          const std::function<void(TDibColor* pixels)>& write) {
+    void* bits = nullptr;
+    UniqueGdiObject picture = PictureSection(width, height, nullptr, bits);
+    if (!picture || bits == nullptr) {
+        throw EGifDevice{};
     }
-    out.Bitmap = std::move(bitmap);
-    return out;
+    write(static_cast<TDibColor*>(bits));
+    return std::make_unique<TGifDeviceBitmap>(std::move(picture), width, height);
+}
+
+std::unique_ptr<TBitmap> TGdiGifDevice::CreateMaskFrom(int width, int height, const std::uint8_t* rows, int stride) {
+    // A monochrome device bitmap wants rows padded to 16 bits.
+    const std::size_t words = (static_cast<std::size_t>(width) + 15) / 16 * 2;
+    std::vector<std::uint8_t> packed(words * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(&packed[words * static_cast<std::size_t>(y)], rows + static_cast<std::size_t>(stride) * y,
+                    std::min(words, static_cast<std::size_t>(stride)));
+    }
+    return std::make_unique<TGifDeviceBitmap>(MonoBitmap(width, height, packed.data()), Real(width), Real(height));
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The device-bitmap side of the GIF view: frames become device bitmaps once, at load, straight from the
-// reader's index and mask buffers (a 32-bit DIB section per picture, one CreateBitmap per mask), and the
+// The device-bitmap side of the GIF view: frames become device bitmaps straight from the reader's index and
+// mask buffers (a DIB section of 8 or 32 bits per picture, one CreateBitmap per mask), and the
 // control's surfaces are screen-compatible colour bitmaps or monochrome ones. Every bitmap and memory DC
 // has its owner from the moment it exists.
 
@@ -14,5 +14,15 @@ class TGdiGifDevice : public TGifDevice {
 public:
     std::unique_ptr<TBitmap> CreateColor(int width, int height) override;
     std::unique_ptr<TBitmap> CreateMono(int width, int height) override;
-    TFrameBitmaps CreateFrame(const TFrame& frame) override;
+
+protected:
+    std::unique_ptr<TBitmap> CreateIndexedPicture(int width,
+                                                  int height,
+                                                  const std::uint8_t* rows,
+                                                  int stride,
+                                                  const TDibColor* colours) override;
+    std::unique_ptr<TBitmap> CreateTruePicture(int width,
+                                               int height,
+                                               const std::function<void(TDibColor* pixels)>& write) override;
+    std::unique_ptr<TBitmap> CreateMaskFrom(int width, int height, const std::uint8_t* rows, int stride) override;
 };

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <istream>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -43,16 +45,111 @@ void Fill(TCanvas& canvas, const TRect& r, TColor colour) {
     canvas.Brush.Color = previous;
 }
 
-// The image's pixels that no frame holds: what a declared screen larger than its frames adds to every surface.
-std::uint64_t UnheldPixels(const TGifStream& stream) {
-    std::uint64_t held = 0;
-    for (const auto& f : stream.Frames) {
-        held += static_cast<std::uint64_t>(f->Width) * static_cast<std::uint64_t>(f->Height);
+// The bytes of a GIF file that the reader can use: all of them, except what follows the trailer or the 256th
+// image (the reader ignores everything from the 257th image on, and the byte that starts it ends its parse
+// there). The blocks are walked as the reader walks them, through a small window of the file.
+class TFileScan {
+public:
+    TFileScan(std::istream& file, std::uint64_t size) : File(file), Size(size) {}
+
+    std::uint64_t UsedBytes() {
+        if (Size < 13) {
+            return Size;
+        }
+        std::uint64_t pos = 13;
+        const int screen = Byte(10);
+        if (screen & 0x80) {
+            pos += std::uint64_t{3} << ((screen & 7) + 1);
+        }
+        int images = 0;
+        while (pos < Size) {
+            const int block = Byte(pos);
+            if (block == 0x21) {
+                if (Size - pos < 2) {
+                    return Size;
+                }
+                const int label = Byte(pos + 1);
+                std::uint64_t p = pos + 2;
+                if (label == 0xF9) {
+                    p = pos + 8;  // the reader takes the next 6 bytes whatever the block size says
+                } else if (label == 0xFF && Size - pos >= 19 && Matches(pos + 3, "NETSCAPE2.0")) {
+                    p = SkipSubBlocks(pos + 18);
+                } else if (label == 0xFE) {
+                    p = SkipSubBlocks(p);
+                } else if (label == 0xFF || label == 0x01) {
+                    p = SkipSubBlocks(p + 1 + static_cast<std::uint64_t>(Byte(p)));
+                } else {
+                    return Size;  // the reader stops here; what follows is kept, as it costs no decoding
+                }
+                pos = p;
+            } else if (block == 0x2C) {
+                if (images == MaxFrames) {
+                    return pos + 1;
+                }
+                ++images;
+                if (Size - pos < 10) {
+                    return Size;
+                }
+                const int packed = Byte(pos + 9);
+                pos += 10;
+                if (packed & 0x80) {
+                    pos += std::uint64_t{3} << ((packed & 7) + 1);
+                }
+                pos = SkipSubBlocks(pos + 1);
+            } else if (block == 0x3B) {
+                return pos + 1;
+            } else {
+                return Size;
+            }
+        }
+        return Size;
     }
-    const std::uint64_t area =
-        static_cast<std::uint64_t>(stream.ImageWidth) * static_cast<std::uint64_t>(stream.ImageHeight);
-    return area > held ? area - held : 0;
-}
+
+private:
+    int Byte(std::uint64_t at) {
+        if (at >= Size) {
+            return 0;
+        }
+        if (at < WindowStart || at >= WindowStart + WindowBytes) {
+            WindowStart = at;
+            File.clear();
+            File.seekg(static_cast<std::streamoff>(at), std::ios::beg);
+            File.read(reinterpret_cast<char*>(Window.data()), static_cast<std::streamsize>(Window.size()));
+            WindowBytes = static_cast<std::uint64_t>(std::max<std::streamsize>(File.gcount(), 0));
+            if (WindowBytes == 0) {
+                return 0;
+            }
+        }
+        return Window[static_cast<std::size_t>(at - WindowStart)];
+    }
+
+    bool Matches(std::uint64_t at, const char* text) {
+        for (std::uint64_t i = 0; text[i] != 0; ++i) {
+            if (Byte(at + i) != static_cast<unsigned char>(text[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Past the terminator of the sub-blocks at p, or the end of the file.
+    std::uint64_t SkipSubBlocks(std::uint64_t p) {
+        while (p < Size) {
+            const int n = Byte(p);
+            p += 1 + static_cast<std::uint64_t>(n);
+            if (n == 0) {
+                return p;
+            }
+        }
+        return Size;
+    }
+
+    std::istream& File;
+    std::uint64_t Size;
+    std::vector<std::uint8_t> Window = std::vector<std::uint8_t>(64 * 1024);
+    std::uint64_t WindowStart = 0;
+    std::uint64_t WindowBytes = 0;
+};
 
 TRect FrameRect(const TFrame& f) {
     return {f.Left, f.Top, f.Left + f.Width, f.Top + f.Height};
@@ -115,12 +212,19 @@ bool TGIFImagX::LoadFromFile(const std::string& path) {
     file.seekg(0, std::ios::end);
     const std::streamoff size = file.tellg();
     std::vector<std::uint8_t> data;
-    bool read = size >= 0 && static_cast<std::uint64_t>(size) < MemoryBudget;
+    bool read = size >= 0;
     if (read) {
         try {
-            data.resize(static_cast<std::size_t>(size));
-            file.seekg(0, std::ios::beg);
-            read = static_cast<bool>(file.read(reinterpret_cast<char*>(data.data()), size));
+            // Bytes the reader would never use are not read: they would only count against the budget.
+            const std::uint64_t used = TFileScan(file, static_cast<std::uint64_t>(size)).UsedBytes();
+            read = used < MemoryBudget;
+            if (read) {
+                data.resize(static_cast<std::size_t>(used));
+                file.clear();
+                file.seekg(0, std::ios::beg);
+                read = static_cast<bool>(
+                    file.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(used)));
+            }
         } catch (const std::bad_alloc&) {
             read = false;
         }
@@ -158,8 +262,8 @@ bool TGIFImagX::LoadFromData(std::vector<std::uint8_t> data) {
     } catch (...) {
         decoded = false;  // a bitmap that could not be made, memory: LastError keeps code 3
     }
-    std::vector<std::uint8_t>().swap(Data);
     if (!decoded) {
+        std::vector<std::uint8_t>().swap(Data);
         const std::uint8_t code = FLastError;
         Clear();
         FLastError = code;
@@ -171,6 +275,7 @@ bool TGIFImagX::LoadFromData(std::vector<std::uint8_t> data) {
 
 void TGIFImagX::Clear() {
     ResetFrames();
+    std::vector<std::uint8_t>().swap(Data);
     FFileName.clear();
     FWorkSurface.reset();
     FBackgroundSurface.reset();
@@ -183,9 +288,11 @@ void TGIFImagX::Clear() {
 void TGIFImagX::ResetFrames() {
     FEmpty = true;
     SetTimerEnabled(false);
+    FreeSaved();
     while (!FrameBitmaps.empty()) {
         FrameBitmaps.pop_back();  // last to first
     }
+    FrameCostsHeld.clear();
     Stream.ResetFrames();
     FCurrentFrame = 1;
     FPassCount = 1;
@@ -207,36 +314,58 @@ bool TGIFImagX::DecodeData() {
         return false;
     }
     const std::uint64_t left = MemoryBudget - Data.size();
-    Stream.FrameBudget = std::min(MaxImageFrameBytes, left / 4);
-    Stream.StreamBudget = left - Stream.FrameBudget;
-    if (!Stream.DecodeData(Data.data(), Data.size())) {
-        FLastError = Stream.LastError;
-        return false;
-    }
-    // The frames hold all that the bitmaps are made from.
-    std::vector<std::uint8_t>().swap(Data);
-    if (UnheldPixels(Stream) > MaxUnheldPixels || LoadPeakBytes(Stream) > MemoryBudget) {
+    // The frames' buffers, and the bitmaps made from them, get what is left after the frame being decoded: the
+    // decoder's output and that frame's bitmap (up to 32 bits a pixel), sized by the declared screen, which real
+    // frames do not exceed, and never more than a frame may be.
+    Stream.FrameBudget = std::min(MaxImageFrameBytes, left / 5);
+    const auto le16 = [this](std::size_t at) { return static_cast<std::uint64_t>(Data[at] | Data[at + 1] << 8); };
+    const std::uint64_t screen = Data.size() >= 10 ? le16(6) * le16(8) : 0;
+    Stream.StreamBudget = left - std::min(2 * Stream.FrameBudget, 6 * screen + (std::uint64_t{1} << 20));
+    Stream.DeferFrames = true;
+    // Each frame becomes bitmaps as soon as it is read, so that only one frame's buffers live at a time.
+    TGifDevice& device = Host.Device();
+    bool made = true;
+    std::uint64_t hollow = 0;
+    Stream.OnFrame = [&](TFrame& frame) {
+        FrameCostsHeld.push_back(FrameCost(frame));
+        FrameBitmaps.emplace_back();
+        hollow += frame.HollowPixels();
+        if (hollow > MaxHollowPixels) {
+            made = false;
+            Stream.KeepOnProcessing = false;  // no further frame is decoded
+        }
+        if (frame.Deferred || !made) {
+            return;
+        }
+        try {
+            FrameBitmaps.back() = device.CreateFrame(frame);
+        } catch (...) {
+            made = false;  // a bitmap that cannot be made fails the load once the reader is done
+        }
+        std::vector<std::uint8_t>().swap(frame.Pixels);
+        std::vector<std::uint8_t>().swap(frame.MaskBits);
+    };
+    const bool parsed = Stream.DecodeData(Data.data(), Data.size());
+    Stream.OnFrame = nullptr;
+    if (!made) {
         Stream.ResetFrames();
         return false;
     }
+    if (!parsed) {
+        FLastError = Stream.LastError;
+        return false;
+    }
+    if (!HoldWhatFits()) {
+        Stream.ResetFrames();
+        return false;
+    }
+    if (FramesDecodedAsShown() == 0) {
+        // The bitmaps hold all that the frames show.
+        std::vector<std::uint8_t>().swap(Data);
+    }
     FImageWidth = Stream.ImageWidth;
     FImageHeight = Stream.ImageHeight;
-    TGifDevice& device = Host.Device();
     FImageSurface = device.CreateColor(FImageWidth, FImageHeight);
-    FrameBitmaps.reserve(Stream.Frames.size());
-    for (auto& frame : Stream.Frames) {
-        TFrameBitmaps bitmaps = device.CreateFrame(*frame);
-        if (frame->Disposal == 3) {
-            bitmaps.SavedImage = device.CreateColor(frame->Width, frame->Height);
-            if (Stream.HasTransparency) {
-                bitmaps.SavedMask = device.CreateMono(frame->Width, frame->Height);
-            }
-        }
-        FrameBitmaps.push_back(std::move(bitmaps));
-        // The bitmaps hold the frame from now on; its index buffers would only double the memory.
-        std::vector<std::uint8_t>().swap(frame->Pixels);
-        std::vector<std::uint8_t>().swap(frame->MaskBits);
-    }
     if (FAutoSize) {
         SetBounds(FLeft, FTop, FImageWidth, FImageHeight);
     }
@@ -260,13 +389,93 @@ bool TGIFImagX::DecodeData() {
 
 // ---- composition ----
 
+bool TGIFImagX::HoldWhatFits() {
+    std::vector<TFrameCost>& costs = FrameCostsHeld;
+    if (costs.size() != Stream.Frames.size() || FrameBitmaps.size() != Stream.Frames.size()) {
+        return false;
+    }
+    for (TFrameCost& c : costs) {
+        c.Buffers = 0;  // the bitmaps were made as the frames were read
+    }
+    std::size_t held = costs.size();
+    while (PeakBytes(Stream, costs, Data.size()) > MemoryBudget) {
+        // The last frame still held goes: early frames stay ready, the rest come from the file as they are shown.
+        while (held > 0 && !costs[held - 1].Held) {
+            --held;
+        }
+        if (held == 0) {
+            return false;
+        }
+        TFrame& frame = *Stream.Frames[--held];
+        if (!frame.DataCanFill()) {
+            return false;
+        }
+        costs[held].Held = false;
+        costs[held].Bitmaps = 0;
+        frame.Deferred = true;
+        FrameBitmaps[held] = {};
+    }
+    return true;
+}
+
+int TGIFImagX::FramesDecodedAsShown() const {
+    int count = 0;
+    for (const auto& f : Stream.Frames) {
+        count += f->Deferred ? 1 : 0;
+    }
+    return count;
+}
+
+TFrameBitmaps TGIFImagX::DecodeShown(TFrame& frame) {
+    TFrameBitmaps bitmaps;
+    try {
+        if (Stream.DecodeFrame(Data.data(), Data.size(), frame)) {
+            bitmaps = Host.Device().CreateFrame(frame);
+        }
+    } catch (...) {
+        bitmaps = {};  // memory or a bitmap that cannot be made: the frame is not drawn this time
+    }
+    std::vector<std::uint8_t>().swap(frame.Pixels);
+    std::vector<std::uint8_t>().swap(frame.MaskBits);
+    return bitmaps;
+}
+
+void TGIFImagX::FreeSaved() {
+    FSavedMask.reset();
+    FSavedImage.reset();
+    FSavedFrame = 0;
+}
+
+void TGIFImagX::SaveUnder(const TFrame& f) {
+    FreeSaved();
+    const TRect r = FrameRect(f);
+    const TRect own{0, 0, f.Width, f.Height};
+    try {
+        FSavedImage = Host.Device().CreateColor(f.Width, f.Height);
+        Blit(FSavedImage->Canvas(), own, FImageSurface->Canvas(), r, TCopyMode::Copy);
+        if (Stream.HasTransparency && FMaskSurface) {
+            FSavedMask = Host.Device().CreateMono(f.Width, f.Height);
+            Blit(FSavedMask->Canvas(), own, FMaskSurface->Canvas(), r, TCopyMode::Copy);
+        }
+        FSavedFrame = FCurrentFrame;
+    } catch (...) {
+        FreeSaved();  // nothing to restore later; the frame is still drawn
+    }
+}
+
 void TGIFImagX::DrawFrame() {
     if (FCurrentFrame < 1 || FCurrentFrame > FrameCount()) {
         FLastError = GifBadFrameIndex;
         return;
     }
-    const TFrame& f = Stream.Frame(FCurrentFrame);
-    const TFrameBitmaps& b = FrameBitmaps[static_cast<std::size_t>(FCurrentFrame) - 1];
+    TFrame& f = *Stream.Frames[static_cast<std::size_t>(FCurrentFrame) - 1];
+    TFrameBitmaps shown;  // a frame decoded as it is shown, for this draw only
+    const TFrameBitmaps* held = &FrameBitmaps[static_cast<std::size_t>(FCurrentFrame) - 1];
+    if (f.Deferred && FImageSurface) {
+        shown = DecodeShown(f);
+        held = &shown;
+    }
+    const TFrameBitmaps& b = *held;
     if (!FImageSurface || !b.Bitmap) {
         return;
     }
@@ -275,12 +484,7 @@ void TGIFImagX::DrawFrame() {
     TCanvas& image = FImageSurface->Canvas();
     const bool masked = Stream.HasTransparency && FMaskSurface;
     if (f.Disposal == 3) {
-        if (b.SavedImage) {
-            Blit(b.SavedImage->Canvas(), own, image, r, TCopyMode::Copy);
-        }
-        if (masked && b.SavedMask) {
-            Blit(b.SavedMask->Canvas(), own, FMaskSurface->Canvas(), r, TCopyMode::Copy);
-        }
+        SaveUnder(f);
     }
     if (!f.Transparent || !b.Mask) {
         if (masked) {
@@ -302,7 +506,6 @@ void TGIFImagX::DisposeFrame(int index) {
         return;
     }
     const TFrame& f = Stream.Frame(index);
-    const TFrameBitmaps& b = FrameBitmaps[static_cast<std::size_t>(index) - 1];
     if (!FImageSurface) {
         return;
     }
@@ -316,13 +519,14 @@ void TGIFImagX::DisposeFrame(int index) {
             Fill(FMaskSurface->Canvas(), r, clWhite);
         }
         Fill(FImageSurface->Canvas(), r, clBlack);
-    } else if (f.Disposal == 3) {
-        if (masked && b.SavedMask) {
-            Blit(FMaskSurface->Canvas(), r, b.SavedMask->Canvas(), own, TCopyMode::Copy);
+    } else if (f.Disposal == 3 && FSavedFrame == index) {
+        if (masked && FSavedMask) {
+            Blit(FMaskSurface->Canvas(), r, FSavedMask->Canvas(), own, TCopyMode::Copy);
         }
-        if (b.SavedImage) {
-            Blit(FImageSurface->Canvas(), r, b.SavedImage->Canvas(), own, TCopyMode::Copy);
+        if (FSavedImage) {
+            Blit(FImageSurface->Canvas(), r, FSavedImage->Canvas(), own, TCopyMode::Copy);
         }
+        FreeSaved();
     }
 }
 

@@ -29,19 +29,21 @@ enum : std::uint8_t {
 };
 
 // What one image may cost at its peak, decoding included: the file's bytes, the reader's buffers, the frames'
-// bitmaps and the control's surfaces. A large animation a user may pick, 50 transparent 1920 x 1080 frames
-// in a 60 MB file, peaks at about 175 MB while it is parsed (the file, 100 MB of indexes, 12 MB of masks) and
-// holds about 140 MB once loaded. The display holds two images: at this budget both fit twice over in less
-// than two fifths of the 2 GB that a 32-bit player has for itself and all it loads. A file that would cost
-// more is refused like an undecodable one (code 3).
+// bitmaps, the control's surfaces, one saved picture and one frame decoded as it is shown. The display holds two
+// images: at this budget both fit twice over in less than two fifths of the 2 GB that a 32-bit player has for
+// itself and all it loads. Frames beyond the budget are not refused: the image holds what fits and decodes the
+// rest from the file's bytes as they are shown. Only an image whose surfaces, file and one frame alone would cost
+// more, or whose frames beyond the budget declare more pixels than their data could hold, is refused like an
+// undecodable one (code 3). A declared screen larger than its frames costs its surfaces like any other image
+// size, within this same budget.
 constexpr std::uint64_t MaxImageBytes = std::uint64_t{192} << 20;
+// How many declared pixels the frames of an image may hold without the data to fill them (a full-HD screen's
+// worth): a file cut off inside a frame keeps it, index 0 where no data came, but a few bytes that declare vast
+// frames are refused (code 3) as soon as the reader has read the frame that goes beyond this.
+constexpr std::uint64_t MaxHollowPixels = 1920 * 1080;
 // The reader's limit on one frame's buffer (4096 x 4096): a larger frame could not fit the budget beside
 // the surfaces of its size anyway.
 constexpr std::uint64_t MaxImageFrameBytes = std::uint64_t{16} << 20;
-// How far the image may exceed the pixels its frames hold (a 1920 x 1080 screen's worth). Every surface
-// covers the whole declared screen, so a few bytes that declare a vast one and hold a small frame are refused
-// (code 3) rather than costing its full area.
-constexpr std::uint64_t MaxUnheldPixels = 1920 * 1080;
 
 class TGifHost {
 public:
@@ -140,6 +142,8 @@ public:
     // The composed picture and its mask (null while empty, the mask also without transparency).
     const TBitmap* ImageSurface() const { return FImageSurface.get(); }
     const TBitmap* MaskSurface() const { return FMaskSurface.get(); }
+    // Frames decoded as they are shown rather than held as bitmaps.
+    int FramesDecodedAsShown() const;
 
     // What loading an image may cost at its peak; lower it to try the limit in tests.
     std::uint64_t MemoryBudget = MaxImageBytes;
@@ -167,11 +171,20 @@ private:
     TPoint CenterOffset() const;
     void PaintTransparent(TCanvas& canvas);
     void PaintOpaque(TCanvas& canvas);
+    // Frames the budget cannot hold are decoded as they are shown: false when even that would not fit, or when
+    // such a frame declares more than its data holds.
+    bool HoldWhatFits();
+    // The bitmaps of a frame decoded as it is shown, for one draw; empty when it cannot be decoded.
+    TFrameBitmaps DecodeShown(TFrame& frame);
+    void SaveUnder(const TFrame& frame);
+    void FreeSaved();
 
     TGifHost& Host;
     TGifStream Stream;
     std::vector<TFrameBitmaps> FrameBitmaps;  // index i holds frame i + 1
-    std::vector<std::uint8_t> Data;           // the stream between loading and decoding
+    std::vector<TFrameCost> FrameCostsHeld;   // what each frame costs, measured as it was read
+    // The stream between loading and decoding, and kept while some frame is decoded as it is shown.
+    std::vector<std::uint8_t> Data;
 
     int FLeft = 0;
     int FTop = 0;
@@ -207,6 +220,11 @@ private:
     std::unique_ptr<TBitmap> FMaskSurface;
     std::unique_ptr<TBitmap> FBackgroundSurface;
     std::unique_ptr<TBitmap> FWorkSurface;  // the transparent path's private copy, kept between steps
+    // What lay under the frame on screen when it restores the previous picture: made when it is drawn, freed
+    // when it is disposed, so only one lives.
+    std::unique_ptr<TBitmap> FSavedImage;
+    std::unique_ptr<TBitmap> FSavedMask;
+    int FSavedFrame = 0;  // the frame they belong to, 0 for none
 };
 
 // Where Paint stretches an image of imageWidth x imageHeight into a client of cw x ch: the client

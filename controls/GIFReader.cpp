@@ -709,6 +709,9 @@ void TGifStream::ParseBlocks() {
             comment.clear();
             record.fill(0);
             Frames.push_back(std::move(frame));
+            if (OnFrame) {
+                OnFrame(*Frames.back());
+            }
         } else if (block == Trailer) {
             position_ = size;
             Stop = TGifStop::Trailer;
@@ -783,8 +786,12 @@ bool TFrame::ReadImage(TGifStream& owner, std::size_t& Position, const TPendingR
     if (pixelBytes > owner.FrameBudget) {
         owner.Fail(TGifFault::FrameTooLarge);
     }
+    DataPosition = p;
     if (owner.allocated_ + pixelBytes + maskBytes > owner.StreamBudget) {
-        owner.Fail(TGifFault::StreamTooLarge);
+        if (!owner.DeferFrames) {
+            owner.Fail(TGifFault::StreamTooLarge);
+        }
+        return owner.DeferImage(*this, Position, stride, maskStride);
     }
     owner.allocated_ += pixelBytes + maskBytes;
     PixelStride = static_cast<int>(stride);
@@ -792,6 +799,7 @@ bool TFrame::ReadImage(TGifStream& owner, std::size_t& Position, const TPendingR
 
     Position = p;
     DecodePixels(owner, Position);
+    DataBytes = Position - DataPosition;
     return true;
 }
 
@@ -800,6 +808,57 @@ bool TFrame::ReadImage(TGifStream& owner, std::size_t& Position, const TPendingR
 static void ClearBuffers(TFrame& f) {
     f.Pixels.assign(static_cast<std::size_t>(f.PixelStride) * static_cast<std::size_t>(f.Height), 0);
     f.MaskBits.assign(static_cast<std::size_t>(f.MaskStride) * static_cast<std::size_t>(f.Height), 0);
+}
+
+bool TGifStream::DeferImage(TFrame& frame, std::size_t& Position, std::uint64_t stride, std::uint64_t maskStride) {
+    frame.Deferred = true;
+    frame.PixelStride = static_cast<int>(stride);
+    frame.MaskStride = frame.Transparent ? static_cast<int>(maskStride) : 0;
+    std::size_t p = frame.DataPosition;
+    // The minimum code size byte, then the sub-blocks; data that ends first is cut off as a decode would find it.
+    if (p >= size_ || !SkipSubBlocks(data_, size_, ++p)) {
+        truncated_ = true;
+        p = size_;
+    }
+    frame.DataBytes = p - frame.DataPosition;
+    // A frame that declares more pixels than its data could ever hold gets nothing it merely declares.
+    if (!frame.DataCanFill()) {
+        Fail(TGifFault::StreamTooLarge);
+    }
+    Position = p;
+    return true;
+}
+
+bool TGifStream::DecodeFrame(const std::uint8_t* data, std::size_t size, TFrame& frame) {
+    frame.Pixels.clear();
+    frame.MaskBits.clear();
+    // A frame whose data the stream cut off right after its descriptor has nothing to decode but is still a frame.
+    if (data == nullptr || frame.DataPosition > size || frame.PixelStride < frame.Width || frame.Width <= 0 ||
+        frame.Height <= 0) {
+        return false;
+    }
+    // Decoded as at load, but silently: no progress, no cancelling.
+    TProgressEvent progress = std::move(OnProgress);
+    OnProgress = nullptr;
+    const bool truncated = truncated_;
+    bool decoded = true;
+    try {
+        // DecodePixels makes the buffers, as at load.
+        data_ = data;
+        size_ = size;
+        std::size_t position = frame.DataPosition;
+        frame.DecodePixels(*this, position);
+    } catch (const std::bad_alloc&) {
+        std::vector<std::uint8_t>().swap(frame.Pixels);
+        std::vector<std::uint8_t>().swap(frame.MaskBits);
+        decoded = false;
+    }
+    data_ = nullptr;
+    size_ = 0;
+    truncated_ = truncated;
+    OnProgress = std::move(progress);
+    decoder_->ReleaseLargeRun();
+    return decoded;
 }
 
 void TFrame::DecodePixels(TGifStream& owner, std::size_t& Position) {

@@ -19,6 +19,8 @@
 //   initial clear or end codes are fine.
 // - A frame whose pixel buffer would exceed MaxFrameBytes, frames that together would exceed
 //   MaxStreamBytes, or an image larger than MaxImagePixels: the load fails (code 3) before allocating.
+//   With DeferFrames, frames beyond the stream budget are kept without their pixels instead, for DecodeFrame
+//   to decode as they are needed, unless their data could not fill them (then the load fails).
 
 #include <array>
 #include <cstddef>
@@ -127,6 +129,24 @@ public:
 
     TLzwStatus DataStatus = TLzwStatus::NoPixels;
 
+    // Where the frame's LZW data starts in the stream (its minimum code size byte) and how many bytes it spans,
+    // terminator included: what TGifStream::DecodeFrame decodes again.
+    std::size_t DataPosition = 0;
+    std::size_t DataBytes = 0;
+    // Read without its pixels: Pixels and MaskBits are empty until TGifStream::DecodeFrame fills them.
+    bool Deferred = false;
+    // The most pixels the frame's data could hold. No LZW code stands for more than 4096 pixels, and none below
+    // 12 bits for more than its width allows, so each bit holds at most 4096 / 12 pixels.
+    std::uint64_t FillablePixels() const {
+        return static_cast<std::uint64_t>(DataBytes) * 8 * LzwTableSize / MaxLzwCodeSize + LzwTableSize;
+    }
+    // Declared pixels that the data could never hold.
+    std::uint64_t HollowPixels() const {
+        const std::uint64_t pixels = static_cast<std::uint64_t>(Width) * static_cast<std::uint64_t>(Height);
+        return pixels > FillablePixels() ? pixels - FillablePixels() : 0;
+    }
+    bool DataCanFill() const { return HollowPixels() == 0; }
+
     std::uint8_t PixelAt(int x, int y) const { return Pixels[static_cast<std::size_t>(y) * PixelStride + x]; }
     bool IsTransparentAt(int x, int y) const {
         return Transparent && (MaskBits[static_cast<std::size_t>(y) * MaskStride + (x >> 3)] & (0x80 >> (x & 7))) != 0;
@@ -161,8 +181,19 @@ public:
     std::uint64_t FrameBudget = MaxFrameBytes;
     std::uint64_t StreamBudget = MaxStreamBytes;
 
+    // Frames that would take the buffers past StreamBudget are read without their pixels (Deferred) rather than
+    // failing the load, provided their data could fill them; the view decodes them as they are shown.
+    bool DeferFrames = false;
+    // Called with each frame as soon as it is read, its pixels decoded (unless Deferred): the view makes its
+    // bitmaps at once and frees the buffers, so that no more than one frame's buffers live at a time.
+    std::function<void(TFrame&)> OnFrame;
+
     // Parses data[0..size). On failure the frames are gone, as after ResetFrames.
     bool DecodeData(const std::uint8_t* data, std::size_t size);
+    // Decodes one frame of the stream again into its Pixels and MaskBits, exactly as DecodeData would have, from the
+    // same data it was parsed from (still data[0..size)). Reports no progress. False, with the buffers empty, when
+    // the frame's data lies outside the data or memory runs out.
+    bool DecodeFrame(const std::uint8_t* data, std::size_t size, TFrame& frame);
     // Back to the empty state every decode starts from.
     void ResetFrames();
 
@@ -192,6 +223,9 @@ private:
     };
 
     void ParseBlocks();
+    // ReadImage's way out for a frame beyond the stream budget: keeps its descriptor and where its data lies, skips
+    // the data. Throws when the data could not fill the frame.
+    bool DeferImage(TFrame& frame, std::size_t& Position, std::uint64_t stride, std::uint64_t maskStride);
     // Reports progress with the read position at `position`; throws Abort when the handler cancels.
     void ReportProgress(std::size_t position);
     void Fail(TGifFault fault) { throw Abort{fault}; }

@@ -1,6 +1,7 @@
 // libFuzzer target for the GIF reader: any input must load or fail without a stray access (ASan, UBSan),
-// the fast LZW decoder, in its SSE2 code and in its plain one, must agree with the per-pixel one, and a
-// cancel from the progress handler must leave the stream empty.
+// the fast LZW decoder, in its SSE2 code and in its plain one, must agree with the per-pixel one, frames decoded
+// later from the stored data must agree with frames decoded at load, and a cancel from the progress handler must
+// leave the stream empty.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -59,6 +60,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (a.Pixels != b.Pixels || a.MaskBits != b.MaskBits || a.DataStatus != b.DataStatus) {
                 std::abort();
             }
+        }
+    }
+
+    // Read with no room for any frame's pixels, every frame that its data could fill is decoded later from the
+    // stored data, exactly as at load; one its data could not fill fails the load.
+    if (ok) {
+        TGifStream deferred;
+        HoldToFuzzBudgets(deferred);
+        deferred.StreamBudget = 0;
+        deferred.DeferFrames = true;
+        const bool deferredOk = deferred.DecodeData(data, size);
+        bool fillable = true;
+        for (int n = 1; n <= careful.FrameCount(); ++n) {
+            fillable = fillable && (careful.Frame(n).DataCanFill() || careful.Frame(n).Pixels.empty());
+        }
+        if (deferredOk) {
+            if (deferred.FrameCount() != careful.FrameCount()) {
+                std::abort();
+            }
+            for (int n = 1; n <= deferred.FrameCount(); ++n) {
+                TFrame& f = *deferred.Frames[static_cast<std::size_t>(n) - 1];
+                const TFrame& want = careful.Frame(n);
+                const bool decoded = !f.Deferred || deferred.DecodeFrame(data, size, f);
+                if (want.Pixels.empty() ? decoded && !f.Pixels.empty()
+                                        : !decoded || f.Pixels != want.Pixels || f.MaskBits != want.MaskBits ||
+                                              f.DataStatus != want.DataStatus) {
+                    std::abort();
+                }
+            }
+        } else if (fillable) {
+            std::abort();
         }
     }
 

@@ -95,12 +95,17 @@ int main(int argc, char** argv) {
         }
     }
     const SIZE_T before = PrivateBytes();
+    // The growth since the last line tells a leak (it goes on) from a heap that settles at its working size
+    // (it stops).
+    double last = 0;
     for (int i = 1; i <= cycles; ++i) {
         Cycle(argv[1], player, renders);
         if (i % 100 == 0 || i == cycles) {
             const double grown = (static_cast<double>(PrivateBytes()) - static_cast<double>(before)) / 1024.0;
-            std::printf("%5d cycles: %+9.0f KB (%+.2f KB a cycle)\n", i, grown, grown / i);
+            std::printf("%5d cycles: %+9.0f KB (%+.2f KB a cycle), %+7.0f KB since the last line\n", i, grown,
+                        grown / i, grown - last);
             std::fflush(stdout);
+            last = grown;
         }
     }
     DestroyWindow(player);

@@ -91,6 +91,75 @@ TEST(GifImage, ComposesByDisposalAndTransparency) {
     }
 }
 
+// Two passes of every frame under a memory budget, and how many frames the budget left to be decoded as shown.
+std::vector<Rows> ComposeTwice(const Bytes& data, std::uint64_t budget, int* asShown) {
+    MemoryHost host;
+    TGIFImagX view(host);
+    view.MemoryBudget = budget;
+    if (!view.LoadFromData(data)) {
+        return {};
+    }
+    *asShown = view.FramesDecodedAsShown();
+    std::vector<Rows> out;
+    for (int i = 0; i < 2 * view.FrameCount(); ++i) {
+        view.TimerTick();
+        Rows r = Letters(view.ImageSurface());
+        for (const std::string& m : Letters(view.MaskSurface())) {
+            r.push_back("mask " + m);
+        }
+        out.push_back(r);
+    }
+    return out;
+}
+
+TEST(GifImage, FramesDecodedAsShownComposeExactlyAsHeldOnes) {
+    // Large enough frames first, so that a small budget leaves the later ones to be decoded as shown; then every
+    // kind of frame the composition tells apart.
+    GifBuilder b(48, 32);
+    b.Loop(0);
+    for (int k = 0; k < 12; ++k) {
+        Picture p{48, 32, {}};
+        for (int i = 0; i < 48 * 32; ++i) {
+            p.pixels.push_back(static_cast<std::uint8_t>(1 + (i % 48 + i / 48 + k) % 3));
+        }
+        b.Control(k % 2 == 0 ? 1 : 2, 1, k % 3 == 0 ? 2 : -1).Image(p);
+    }
+    ImageOptions at;
+    at.left = 1;
+    at.top = 1;
+    b.Control(3, 1, 0).Image(Ascii({"3.3", ".3."}), at);
+    at.left = 30;
+    at.top = 20;
+    b.Control(2, 1, 0).Image(Ascii({"..2", "2.."}), at);
+    ImageOptions local;
+    local.localBits = 2;
+    local.interlaced = true;
+    local.left = 40;
+    b.Control(3, 1, 1).Image(Ascii({"23", "11", "32"}), local);
+    // Cut short: its pixels never decoded are index 0 and opaque, though 0 is its transparent index.
+    b.Raw({0x21, 0xF9, 4, 1, 1, 0, 0, 0, 0x2C, 4, 0, 3, 0, 4, 0, 2, 0, 0, 2, 2, 0x4C, 0x01, 0});
+    // The file ends right after a frame's descriptor: the frame is kept, all index 0.
+    b.Raw({0x21, 0xF9, 4, 4, 1, 0, 0, 0, 0x2C, 10, 0, 10, 0, 20, 0, 2, 0, 0});
+    const Bytes data = b.bytes;
+
+    int none = -1;
+    const std::vector<Rows> held = ComposeTwice(data, MaxImageBytes, &none);
+    ASSERT_EQ(held.size(), 34u);
+    EXPECT_EQ(none, 0);
+    // The smallest budget the image loads in holds the fewest frames.
+    for (std::uint64_t budget = 4096;; budget += 256) {
+        int asShown = 0;
+        const std::vector<Rows> shown = ComposeTwice(data, budget, &asShown);
+        if (shown.empty()) {
+            ASSERT_LT(budget, 1u << 20) << "never loads";
+            continue;
+        }
+        EXPECT_GE(asShown, 8) << "at a budget of " << budget << " bytes";
+        EXPECT_EQ(shown, held);
+        break;
+    }
+}
+
 TEST(GifImage, StepsByDelayAndSpeedAndEndsAfterTheStreamsPasses) {
     // Three frames of 10, 20 and 30 ms, played twice by the stream's count.
     const Bytes twice = Stream(

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -112,7 +111,9 @@ inline Bytes LzwCodes(const std::vector<std::uint8_t>& pixels, const LzwOptions&
     const unsigned end = clear + 1;
     BitWriter bw;
     int codeLen = o.codeSize + 1;
-    std::map<std::uint32_t, unsigned> dict;
+    // (prefix code << 8 | next byte) -> code, 0 for none: a flat table, so that full-HD pictures encode quickly.
+    std::vector<std::uint16_t> dict(std::size_t{1} << 20);
+    std::vector<std::uint32_t> used;
     unsigned encNext = end + 1;
     unsigned decNext = end + 1;
     int emitted = 0;
@@ -128,7 +129,10 @@ inline Bytes LzwCodes(const std::vector<std::uint8_t>& pixels, const LzwOptions&
     auto emitClear = [&] {
         bw.Put(clear, codeLen);
         codeLen = o.codeSize + 1;
-        dict.clear();
+        for (const std::uint32_t key : used) {
+            dict[key] = 0;
+        }
+        used.clear();
         encNext = decNext = end + 1;
         emitted = 0;
     };
@@ -139,14 +143,14 @@ inline Bytes LzwCodes(const std::vector<std::uint8_t>& pixels, const LzwOptions&
         unsigned w = pixels[0];
         for (std::size_t i = 1; i < pixels.size(); ++i) {
             const std::uint32_t key = (w << 8) | pixels[i];
-            auto it = dict.find(key);
-            if (it != dict.end()) {
-                w = it->second;
+            if (dict[key] != 0) {
+                w = dict[key];
                 continue;
             }
             emit(w);
             if (encNext < 4096) {
-                dict[key] = encNext++;
+                dict[key] = static_cast<std::uint16_t>(encNext++);
+                used.push_back(key);
             } else if (o.codeSize < 12) {
                 emitClear();
             }
@@ -314,6 +318,50 @@ inline Bytes FullHdAnimation() {
             const Bytes& again = i % 2 == 0 ? first : second;
             builder.bytes.insert(builder.bytes.end(), again.begin(), again.end());
         }
+    }
+    return builder.Trailer().bytes;
+}
+
+// An animation that a user may well pick, of any size: `frames` frames of width x height cycling through
+// `pictures` pictures of diagonal colour bands, each with a transparent block (index 0) that moves from picture
+// to picture, 4 hundredths of a second apart with the given disposal field, looping forever. `padding` bytes of an
+// application extension that nothing reads follow each frame, to make the file as large as a photographic one.
+inline Bytes BandedAnimation(int width,
+                             int height,
+                             int frames,
+                             int disposal,
+                             std::size_t padding = 0,
+                             int pictures = 3) {
+    GifBuilder builder(width, height, 4);
+    builder.Loop(0);
+    std::vector<Bytes> encoded;
+    for (int k = 0; k < pictures; ++k) {
+        Picture p{width, height, {}};
+        p.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        const int bx = (k * width / (pictures + 1)) % std::max(width, 1);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const bool hole = x >= bx && x < bx + width / 8 && y >= height / 4 && y < height / 2;
+                p.pixels[static_cast<std::size_t>(y) * width + x] =
+                    hole ? 0 : static_cast<std::uint8_t>(1 + ((x + y) / 64 + k) % 15);
+            }
+        }
+        GifBuilder one(width, height, 0);
+        const std::size_t at = one.bytes.size();
+        one.Image(p);
+        encoded.emplace_back(one.bytes.begin() + static_cast<std::ptrdiff_t>(at), one.bytes.end());
+    }
+    Bytes pad;
+    if (padding > 0) {
+        pad = {0x21, 0xFF, 11, 'S', 'K', 'Y', 'B', 'U', 'R', 'S', 'T', 'P', 'A', 'D'};
+        const Bytes blocks = SubBlocks(Bytes(padding, 0x5A));
+        pad.insert(pad.end(), blocks.begin(), blocks.end());
+    }
+    for (int i = 0; i < frames; ++i) {
+        builder.Control(disposal, 4, 0);
+        const Bytes& frame = encoded[static_cast<std::size_t>(i % pictures)];
+        builder.bytes.insert(builder.bytes.end(), frame.begin(), frame.end());
+        builder.bytes.insert(builder.bytes.end(), pad.begin(), pad.end());
     }
     return builder.Trailer().bytes;
 }
