@@ -295,14 +295,11 @@ void TSurfaceCanvas::Present() {
     }
     // Runs of dirty tiles in a tile row become rectangles; a run with the same columns as one in
     // the row above extends that rectangle downward instead.
-    struct TRun {
-        int From;
-        int To;
-        int Top;
-    };
-    std::vector<TRun> open;
-    std::vector<TRun> next;
-    std::vector<TRect> copies;
+    std::vector<TRun>& open = OpenRuns;
+    std::vector<TRun>& next = NextRuns;
+    std::vector<TRect>& copies = Copies;
+    open.clear();
+    copies.clear();
     const auto close = [this, &copies](const TRun& run, int bottomRow) {
         copies.push_back({run.From * TileWidth, run.Top * TileHeight, std::min(run.To * TileWidth, Width()),
                           std::min(bottomRow * TileHeight, Height())});

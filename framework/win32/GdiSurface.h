@@ -134,4 +134,13 @@ private:
     // Tile rows that hold a dirty tile: [DirtyTop, DirtyBottom).
     int DirtyTop = 0;
     int DirtyBottom = 0;
+    // Present's work lists, kept so that a frame allocates nothing.
+    struct TRun {
+        int From;
+        int To;
+        int Top;
+    };
+    std::vector<TRun> OpenRuns;
+    std::vector<TRun> NextRuns;
+    std::vector<TRect> Copies;
 };
