@@ -293,43 +293,58 @@ void TSurfaceCanvas::Present() {
     if (DirtyTop >= DirtyBottom) {
         return;
     }
-    // Runs of dirty tiles in a tile row become rectangles; a run with the same columns as one in
-    // the row above extends that rectangle downward instead.
+    // A copy to the window costs about as much for its call as for a few thousand pixels: clean
+    // tiles between dirty ones are copied along when that is cheaper than another call. A tile
+    // row's dirty runs join across short gaps, and each run extends the rectangle above it when
+    // the tiles that adds needlessly cost less than a call.
     std::vector<TRun>& open = OpenRuns;
     std::vector<TRun>& next = NextRuns;
     std::vector<TRect>& copies = Copies;
     open.clear();
     copies.clear();
-    const auto close = [this, &copies](const TRun& run, int bottomRow) {
+    const auto close = [this, &copies](const TRun& run) {
         copies.push_back({run.From * TileWidth, run.Top * TileHeight, std::min(run.To * TileWidth, Width()),
-                          std::min(bottomRow * TileHeight, Height())});
+                          std::min(run.Bottom * TileHeight, Height())});
     };
-    for (int ty = DirtyTop; ty <= DirtyBottom; ++ty) {
+    for (int ty = DirtyTop; ty < DirtyBottom; ++ty) {
         next.clear();
-        if (ty < DirtyBottom) {
-            std::uint8_t* row = Dirty.data() + static_cast<std::size_t>(ty) * TilesX;
-            for (int tx = 0; tx < TilesX;) {
-                if (row[tx] == 0) {
-                    ++tx;
-                    continue;
-                }
-                const int from = tx;
-                while (tx < TilesX && row[tx] != 0) {
-                    row[tx++] = 0;
-                }
-                next.push_back({from, tx, ty});
+        std::uint8_t* row = Dirty.data() + static_cast<std::size_t>(ty) * TilesX;
+        for (int tx = 0; tx < TilesX; ++tx) {
+            if (row[tx] == 0) {
+                continue;
+            }
+            row[tx] = 0;
+            if (!next.empty() && tx - next.back().To <= TilesPerCall) {
+                next.back().To = tx + 1;
+            } else {
+                next.push_back({tx, tx + 1, ty, ty + 1});
             }
         }
-        for (const TRun& run : open) {
-            const auto same = std::find_if(next.begin(), next.end(),
-                                           [&run](const TRun& n) { return n.From == run.From && n.To == run.To; });
-            if (same != next.end()) {
-                same->Top = run.Top;
-            } else {
-                close(run, ty);
+        for (TRun& run : next) {
+            for (TRun& above : open) {
+                if (above.Bottom != ty || above.To <= run.From || run.To <= above.From) {
+                    continue;
+                }
+                const int from = std::min(above.From, run.From);
+                const int to = std::max(above.To, run.To);
+                const int wasted = (to - from) * (ty + 1 - above.Top) - (above.To - above.From) * (ty - above.Top) -
+                                   (run.To - run.From);
+                if (wasted <= TilesPerCall) {
+                    run = {from, to, above.Top, ty + 1};
+                    above.Bottom = -1;  // taken over by run
+                    break;
+                }
+            }
+        }
+        for (const TRun& above : open) {
+            if (above.Bottom >= 0) {
+                close(above);
             }
         }
         std::swap(open, next);
+    }
+    for (const TRun& run : open) {
+        close(run);
     }
     DirtyTop = TilesY;
     DirtyBottom = 0;
