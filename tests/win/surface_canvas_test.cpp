@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "display/MainForm.h"
 #include "displaystate/BandLayout.h"
 #include "displaystate/DisplayState.h"
 #include "effects/LightThread.h"
@@ -368,5 +369,88 @@ TEST_F(SurfaceCanvas, RenderersShowTheSameFramesAsWhenTheyDrewOnTheWindow) {
                 ASSERT_EQ(FirstDifference(WindowPixels(composed), WindowPixels(direct)), "") << "frame " << f;
             }
         }
+    }
+}
+
+namespace {
+
+void PumpFor(int ms) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message != WM_QUIT) {
+                DispatchMessageA(&msg);
+            }
+        }
+    }
+}
+
+// The first pixel where a paint box's window and its surface differ, or "".
+std::string ScreenAgainstSurface(TCanvas* canvas) {
+    const auto& surface = dynamic_cast<TSurfaceCanvas&>(*canvas);
+    const int w = surface.Width();
+    const int h = surface.Height();
+    TDibCanvas screen(w, h);
+    HDC dc = GetDC(surface.Window());
+    BitBlt(screen.Dc(), 0, 0, w, h, dc, 0, 0, SRCCOPY);
+    ReleaseDC(surface.Window(), dc);
+    GdiFlush();
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (screen.GetPixel(x, y) != surface.GetPixel(x, y)) {
+                char text[96];
+                std::snprintf(text, sizeof(text), "screen %06X, surface %06X at %d,%d", screen.GetPixel(x, y),
+                              surface.GetPixel(x, y), x, y);
+                return text;
+            }
+        }
+    }
+    return "";
+}
+
+}  // namespace
+
+TEST(SurfaceForm, TheScreenShowsThePaintBoxesSurfacesThroughFramesImagesAndHints) {
+    VisSettings() = TVisSettings{};
+    VisSettings().AlwaysTop = false;
+    DisplayState() = TDisplayState{};
+    auto form = std::make_unique<TForm1>();
+    ASSERT_TRUE(form->Create());
+    form->Show();
+    winampVisModule module{};
+    const auto play = [&](int renders) {
+        for (int i = 0; i < renders; ++i) {
+            for (int ch = 0; ch < 2; ++ch) {
+                for (int j = 0; j < 576; ++j) {
+                    module.spectrumData[ch][j] = static_cast<unsigned char>((i * 37 + j * 11 + ch * 50) % 256);
+                }
+            }
+            form->RenderFrame(module);
+            PumpFor(10);
+        }
+    };
+    // Rockets, bars, meter and the animated images; then the next image set with its repaint;
+    // then a hint, which moves the main paint box, and its end, which moves it back.
+    const std::pair<int, const char*> steps[] = {{0, "frames"}, {VK_SPACE, "image set"}, {'V', "hint"}};
+    for (const auto& [key, what] : steps) {
+        if (key != 0) {
+            form->FormKeyDown(key);
+        }
+        play(60);
+        EXPECT_EQ(ScreenAgainstSurface(form->MainCanvas()), "") << "main area after " << what;
+        EXPECT_EQ(ScreenAgainstSurface(form->VUCanvas()), "") << "meter after " << what;
+    }
+    for (int tick = 0; tick < 30 && form->HintShown(); ++tick) {
+        form->Timer1Timer();
+    }
+    play(30);
+    EXPECT_EQ(ScreenAgainstSurface(form->MainCanvas()), "") << "main area after the hint went";
+    form->Shutdown();
+    form.reset();
+    TWindow::UnregisterClasses();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
 }
