@@ -166,16 +166,81 @@ TColor TDibCanvas::GetPixel(int x, int y) const {
 
 void TDibCanvas::LineTo(int x, int y) {
     const TPoint from = PenPos();
+    if (StampLine(from, {x, y})) {
+        TGdiCanvas::MoveTo(x, y);
+        return;
+    }
     TGdiCanvas::LineTo(x, y);
     // A wide pen's round ends reach half its width beyond the end points.
-    const int reach = std::max(Pen.Width, 1) / 2 + 1;
-    const auto clampedBound = [](std::int64_t v) {
+    const std::int64_t reach = std::max(Pen.Width, 1) / 2 + 1;
+    const auto bound = [](std::int64_t v) {
         return static_cast<int>(std::clamp<std::int64_t>(v, -(1 << 30), 1 << 30));
     };
-    DrewWithGdi({clampedBound(std::int64_t{std::min(from.X, x)} - reach),
-                 clampedBound(std::int64_t{std::min(from.Y, y)} - reach),
-                 clampedBound(std::int64_t{std::max(from.X, x)} + reach + 1),
-                 clampedBound(std::int64_t{std::max(from.Y, y)} + reach + 1)});
+    DrewWithGdi({bound(std::min(from.X, x) - reach), bound(std::min(from.Y, y) - reach),
+                 bound(std::max(from.X, x) + reach + 1), bound(std::max(from.Y, y) + reach + 1)});
+}
+
+bool TDibCanvas::StampLine(TPoint from, TPoint to) {
+    constexpr int Limit = 4096;
+    const int width = std::max(Pen.Width, 1);
+    const bool across = from.Y == to.Y && from.X != to.X;
+    const bool down = from.X == to.X && from.Y != to.Y;
+    const auto inRange = [](int v) { return v > -Limit && v < Limit; };
+    if (Clipped || !(across || down) || width > 16 || !inRange(from.X) || !inRange(from.Y) || !inRange(to.X) ||
+        !inRange(to.Y)) {
+        return false;
+    }
+    const int dx = to.X - from.X;
+    const int dy = to.Y - from.Y;
+    const TStampKey key{dx, dy, width};
+    auto found = Stamps.find(key);
+    if (found == Stamps.end()) {
+        if (Stamps.size() >= MaxStamps) {
+            Stamps.clear();
+        }
+        // The device draws the line once on a black scratch canvas; what it lit is the stamp.
+        const int margin = width + 4;
+        TDibCanvas scratch(std::abs(dx) + 2 * margin + 1, std::abs(dy) + 2 * margin + 1);
+        if (!scratch.Valid()) {
+            return false;
+        }
+        const TPoint start{margin + std::max(-dx, 0), margin + std::max(-dy, 0)};
+        scratch.Pen = {clWhite, width};
+        scratch.TGdiCanvas::MoveTo(start.X, start.Y);
+        scratch.TGdiCanvas::LineTo(start.X + dx, start.Y + dy);
+        scratch.GdiPending = true;
+        std::vector<TPoint> lit;
+        for (int y = 0; y < scratch.Height(); ++y) {
+            for (int x = 0; x < scratch.Width(); ++x) {
+                if (scratch.GetPixel(x, y) != clBlack) {
+                    lit.push_back({x - start.X, y - start.Y});
+                }
+            }
+        }
+        found = Stamps.emplace(key, std::move(lit)).first;
+    }
+    const std::vector<TPoint>& lit = found->second;
+    if (lit.empty()) {
+        return true;
+    }
+    SyncBits();
+    const std::uint32_t pixel = ToPixel(Pen.Color);
+    TRect bounds{from.X + lit.front().X, from.Y + lit.front().Y, from.X + lit.front().X + 1,
+                 from.Y + lit.front().Y + 1};
+    for (const TPoint& p : lit) {
+        const int x = from.X + p.X;
+        const int y = from.Y + p.Y;
+        if (x >= 0 && y >= 0 && x < BitsWidth && y < BitsHeight) {
+            Bits[static_cast<std::size_t>(y) * BitsWidth + x] = pixel;
+        }
+        bounds = {std::min(bounds.Left, x), std::min(bounds.Top, y), std::max(bounds.Right, x + 1),
+                  std::max(bounds.Bottom, y + 1)};
+    }
+    const TRect inside = Inside(bounds);
+    if (!inside.IsEmpty()) {
+        Changed(inside);
+    }
+    return true;
 }
 
 void TDibCanvas::TextOut(int x, int y, const std::string& text) {

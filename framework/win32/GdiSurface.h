@@ -12,7 +12,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "framework/Graphics.h"
@@ -78,6 +80,14 @@ private:
     // GDI may batch its drawing: it must be done before the bits are touched directly.
     void SyncBits() const;
     void DrewWithGdi(const TRect& bounds);
+    // A straight line across or down (a meter's separators) drawn from the device's own
+    // rasterisation of the same line, made once per length and width; false when it does not apply.
+    bool StampLine(TPoint from, TPoint to);
+
+    // Pixels of an axis-aligned line relative to its start, by (dx, dy, pen width), as GDI draws it.
+    using TStampKey = std::tuple<int, int, int>;
+    static constexpr std::size_t MaxStamps = 64;
+    std::map<TStampKey, std::vector<TPoint>> Stamps;
 
     std::vector<TRect> ClipRects;  // the clip as rectangles, while Clipped
     bool Clipped = false;
