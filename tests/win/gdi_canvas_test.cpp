@@ -72,7 +72,7 @@ TEST(GdiCanvas, WidePensTakeEachLinesColourEvenWhenReused) {
     TCanvas& c = bitmap.Canvas();
     // More colours than pens are kept, and colours coming back: every line must show its own.
     const TColor colours[] = {RGBColor(255, 0, 0), RGBColor(0, 255, 0), RGBColor(255, 0, 0), RGBColor(0, 0, 255),
-                              RGBColor(9, 9, 9),   RGBColor(0, 255, 0), RGBColor(90, 0, 0), RGBColor(255, 0, 0)};
+                              RGBColor(9, 9, 9),   RGBColor(0, 255, 0), RGBColor(90, 0, 0),  RGBColor(255, 0, 0)};
     for (int i = 0; i < 8; ++i) {
         c.Pen.Color = colours[i];
         c.Pen.Width = 2 + i % 2;
