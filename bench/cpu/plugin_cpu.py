@@ -218,6 +218,12 @@ def main():
                 line += (f"  X server +{statistics.median(xcpu[dll]):5.2f}%  "
                          f"context switches per drawn frame {statistics.median(extra_switches):5.1f} "
                          f"({drawn:.0f} frames/s){label}")
+                if dll != ours[0][0]:
+                    # The machine's load moves every run: the same round's runs are compared.
+                    paired = [a - b for a, b in zip(cpu[ours[0][0]], cpu[dll])]
+                    line += (f"\n{args.screen:>10}  {name:<10}  Skyburst minus {os.path.basename(dll)} in the same "
+                             f"round: median {statistics.median(paired):5.2f}% "
+                             f"(rounds {', '.join(f'{v:.2f}' for v in paired)})")
                 print(line, flush=True)
                 for period in periods[dll]:
                     print(f"{args.screen:>10}  {name:<10}  {period}{label}", flush=True)
