@@ -88,6 +88,14 @@ target_include_directories(null_vis PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(null_vis PRIVATE ${STATIC_RUNTIME})
 target_link_options(null_vis PRIVATE -Wl,--exclude-all-symbols -Wl,--kill-at)
 
+# A plug-in that only makes the player requests Skyburst makes at every render: what of the cost
+# is the requests' and not ours.
+add_library(requests_vis SHARED ${CMAKE_SOURCE_DIR}/bench/cpu/RequestsVis.cpp)
+set_target_properties(requests_vis PROPERTIES PREFIX "" OUTPUT_NAME requests_vis)
+target_include_directories(requests_vis PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(requests_vis PRIVATE user32 ${STATIC_RUNTIME})
+target_link_options(requests_vis PRIVATE -Wl,--exclude-all-symbols -Wl,--kill-at)
+
 # The renderers' frame periods under a host threaded like the player, for the CPU benchmark.
 add_executable(frame_periods ${CMAKE_SOURCE_DIR}/bench/cpu/frame_periods.cpp)
 target_link_libraries(frame_periods PRIVATE skyburst_win player_core ${STATIC_RUNTIME})

@@ -19,6 +19,7 @@ bool TGifWindowHost::Attach(HWND surfaceWindow, TCanvas* surface, TGIFImagX* con
     SurfaceWindow = surfaceWindow;
     Canvas = surface;
     TimerWindow.Control = control;
+    TimerWindow.Surface = surface;
     return TimerWindow.CreateTopLevel(0, 0, {0, 0, 0, 0}, HWND_MESSAGE, "");
 }
 
@@ -26,6 +27,7 @@ void TGifWindowHost::Detach() {
     Timer.Reset();
     TimerWindow.Destroy();
     TimerWindow.Control = nullptr;
+    TimerWindow.Surface = nullptr;
     SurfaceWindow = nullptr;
     Canvas = nullptr;
 }

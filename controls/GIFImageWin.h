@@ -37,11 +37,16 @@ private:
     class TTimerWindow : public TWindow {
     public:
         TGIFImagX* Control = nullptr;
+        TCanvas* Surface = nullptr;
 
     protected:
         void OnTimer(UINT_PTR /*id*/) override {
             if (Control != nullptr) {
                 Control->TimerTick();
+                // The surface may be composed in memory: the new frame goes to the window now.
+                if (Surface != nullptr) {
+                    Surface->Present();
+                }
             }
         }
     };

@@ -515,12 +515,14 @@ void TForm1::vuPaintboxPaint() {
 void TForm1::PaintMain() {
     if (TCanvas* canvas = mainPaintbox.Canvas()) {
         ::PaintMain(*canvas, MainPanelWidth, DisplayState().MainPanelHeight, DisplayState(), VisSettings());
+        canvas->Present();
     }
 }
 
 void TForm1::PaintVUFrame() {
     if (TCanvas* canvas = vuPaintbox.Canvas()) {
         ::PaintVUFrame(*canvas, DisplayState(), VisSettings(), vuPanel.ClientHeight());
+        canvas->Present();
     }
 }
 

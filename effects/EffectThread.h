@@ -2,11 +2,6 @@
 // The common shape of the four renderers: a thread that, until told to stop, has the window
 // thread draw one frame on the canvas and then sleeps its latency.
 
-#include <array>
-#include <chrono>
-#include <cstdint>
-#include <vector>
-
 #include "framework/Graphics.h"
 #include "framework/Thread.h"
 
@@ -24,19 +19,10 @@ public:
 
     TCanvas* GetCanvas() const { return Canvas; }
     int GetLatency() const { return Latency; }
-    // Window thread: the periods between the starts of the latest frames, oldest first, in
-    // milliseconds; what the benchmark compares with latency plus the host's delay.
-    std::vector<double> FramePeriodsMs() const;
 
 protected:
     void Execute() override;
 
     TCanvas* const Canvas;  // not owned: the display window's paint box canvas
     const int Latency;      // ms slept after each frame; at least MinimumYieldMs
-
-private:
-    // When the latest frames started, on the window thread: a ring of the last FrameHistory.
-    static constexpr int FrameHistory = 1024;
-    std::array<std::chrono::steady_clock::time_point, FrameHistory> FrameStarts{};
-    std::int64_t FramesStarted = 0;
 };

@@ -109,6 +109,10 @@ public:
     // A bitmap compatible with this canvas, filled black.
     virtual std::unique_ptr<TBitmap> CreateBitmap(int width, int height) const = 0;
 
+    // Shows on the device what was drawn since the last call. A canvas composed in memory keeps
+    // its drawing there until then; one that draws straight on its device has nothing to do.
+    virtual void Present() {}
+
     void Polyline(const TPoint* points, int count) {
         if (count <= 0) {
             return;

@@ -13,6 +13,7 @@ endif()
 set(FRAMEWORK_WIN32
     ${CMAKE_CURRENT_LIST_DIR}/win32/Controls.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/GdiCanvas.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/GdiSurface.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/GraphicControl.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/HandOver.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/ProfileStore.cpp

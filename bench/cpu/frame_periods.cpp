@@ -4,17 +4,27 @@
 // the main thread. Prints, per renderer, the median and 95th percentile of the time between two
 // frame starts against its latency plus the host's delay. Reads plugin.ini beside the executable.
 //
+// The product keeps no clock of its own: this program starts the display's renderers itself,
+// each wrapped in a subclass that notes when its frames start, where the display would have
+// started them at its first render.
+//
 //   frame_periods.exe [seconds, default 10]
 
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "display/MainForm.h"
+#include "effects/LightThread.h"
+#include "effects/RocketThread.h"
+#include "effects/SpectrumThread.h"
+#include "effects/vumeterThread.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/Handles.h"
 #include "host/Vis.h"
@@ -54,6 +64,63 @@ double Percentile(std::vector<double> v, double p) {
     return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
 }
 
+using TStarts = std::vector<std::chrono::steady_clock::time_point>;
+
+// A renderer that notes when each of its frames starts; on the window thread, like the frame. The
+// notes outlive the renderer, which the display may reap before the end of the run.
+template <typename TEffect>
+class TTimed : public TEffect {
+public:
+    TTimed(TCanvas* canvas, std::shared_ptr<TStarts> starts) : TEffect(canvas), Starts(std::move(starts)) {}
+    ~TTimed() override { this->StopAndJoin(); }
+
+    void DrawFrame() override {
+        Starts->push_back(std::chrono::steady_clock::now());
+        TEffect::DrawFrame();
+    }
+
+private:
+    std::shared_ptr<TStarts> Starts;
+};
+
+struct TTimedRenderer {
+    const char* Name = "";
+    int Latency = 0;
+    std::shared_ptr<TStarts> Starts;
+};
+
+template <typename TEffect>
+TTimedRenderer StartTimed(TForm1& form, const char* name, TRendererSlot slot, TCanvas* canvas) {
+    TTimedRenderer timed{name, 0, std::make_shared<TStarts>()};
+    const auto stopAll = [&form](TThread*) { form.StopAll(); };
+    if (TEffectThread* started =
+            form.RunningRenderers()->Start(slot, std::make_unique<TTimed<TEffect>>(canvas, timed.Starts), stopAll)) {
+        timed.Latency = started->GetLatency();
+    }
+    return timed;
+}
+
+// What the display's first render would start, in its order, each timed.
+std::vector<TTimedRenderer> StartTimedRenderers(TForm1& form) {
+    const TVisSettings& s = VisSettings();
+    std::vector<TTimedRenderer> started;
+    if (form.RunningRenderers() == nullptr) {
+        return started;
+    }
+    if (s.vuEnabled) {
+        started.push_back(StartTimed<TvumeterThr>(form, "VU meter", TRendererSlot::VUMeterThread, form.VUCanvas()));
+    }
+    if (s.SpectrumsEnabled) {
+        started.push_back(StartTimed<TSpectrumThr>(form, "bars", TRendererSlot::SpectrumBarsThread, form.MainCanvas()));
+    }
+    if (s.EffectEnabled && s.Effect == 0) {
+        started.push_back(StartTimed<TRocketThr>(form, "rockets", TRendererSlot::EffectThread, form.MainCanvas()));
+    } else if (s.EffectEnabled) {
+        started.push_back(StartTimed<TLightSpeed>(form, "starfield", TRendererSlot::EffectThread, form.MainCanvas()));
+    }
+    return started;
+}
+
 struct TRun {
     HWND HostWindow = nullptr;
     int Seconds = 10;
@@ -70,14 +137,15 @@ void PumpPluginThread() {
     }
 }
 
-void Report(const char* name, const TEffectThread* renderer) {
-    if (renderer == nullptr) {
-        return;
+void Report(const TTimedRenderer& timed) {
+    std::vector<double> periods;
+    for (std::size_t i = 1; i < timed.Starts->size(); ++i) {
+        periods.push_back(
+            std::chrono::duration<double, std::milli>((*timed.Starts)[i] - (*timed.Starts)[i - 1]).count());
     }
-    const std::vector<double> periods = renderer->FramePeriodsMs();
-    const int bound = std::max(renderer->GetLatency(), TEffectThread::MinimumYieldMs) + HostDelayMs;
-    std::printf("%-9s latency %2d ms: %4zu periods, median %5.1f ms, p95 %5.1f ms, latency + host delay %d ms\n", name,
-                renderer->GetLatency(), periods.size(), Percentile(periods, 0.5), Percentile(periods, 0.95), bound);
+    std::printf("%-9s latency %2d ms: %4zu periods, median %5.1f ms, p95 %5.1f ms, latency + 2 ms %d ms\n", timed.Name,
+                timed.Latency, periods.size(), Percentile(periods, 0.5), Percentile(periods, 0.95),
+                std::max(timed.Latency, TEffectThread::MinimumYieldMs) + 2);
 }
 
 DWORD WINAPI PluginThread(void* param) {
@@ -89,6 +157,9 @@ DWORD WINAPI PluginThread(void* param) {
         TForm1 form;
         if (form.Create()) {
             form.Show();
+            // The renderers are this program's, timed; the display must not start its own.
+            DisplayState().FirstRender = false;
+            const std::vector<TTimedRenderer> timed = StartTimedRenderers(form);
             winampVisModule module{};
             module.hwndParent = run.HostWindow;
             const player::SynthSource source(player::SignalKind::Beat);
@@ -123,10 +194,9 @@ DWORD WINAPI PluginThread(void* param) {
             }
             std::printf("host      delay %2d ms:   %4zu periods, median %5.1f ms, p95 %5.1f ms\n", HostDelayMs,
                         renderPeriods.size(), Percentile(renderPeriods, 0.5), Percentile(renderPeriods, 0.95));
-            if (const TRenderers* renderers = form.RunningRenderers()) {
-                Report("VU meter", renderers->Get(TRendererSlot::VUMeterThread));
-                Report("bars", renderers->Get(TRendererSlot::SpectrumBarsThread));
-                Report("effect", renderers->Get(TRendererSlot::EffectThread));
+            // Frames are noted on this thread only, so nothing is noted while they are read.
+            for (const TTimedRenderer& t : timed) {
+                Report(t);
             }
             form.Shutdown();
         } else {

@@ -1,18 +1,23 @@
 #!/usr/bin/env python3
-"""What the running plug-in costs the machine: the share of one core that the test player with
-Skyburst takes beyond the same player with a do-nothing plug-in, player plus wineserver, with the
-repetitions of the two interleaved and medians printed. Also the X server's extra share, apart,
-and the context switches of both processes per frame that the renderers are asked to draw.
+"""What the running plug-in costs the machine. Each round runs the test player with a do-nothing
+plug-in, with a plug-in that only makes the three player requests Skyburst makes at every render
+(title, length, position), and with Skyburst, one after the other; the rounds repeat and medians
+are printed. Per plug-in: its share of one core beyond the do-nothing one (player plus
+wineserver), and for Skyburst also beyond the requests' plug-in, which is what is ours to cut; the
+X server's extra share, apart; and the context switches per frame drawn beyond the requests'
+plug-in's, the frames counted from the periods that frame_periods.exe measures.
 
 The player runs the plug-in as the real player does: Init, Render and Quit on a thread of their
 own, the main window (the target of the per-render requests) on another (--same-thread: all on
 one thread). After the rounds of each configuration, frame_periods.exe (when built) gives the
 renderers' frame periods under that threading.
 
-Run by bench/cpu/plugin_cpu.sh inside a prepared Wine environment (WINEPREFIX, DISPLAY set).
-usage: plugin_cpu.py BUILD_DIR SCREEN_NAME [--seconds S] [--reps N] [--only NAME] [--also OTHER.dll]...
-                     [--same-thread]
-(--also measures another build of the plug-in in the same interleaved rounds, for before/after.)
+Run by bench/cpu/plugin_cpu.sh inside a prepared Wine environment (WINEPREFIX, DISPLAY set;
+SKYBURST_XVFB_PID names the X server when it is a private one).
+usage: plugin_cpu.py BUILD_DIR SCREEN_NAME [--seconds S] [--reps N] [--only NAME]
+                     [--also OTHER.dll[=OTHER_FRAME_PERIODS.exe]]... [--same-thread]
+(--also measures another build of the plug-in in the same interleaved rounds, for before/after;
+its own frame_periods program, when given, measures that build's periods.)
 """
 
 import argparse
@@ -22,7 +27,8 @@ import statistics
 import subprocess
 import sys
 
-# name -> (plugin.ini body, frames per second the renderers are asked for)
+# name -> (plugin.ini body, frames per second the renderers are asked for at their latencies, used
+# when no measured periods are at hand)
 CONFIGS = {
     # rockets every 20 ms, bars and VU every 15 ms
     "defaults": ("", 1000 / 20 + 1000 / 15 + 1000 / 15),
@@ -36,7 +42,12 @@ EXTRA = {
     # what the display showed before it had image overlays and a title
     "no overlays": ("ImageEnabled=0\r\nTitleEnabled=0\r\n", 1000 / 20 + 1000 / 15 + 1000 / 15),
     "still": ("EffectEnabled=0\r\nSpectrumsEnabled=0\r\nvuEnabled=0\r\nImageEnabled=0\r\nTitleEnabled=0\r\n", 1),
+    # every latency at 10 ms
+    "latency 10": ("SkyburstLatency=10\r\nLightLatency=10\r\nSpectrumsLatency=10\r\nvuLatency=10\r\n",
+                   3 * 1000 / 10),
 }
+NULL_PLUGIN = "null_vis.dll"
+REQUESTS_PLUGIN = "requests_vis.dll"
 
 
 def wineserver_pid():
@@ -58,6 +69,9 @@ def wineserver_pid():
 
 def xserver_pid():
     """The Xvfb serving DISPLAY, or None."""
+    named = os.environ.get("SKYBURST_XVFB_PID")
+    if named and os.path.exists(f"/proc/{named}/stat"):
+        return int(named)
     display = os.environ.get("DISPLAY", "")
     for pid in os.listdir("/proc"):
         if not pid.isdigit():
@@ -113,14 +127,33 @@ def run_player(build, dll, seconds, same_thread):
     return cpu, switches, x_after - x_before
 
 
-def frame_periods(build, seconds):
-    """frame_periods.exe's lines, or nothing when it is not built."""
-    program = os.path.join(build, "frame_periods.exe")
+def frame_periods(program, seconds, ini_body):
+    """frame_periods.exe's lines, or nothing when it is not built. It reads plugin.ini beside itself."""
     if not os.path.exists(program):
         return []
+    ini = os.path.join(os.path.dirname(os.path.abspath(program)), "plugin.ini")
+    with open(ini, "w", newline="") as f:
+        f.write("[Skyburst]\r\n" + ini_body)
     result = subprocess.run(["wine", program, str(int(max(1, seconds)))], stdin=subprocess.DEVNULL,
                             capture_output=True, text=True, timeout=seconds + 60, check=False)
     return [line for line in result.stdout.splitlines() if line.strip()]
+
+
+def drawn_per_second(lines):
+    """Frames the renderers drew per second, from frame_periods' median periods; None if none."""
+    total = 0.0
+    for line in lines:
+        words = line.split()
+        if words and words[0] != "host" and "median" in words:
+            median = float(words[words.index("median") + 1])
+            if median > 0:
+                total += 1000 / median
+    return total or None
+
+
+def load_note():
+    with open("/proc/loadavg") as f:
+        return "load " + " ".join(f.read().split()[:3])
 
 
 def main():
@@ -131,39 +164,69 @@ def main():
     parser.add_argument("--reps", type=int, default=5)
     parser.add_argument("--only", help="one configuration by name")
     parser.add_argument("--also", action="append", default=[],
-                        help="another plug-in DLL in BUILD_DIR to measure alike")
+                        help="another plug-in DLL in BUILD_DIR to measure alike, =its frame_periods program")
     parser.add_argument("--same-thread", action="store_true",
                         help="the player calls the plug-in on its main window's thread")
     args = parser.parse_args()
     ini = os.path.join(args.build, "plugin.ini")
     saved = open(ini, "rb").read() if os.path.exists(ini) else None
+    ours = [("vis_skyburst.dll", os.path.join(args.build, "frame_periods.exe"))]
+    for also in args.also:
+        dll, _, periods = also.partition("=")
+        ours.append((dll, periods))
+    requests = REQUESTS_PLUGIN if os.path.exists(os.path.join(args.build, REQUESTS_PLUGIN)) else None
     try:
         chosen = {**CONFIGS, **EXTRA} if args.only else CONFIGS
-        for name, (body, frames_per_second) in chosen.items():
+        for name, (body, asked_per_second) in chosen.items():
             if args.only and name != args.only:
                 continue
             with open(ini, "w", newline="") as f:
                 f.write("[Skyburst]\r\n" + body)
-            plugins = ["vis_skyburst.dll"] + args.also
-            shares = {p: [] for p in plugins}
-            xshares = {p: [] for p in plugins}
-            switches = {p: [] for p in plugins}
+            measured = [p for p, _ in ours] + ([requests] if requests else [])
+            cpu = {p: [] for p in measured}
+            xcpu = {p: [] for p in measured}
+            switches = {p: [] for p in measured}
+            loads = [load_note()]
             for _ in range(args.reps):
-                base_cpu, base_switches, base_x = run_player(args.build, "null_vis.dll", args.seconds,
-                                                             args.same_thread)
-                for plugin in plugins:
-                    our_cpu, our_switches, our_x = run_player(args.build, plugin, args.seconds, args.same_thread)
-                    shares[plugin].append(100 * (our_cpu - base_cpu) / args.seconds)
-                    xshares[plugin].append(100 * (our_x - base_x) / args.seconds)
-                    switches[plugin].append((our_switches - base_switches) / (frames_per_second * args.seconds))
-            for plugin in plugins:
-                label = "" if plugin == plugins[0] else f"  [{os.path.basename(plugin)}]"
-                print(f"{args.screen:>10}  {name:<10}  cost {statistics.median(shares[plugin]):5.2f}% of a core "
-                      f"(runs {', '.join(f'{s:.2f}' for s in shares[plugin])})  "
-                      f"X server +{statistics.median(xshares[plugin]):5.2f}%  "
-                      f"context switches per frame {statistics.median(switches[plugin]):5.1f}{label}", flush=True)
-            for line in frame_periods(args.build, args.seconds):
-                print(f"{args.screen:>10}  {name:<10}  {line}", flush=True)
+                base_cpu, base_switches, base_x = run_player(args.build, NULL_PLUGIN, args.seconds, args.same_thread)
+                for plugin in measured:
+                    c, w, x = run_player(args.build, plugin, args.seconds, args.same_thread)
+                    cpu[plugin].append(100 * (c - base_cpu) / args.seconds)
+                    xcpu[plugin].append(100 * (x - base_x) / args.seconds)
+                    switches[plugin].append((w - base_switches) / args.seconds)
+            loads.append(load_note())
+            periods = {dll: frame_periods(program, args.seconds, body) if program else [] for dll, program in ours}
+            # Without the title strip Skyburst asks the player nothing: the requests are not subtracted.
+            asks = requests and "TitleEnabled=0" not in body
+            print(f"{args.screen:>10}  {name:<10}  ({loads[0]} before, {loads[1]} after the rounds)", flush=True)
+            if requests:
+                print(f"{args.screen:>10}  {name:<10}  requests only  cost {statistics.median(cpu[requests]):5.2f}% "
+                      f"of a core beyond nothing (runs {', '.join(f'{v:.2f}' for v in cpu[requests])})  "
+                      f"X server +{statistics.median(xcpu[requests]):5.2f}%", flush=True)
+            for dll, _ in ours:
+                label = "" if dll == ours[0][0] else f"  [{os.path.basename(dll)}]"
+                line = (f"{args.screen:>10}  {name:<10}  cost {statistics.median(cpu[dll]):5.2f}% of a core "
+                        f"beyond nothing")
+                drawn = drawn_per_second(periods[dll]) or asked_per_second
+                if asks:
+                    ours_only = [a - b for a, b in zip(cpu[dll], cpu[requests])]
+                    extra_switches = [(a - b) / drawn for a, b in zip(switches[dll], switches[requests])]
+                    line += (f", {statistics.median(ours_only):5.2f}% beyond the requests "
+                             f"(runs {', '.join(f'{v:.2f}' for v in ours_only)})")
+                else:
+                    extra_switches = [a / drawn for a in switches[dll]]
+                line += (f"  X server +{statistics.median(xcpu[dll]):5.2f}%  "
+                         f"context switches per drawn frame {statistics.median(extra_switches):5.1f} "
+                         f"({drawn:.0f} frames/s){label}")
+                if dll != ours[0][0]:
+                    # The machine's load moves every run: the same round's runs are compared.
+                    paired = [a - b for a, b in zip(cpu[ours[0][0]], cpu[dll])]
+                    line += (f"\n{args.screen:>10}  {name:<10}  Skyburst minus {os.path.basename(dll)} in the same "
+                             f"round: median {statistics.median(paired):5.2f}% "
+                             f"(rounds {', '.join(f'{v:.2f}' for v in paired)})")
+                print(line, flush=True)
+                for period in periods[dll]:
+                    print(f"{args.screen:>10}  {name:<10}  {period}{label}", flush=True)
     finally:
         if saved is None:
             os.remove(ini)

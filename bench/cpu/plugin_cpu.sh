@@ -6,11 +6,13 @@ cd "$(dirname "$0")/../.."
 export SKYBURST_BUILD_ROOT="${SKYBURST_BUILD_ROOT:-$PWD/build}"
 seconds=${1:-10}
 reps=${2:-5}
-echo "share of one core: player with Skyburst minus player with a do-nothing plug-in (player and wineserver)"
+echo "share of one core: player with Skyburst minus player with a do-nothing plug-in, and minus player with a"
+echo "plug-in that only makes the three player requests (player and wineserver; the X server apart)"
 for screen in 1024x768 1920x1080; do
     (
         source scripts/wine-env.sh
         SKYBURST_SCREEN="${screen}x24" start_private_display
+        export SKYBURST_XVFB_PID
         prepare_wine_prefix
         start_wineserver
         trap 'stop_wineserver; stop_private_display' EXIT

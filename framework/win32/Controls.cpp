@@ -62,8 +62,8 @@ bool TPaintBox::Create(HWND parent, const RECT& bounds) {
     if (!CreateChild(parent, bounds, true)) {
         return false;
     }
-    // CS_OWNDC: this DC belongs to the window for its whole life and needs no release.
-    ControlCanvas = std::make_unique<TGdiCanvas>(GetDC(Handle()), 0, 0, Handle());
+    // CS_OWNDC: the surface's copies go through the DC that belongs to the window for its whole life.
+    ControlCanvas = std::make_unique<TSurfaceCanvas>(Handle());
     return true;
 }
 
@@ -76,10 +76,39 @@ TPaintBox::~TPaintBox() {
     DestroyBox();
 }
 
-void TPaintBox::OnPaint(HDC /*dc*/, const RECT& /*area*/) {
-    // Painting goes through the same canvas the renderers use, so cached objects stay coherent.
-    if (OnPaintHandler && ControlCanvas) {
-        OnPaintHandler();
+LRESULT TPaintBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            if (ControlCanvas) {
+                Paint();
+                return 0;
+            }
+            break;
+        case WM_SIZE:
+            if (ControlCanvas) {
+                ControlCanvas->ClientResized(LOWORD(lParam), HIWORD(lParam));
+            }
+            break;
+        default:
+            break;
+    }
+    return TWindow::HandleMessage(message, wParam, lParam);
+}
+
+void TPaintBox::Paint() {
+    // The handler paints the surface where the window is to be painted, and nowhere else: what
+    // lies outside the update region stays as the window shows it.
+    UniqueGdiObject update(CreateRectRgn(0, 0, 0, 0));
+    const bool painting = update && GetUpdateRgn(Handle(), static_cast<HRGN>(update.Get()), FALSE) > NULLREGION;
+    if (painting && OnPaintHandler) {
+        ControlCanvas->BeginPaint(static_cast<HRGN>(update.Get()));
+    }
+    {
+        PaintDc dc(Handle());
+        if (painting && OnPaintHandler) {
+            OnPaintHandler();
+            ControlCanvas->EndPaint();
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The few child controls the display window is made of: panels that fill themselves with a
-// colour and draw their windowless controls, labels with centred text, and paint boxes whose canvas renderers draw on.
+// colour and draw their windowless controls, labels with centred text, and paint boxes whose canvas renderers draw on:
+// a surface in memory kept identical to the box, whose changes reach the window at each Present.
 
 #include <windows.h>
 
@@ -10,6 +11,7 @@
 
 #include "framework/Graphics.h"
 #include "framework/win32/GdiCanvas.h"
+#include "framework/win32/GdiSurface.h"
 #include "framework/win32/GraphicControl.h"
 #include "framework/win32/Window.h"
 
@@ -53,16 +55,18 @@ public:
     std::function<void()> OnPaintHandler;
     TMouseUpHandler OnMouseUpHandler;
 
-    // The canvas on the paint box's own DC; valid from creation until the window goes.
+    // The paint box's surface; valid from creation until the window goes.
     TCanvas* Canvas() const { return ControlCanvas.get(); }
     bool Create(HWND parent, const RECT& bounds);
     void DestroyBox();
     ~TPaintBox() override;
 
 protected:
-    void OnPaint(HDC dc, const RECT& area) override;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnMouseUp(TMouseButton button, int x, int y) override;
 
 private:
-    std::unique_ptr<TGdiCanvas> ControlCanvas;
+    void Paint();
+
+    std::unique_ptr<TSurfaceCanvas> ControlCanvas;
 };

@@ -137,28 +137,41 @@ void TGdiCanvas::UsePen() {
         // pen, without making and deleting a GDI object whenever a line changes colour.
         SetDCPenColor(DeviceContext, ToColorRef(Pen.Color));
         if (SelectedPen.Width != 1) {
-            Select(GetStockObject(DC_PEN), UniqueGdiObject());
+            Select(GetStockObject(DC_PEN));
             SelectedPen = {Pen.Color, 1};
         }
         return;
     }
-    if (SelectedPen.Color == Pen.Color && SelectedPen.Width == width) {
+    const TPen wanted{Pen.Color & 0xFFFFFFu, width};
+    if (SelectedPen.Color == wanted.Color && SelectedPen.Width == width) {
         return;
     }
-    UniqueGdiObject pen(CreatePen(PS_SOLID, width, ToColorRef(Pen.Color)));
-    const HGDIOBJ wanted = pen.Get();
-    if (wanted != nullptr) {
-        Select(wanted, std::move(pen));
-        SelectedPen = {Pen.Color, width};
+    for (TCachedPen& cached : Pens) {
+        if (cached.Handle && cached.Pen.Color == wanted.Color && cached.Pen.Width == width) {
+            Select(cached.Handle.Get());
+            SelectedPen = wanted;
+            return;
+        }
     }
+    UniqueGdiObject pen(CreatePen(PS_SOLID, width, ToColorRef(wanted.Color)));
+    if (!pen) {
+        return;
+    }
+    Select(pen.Get());
+    SelectedPen = wanted;
+    // The slot taken is never the one that was selected a moment ago: that one is out of the DC
+    // now, and so is every other cached pen.
+    TCachedPen& slot = Pens[NextPenSlot];
+    NextPenSlot = (NextPenSlot + 1) % PenCacheSize;
+    slot.Handle = std::move(pen);
+    slot.Pen = wanted;
 }
 
-void TGdiCanvas::Select(HGDIOBJ pen, UniqueGdiObject owned) {
+void TGdiCanvas::Select(HGDIOBJ pen) {
     const HGDIOBJ previous = SelectObject(DeviceContext, pen);
     if (OriginalPen == nullptr) {
         OriginalPen = previous;
     }
-    CurrentPen = std::move(owned);  // the old pen is deselected by now, so deleting it is safe
 }
 
 void TGdiCanvas::MoveTo(int x, int y) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <optional>
 
 #include "framework/Graphics.h"
@@ -33,10 +34,12 @@ public:
     TFontMetrics FontMetrics() override;
     std::unique_ptr<TBitmap> CreateBitmap(int width, int height) const override;
 
+protected:
+    TPoint PenPos() const { return PenPosition; }
+
 private:
     void UsePen();
-    // Selects pen into the DC, keeping owned (empty for a stock pen) until the next one.
-    void Select(HGDIOBJ pen, UniqueGdiObject owned);
+    void Select(HGDIOBJ pen);
     void UseFont();
     SIZE MeasureText(const std::string& text);
 
@@ -50,7 +53,15 @@ private:
     HGDIOBJ OriginalPen = nullptr;
     HGDIOBJ OriginalFont = nullptr;
 
-    UniqueGdiObject CurrentPen;  // a wide pen this canvas made; thin lines use the DC's own pen
+    // Wide pens this canvas made, kept for reuse (a meter draws its separators with one pen frame
+    // after frame); thin lines use the DC's own pen.
+    struct TCachedPen {
+        TPen Pen{0xFFFFFFFFu, -1};
+        UniqueGdiObject Handle;
+    };
+    static constexpr int PenCacheSize = 4;
+    std::array<TCachedPen, PenCacheSize> Pens;
+    int NextPenSlot = 0;
     TPen SelectedPen{0xFFFFFFFFu, -1};
 
     UniqueGdiObject CurrentFont;

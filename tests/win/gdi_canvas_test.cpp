@@ -66,6 +66,24 @@ TEST(GdiCanvas, LinesLeaveOutTheirEndPointAndThickPensCoverMore) {
     c.LineTo(2000000000, 2000000000);
 }
 
+TEST(GdiCanvas, WidePensTakeEachLinesColourEvenWhenReused) {
+    TGdiBitmap bitmap(nullptr, 60, 20);
+    ASSERT_TRUE(bitmap.Valid());
+    TCanvas& c = bitmap.Canvas();
+    // More colours than pens are kept, and colours coming back: every line must show its own.
+    const TColor colours[] = {RGBColor(255, 0, 0), RGBColor(0, 255, 0), RGBColor(255, 0, 0), RGBColor(0, 0, 255),
+                              RGBColor(9, 9, 9),   RGBColor(0, 255, 0), RGBColor(90, 0, 0),  RGBColor(255, 0, 0)};
+    for (int i = 0; i < 8; ++i) {
+        c.Pen.Color = colours[i];
+        c.Pen.Width = 2 + i % 2;
+        c.MoveTo(5 + i * 7, 2);
+        c.LineTo(5 + i * 7, 18);
+    }
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(c.GetPixel(5 + i * 7, 10), colours[i]) << "line " << i;
+    }
+}
+
 TEST(GdiCanvas, BitmapsOfNoSizeAreHarmless) {
     TGdiBitmap empty(nullptr, 0, -5);
     EXPECT_EQ(empty.Width(), 0);

@@ -13,6 +13,7 @@
 #include "displaystate/DisplayState.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/GdiCanvas.h"
+#include "framework/win32/GdiSurface.h"
 #include "settings/VisSettings.h"
 
 namespace {
@@ -144,7 +145,7 @@ TEST_F(MainFormKeys, HintsShowTheirTextAndColourAndTimedOnesGo) {
     // Where an image lies on the screen: the paint box it is drawn on moves below the hint.
     const auto imageTop = [this] {
         RECT box{};
-        GetWindowRect(WindowFromDC(dynamic_cast<TGdiCanvas&>(*Form->MainCanvas()).Dc()), &box);
+        GetWindowRect(dynamic_cast<TSurfaceCanvas&>(*Form->MainCanvas()).Window(), &box);
         return box.top + Form->Image1().Top();
     };
     const int bottomImageTop = imageTop();

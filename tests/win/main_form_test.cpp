@@ -9,6 +9,7 @@
 #include "effects/RocketThread.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/GdiCanvas.h"
+#include "framework/win32/GdiSurface.h"
 #include "settings/VisSettings.h"
 
 namespace {
@@ -98,7 +99,7 @@ TEST_F(MainFormLayout, EscAndTheRightButtonEndTheDisplay) {
     }
 
     // On the main area, a release over an image is the image's.
-    const HWND box = WindowFromDC(dynamic_cast<TGdiCanvas&>(*Form->MainCanvas()).Dc());
+    const HWND box = dynamic_cast<TSurfaceCanvas&>(*Form->MainCanvas()).Window();
     const TRect image = Form->Image1().BoundsRect();
     ASSERT_FALSE(Form->Image1().Empty());
     SendMessageA(box, WM_RBUTTONUP, 0, MAKELPARAM(image.Left + 1, image.Top + 1));

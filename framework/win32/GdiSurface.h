@@ -1,0 +1,160 @@
+#pragma once
+// Drawing composed in memory. A TDibCanvas draws into a 32-bit DIB section: fills, single pixels
+// and same-size copies between such canvases are written straight into its bits, which costs
+// nanoseconds where a GDI call costs microseconds; lines, text and the other raster operations go
+// through GDI on the section's own memory DC, so they rasterise exactly as on a window.
+//
+// A TSurfaceCanvas is a TDibCanvas the size of a window's client area, kept identical to the
+// window's pixels: what is drawn lands in memory, and Present copies the parts that changed to
+// the window. A paint of the window draws into the surface clipped to the window's update region,
+// as it would have drawn on the window itself.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+#include "framework/Graphics.h"
+#include "framework/win32/GdiCanvas.h"
+#include "framework/win32/Handles.h"
+
+// The DIB section and its memory DC. A base of TDibCanvas so that the DC outlives the GDI
+// canvas, which gives its pen and font back to the DC when it goes.
+class TDibStorage {
+protected:
+    TDibStorage(int width, int height);
+    ~TDibStorage();
+    TDibStorage(const TDibStorage&) = delete;
+    TDibStorage& operator=(const TDibStorage&) = delete;
+
+    // New bits of width x height; with keep, the old pixels stay at the same coordinates and the
+    // new area is black. False (and the old bits kept) when the system refuses the bitmap.
+    bool Allocate(int width, int height, bool keep);
+
+    MemoryDc SectionDc;
+    UniqueGdiObject Section;
+    HGDIOBJ OriginalBitmap = nullptr;
+    std::uint32_t* Bits = nullptr;  // top-down rows of BitsWidth pixels, 0x00RRGGBB
+    int BitsWidth = 0;
+    int BitsHeight = 0;
+};
+
+class TDibCanvas : private TDibStorage, public TGdiCanvas {
+public:
+    // A canvas of width x height pixels, black.
+    TDibCanvas(int width, int height);
+    TDibCanvas(const TDibCanvas&) = delete;
+    TDibCanvas& operator=(const TDibCanvas&) = delete;
+    ~TDibCanvas() override = default;
+
+    bool Valid() const { return Bits != nullptr; }
+
+    int Width() const override { return BitsWidth; }
+    int Height() const override { return BitsHeight; }
+    void FillRect(const TRect& r) override;
+    void SetPixel(int x, int y, TColor c) override;
+    TColor GetPixel(int x, int y) const override;
+    void LineTo(int x, int y) override;
+    void CopyRect(const TRect& dest, const TCanvas& source, const TRect& srcRect) override;
+    void TextOut(int x, int y, const std::string& text) override;
+    // Bitmaps made here are DIB sections too, so copies from them go straight to the bits.
+    std::unique_ptr<TBitmap> CreateBitmap(int width, int height) const override;
+
+protected:
+    // Called with every rectangle that drawing may have changed, already inside the canvas.
+    virtual void Changed(const TRect& /*r*/) {}
+
+    // Restricts all drawing to region (device coordinates); nullptr lifts the restriction.
+    void ClipTo(HRGN region);
+    bool Resize(int width, int height);
+
+private:
+    // The part of r inside the canvas; empty when none.
+    TRect Inside(const TRect& r) const;
+    // Runs write for each part of r that the clip lets through.
+    template <typename TWrite>
+    void ForEachVisible(const TRect& r, TWrite write);
+    // GDI may batch its drawing: it must be done before the bits are touched directly.
+    void SyncBits() const;
+    void DrewWithGdi(const TRect& bounds);
+    // A straight line across or down (a meter's separators) drawn from the device's own
+    // rasterisation of the same line, made once per length and width; false when it does not apply.
+    bool StampLine(TPoint from, TPoint to);
+
+    // Pixels of an axis-aligned line relative to its start, by (dx, dy, pen width), as GDI draws it.
+    using TStampKey = std::tuple<int, int, int>;
+    static constexpr std::size_t MaxStamps = 64;
+    std::map<TStampKey, std::vector<TPoint>> Stamps;
+
+    std::vector<TRect> ClipRects;  // the clip as rectangles, while Clipped
+    bool Clipped = false;
+    mutable bool GdiPending = false;
+};
+
+class TDibBitmap : public TBitmap {
+public:
+    TDibBitmap(int width, int height) : Surface(width, height) {}
+    int Width() const override { return Surface.Width(); }
+    int Height() const override { return Surface.Height(); }
+    TCanvas& Canvas() override { return Surface; }
+    const TCanvas& Canvas() const override { return Surface; }
+
+private:
+    TDibCanvas Surface;
+};
+
+class TSurfaceCanvas : public TDibCanvas {
+public:
+    // The surface of window's client area; the window must have a DC of its own (CS_OWNDC), which
+    // the copies go through.
+    explicit TSurfaceCanvas(HWND window);
+    TSurfaceCanvas(const TSurfaceCanvas&) = delete;
+    TSurfaceCanvas& operator=(const TSurfaceCanvas&) = delete;
+    ~TSurfaceCanvas() override = default;
+
+    HWND Window() const { return Target; }
+
+    // Copies what changed since the last present to the window.
+    void Present() override;
+    // The window's client area has a new size: the pixels keep their coordinates, as the window's
+    // do, and what is new is painted by the window's next paint.
+    void ClientResized(int width, int height);
+    // A paint of the window: first what was drawn before goes out whole, then the paint draws
+    // clipped to region (client coordinates) until EndPaint, which presents it.
+    void BeginPaint(HRGN region);
+    void EndPaint();
+
+protected:
+    void Changed(const TRect& r) override;
+
+private:
+    // Dirty cells of TileWidth x TileHeight pixels, a byte each, row by row.
+    static constexpr int TileWidth = 32;
+    static constexpr int TileHeight = 16;
+    // Clean tiles that cost about as much to copy along as one more copy call: a tile is 512
+    // pixels, and a call under Wine costs about 5 us, what some 30,000 pixels of copying cost.
+    static constexpr int TilesPerCall = 32;
+    void ResetTiles();
+
+    HWND Target;
+    WindowDc TargetDc;
+    int TilesX = 0;
+    int TilesY = 0;
+    std::vector<std::uint8_t> Dirty;
+    // Tile rows that hold a dirty tile: [DirtyTop, DirtyBottom).
+    int DirtyTop = 0;
+    int DirtyBottom = 0;
+    // Present's work lists, kept so that a frame allocates nothing.
+    struct TRun {
+        int From;
+        int To;
+        int Top;
+        int Bottom;  // -1 once a rectangle below has taken it over
+    };
+    std::vector<TRun> OpenRuns;
+    std::vector<TRun> NextRuns;
+    std::vector<TRect> Copies;
+};
