@@ -38,14 +38,15 @@ for k in 0 35; do
     # Resting block: rows H - BarB - 3 to H - 4.
     [ "$(pixel shot.bmp "$x" $((H - 5)))" != "0,0,0" ] || fail "bar $k has no resting block"
 done
-# Loud, then silent: the bars fall back to nothing and the blocks sink to rest (one row a frame,
-# so 220 rows take under 4 s at the default 15 ms; 7 s leaves room for a loaded machine's slower frames).
+# Loud for 2 s, then silent: the bars fall back to nothing and the blocks sink to rest (one row a
+# frame, so 220 rows take under 4 s at the default 15 ms; 7 s leaves room for a loaded machine's
+# slower frames, as the shot of the loud part at 1.8 s does for its slower start).
 enter_run_dir bars_fall
 write_ini EffectEnabled=0 TitleEnabled=0 ImageEnabled=0
-sox -n -r 44100 -c 2 -b 16 loud.wav synth 1 whitenoise vol 0.9 &&
+sox -n -r 44100 -c 2 -b 16 loud.wav synth 2 whitenoise vol 0.9 &&
     sox -n -r 44100 -c 2 -b 16 quiet.wav trim 0 8 &&
     sox loud.wav quiet.wav music.wav || fail "sox could not make the test sound"
-play --seconds 8.5 --wav "$(shot_path music.wav)" --shot "900=$(shot_path loud.bmp)" --shot "8200=$(shot_path rest.bmp)"
+play --seconds 9.5 --wav "$(shot_path music.wav)" --shot "1800=$(shot_path loud.bmp)" --shot "9200=$(shot_path rest.bmp)"
 [ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
 risen=0
 for k in $(seq 0 35); do
