@@ -32,12 +32,12 @@ bool TDirectHandOver::ServeUntil(const std::function<bool()>& done, int timeoutM
         if (slice == 0) {
             return done();
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(slice));
+        TWorker::SleepFor(slice);
     }
     return true;
 }
 
-TQueuedHandOver::TQueuedHandOver() : ServingThread(std::this_thread::get_id()) {}
+TQueuedHandOver::TQueuedHandOver() : ServingThread(TWorker::CurrentId()) {}
 
 TQueuedHandOver::~TQueuedHandOver() {
     Shutdown();
@@ -184,7 +184,7 @@ bool TQueuedHandOver::ServeUntil(const std::function<bool()>& done, int timeoutM
         if (serving) {
             WaitForWork(slice);
         } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(slice));
+            TWorker::SleepFor(slice);
         }
     }
 }
@@ -195,7 +195,7 @@ TThread::~TThread() {
 
 void TThread::StopAndJoin() {
     Dying = true;
-    if (!Worker.joinable()) {
+    if (!Worker.Joinable()) {
         return;
     }
     TerminateNow();
@@ -206,11 +206,11 @@ void TThread::StopAndJoin() {
 }
 
 void TThread::Start(std::shared_ptr<TFrameHandOver> handOver) {
-    if (Worker.joinable() || BodyFinished || !handOver) {
+    if (Worker.Joinable() || BodyFinished || !handOver) {
         return;  // a thread runs its body once
     }
     HandOver = std::move(handOver);
-    Worker = std::thread([this] { Body(); });
+    Worker.Start([this] { Body(); });
 }
 
 void TThread::Start(TFrameHandOver& handOver) {
@@ -228,15 +228,13 @@ void TThread::TerminateNow() {
 }
 
 void TThread::Join() {
-    if (Worker.joinable() && Worker.get_id() != std::this_thread::get_id()) {
-        Worker.join();
+    if (Worker.Joinable() && !Worker.IsCurrent()) {
+        Worker.Join();
     }
 }
 
 void TThread::Abandon() {
-    if (Worker.joinable()) {
-        Worker.detach();
-    }
+    Worker.Detach();
     if (--Holders == 0) {
         delete this;  // the body has already returned
     }

@@ -9,9 +9,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "framework/Sync.h"
+#include "framework/Worker.h"
 
 class TFrameHandOver {
 public:
@@ -61,7 +61,7 @@ public:
     // Cancels every queued request and refuses new ones. Idempotent.
     void Shutdown();
     bool IsShutDown() const;
-    bool OnServingThread() const { return std::this_thread::get_id() == ServingThread; }
+    bool OnServingThread() const { return TWorker::CurrentId() == ServingThread; }
     // Requests queued and not yet taken by the serving thread.
     int PendingCount() const;
 
@@ -92,7 +92,7 @@ private:
     // Takes request back unless the serving thread has it; true when it was withdrawn.
     bool Withdraw(const TRequestPtr& request);
 
-    const std::thread::id ServingThread;
+    const TThreadId ServingThread;
     mutable TLock Lock;
     TCondition Queued;  // a request was queued (for the portable WaitForWork)
     std::deque<TRequestPtr> Pending;
@@ -115,7 +115,7 @@ public:
     void Start(std::shared_ptr<TFrameHandOver> handOver);
     // The same with a hand-over that the caller keeps alive until the thread has ended.
     void Start(TFrameHandOver& handOver);
-    bool Started() const { return Worker.joinable() || BodyFinished; }
+    bool Started() const { return Worker.Joinable() || BodyFinished; }
     // Asks the body to end at its next check; a sleep in progress runs to its end.
     void Terminate() { TerminateRequested = true; }
     // Asks the body to end and cuts a sleep in progress short: for shutting down, when nothing
@@ -155,7 +155,7 @@ protected:
 private:
     void Body();
 
-    std::thread Worker;
+    TWorker Worker;
     std::shared_ptr<TFrameHandOver> HandOver;
     // The body's end and Abandon each take one; whoever takes the last deletes the object.
     std::atomic<int> Holders{2};
