@@ -83,6 +83,12 @@ bool TForm1::Create() {
     }
     HandOver = std::make_shared<TWindowHandOver>();
     Renderers = std::make_unique<TRenderers>(HandOver);
+    // A visit for one renderer's frame also draws the others' frames that are about due.
+    HandOver->SetOnVisit([this] {
+        if (Renderers) {
+            Renderers->DrawDue();
+        }
+    });
     // Every window starts a fresh display: its renderers start at its own first render, whatever
     // an earlier window of this library did.
     DisplayState() = TDisplayState{};
@@ -349,6 +355,11 @@ void TForm1::RenderFrame(const winampVisModule& module) {
     // wait for the player's own thread.
     if (HandOver) {
         HandOver->Drain();
+    }
+    // So are the frames about due: the thread is awake for this render anyway.
+    if (Renderers) {
+        Renderers->NoteRender();
+        Renderers->DrawDue();
     }
     PlayerWindow = static_cast<HWND>(module.hwndParent);
     RefreshSongInfo();

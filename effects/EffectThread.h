@@ -1,14 +1,33 @@
 #pragma once
 // The common shape of the four renderers: a thread that, until told to stop, has the window
 // thread draw one frame on the canvas and then sleeps its latency.
+//
+// Every wake of the window thread is costly under a host's message loop, so a window thread that
+// is awake anyway (a render, another renderer's frame) may draw a sleeping renderer's next frame
+// early when it is due within a moment (DrawIfDue): the renderer then paces from that frame as if
+// it had handed it over itself, and no wake is spent on it.
 
+#include <chrono>
+#include <memory>
+
+#include "effects/RenderForecast.h"
 #include "framework/Graphics.h"
+#include "framework/Sync.h"
 #include "framework/Thread.h"
 
 class TEffectThread : public TThread {
 public:
+    using TClock = std::chrono::steady_clock;
+
     // The least a renderer sleeps between frames, whatever its latency setting.
     static constexpr int MinimumYieldMs = 1;
+    // Renderers with a shorter latency are never drawn early: their frames follow each other
+    // closely enough, and the yield between two of them stays the window thread's.
+    static constexpr int MinimumEarlyLatencyMs = 5;
+    // A frame due this little before the host's next expected render waits for that render
+    // (and a moment more, in case it comes late) rather than wake the window thread itself.
+    static constexpr double WaitForRenderMs = 1.5;
+    static constexpr double RenderLateMs = 0.5;
 
     TEffectThread(TCanvas* canvas, int latency) : Canvas(canvas), Latency(latency) {}
     ~TEffectThread() override { StopAndJoin(); }
@@ -16,6 +35,13 @@ public:
     // Draws one frame; runs on the window thread only. Public so that tests can draw frames
     // one by one on a memory canvas without a thread.
     virtual void DrawFrame() = 0;
+
+    // Window thread: when this renderer sleeps towards a frame due by the time given, draws that
+    // frame now, presents it, and lets the thread pace from it. True when a frame was drawn.
+    bool DrawIfDue(TClock::time_point by);
+
+    // Before Start: where the host's next render is forecast; none, and frames never wait for one.
+    void SetRenderForecast(std::shared_ptr<const TRenderForecast> forecast) { Forecast = std::move(forecast); }
 
     TCanvas* GetCanvas() const { return Canvas; }
     int GetLatency() const { return Latency; }
@@ -25,4 +51,28 @@ protected:
 
     TCanvas* const Canvas;  // not owned: the display window's paint box canvas
     const int Latency;      // ms slept after each frame; at least MinimumYieldMs
+
+private:
+    // Where the thread is in its cycle, as the window thread may see it.
+    enum class TPace {
+        Busy,     // handing a frame over, or not started
+        Asleep,   // sleeping towards DueAt: the window thread may draw that frame
+        Drawing,  // the window thread draws it
+        Drawn,    // the window thread drew it, ending at DrawnAt
+    };
+    // The frame, its presentation, and a frame that fails ends the renderer.
+    bool DrawAndPresent();
+    // Sleeps its latency after a frame that ended at frameEnd, then claims the next frame for
+    // its own hand-over. When the window thread drew that frame meanwhile, sleeps on from there.
+    void SleepAfter(TClock::time_point frameEnd);
+    // How long to wait on, from now, for a render forecast right after the frame's due time;
+    // 0 for none.
+    double WaitForRender(TClock::time_point now, TClock::time_point due) const;
+
+    std::shared_ptr<const TRenderForecast> Forecast;
+    TLock PaceLock;
+    TCondition PaceChanged;
+    TPace Pace = TPace::Busy;
+    TClock::time_point DueAt;
+    TClock::time_point DrawnAt;
 };

@@ -1,6 +1,7 @@
 #include "effects/Renderers.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace {
@@ -36,6 +37,7 @@ TEffectThread* TRenderers::Start(TRendererSlot slot,
     const std::uint64_t id = Core->NextId++;
     TEffectThread* started = renderer.get();
     started->OnTerminate = std::move(onTerminate);
+    started->SetRenderForecast(Forecast);
     // The worker's last act: ask the window thread to reap it. The request holds the core only
     // weakly, so one that is served after this owner is gone does nothing.
     std::weak_ptr<TCore> core = Core;
@@ -67,6 +69,27 @@ TEffectThread* TRenderers::Get(TRendererSlot slot) const {
 
 int TRenderers::Count() const {
     return static_cast<int>(Core->Owned.size());
+}
+
+int TRenderers::DrawDue() {
+    if (Core->Stopping) {
+        return 0;
+    }
+    const auto by = TEffectThread::TClock::now() + std::chrono::duration_cast<TEffectThread::TClock::duration>(
+                                                       std::chrono::duration<double, std::milli>(EarlyDrawMs));
+    int drawn = 0;
+    // The background first, then the bars over it. A frame may stop the renderers (its own end is
+    // announced later, through the hand-over), so each slot is read afresh.
+    for (int i = 0; i < RendererSlotCount; ++i) {
+        if (TEffectThread* renderer = Core->Slots[i]; renderer != nullptr && renderer->DrawIfDue(by)) {
+            ++drawn;
+        }
+    }
+    return drawn;
+}
+
+void TRenderers::NoteRender() {
+    Forecast->Note(TEffectThread::TClock::now());
 }
 
 void TRenderers::RequestStopAll() {

@@ -46,6 +46,18 @@ public:
     // Inside StopAndWait: every renderer is being stopped for good.
     bool Stopping() const { return Core->Stopping; }
 
+    // How far ahead of its time a renderer's frame is drawn when the window thread is awake for
+    // something else: early enough to save a wake of its own, too little to see.
+    static constexpr double EarlyDrawMs = 2.0;
+
+    // Draws the frame of every running renderer that is due within EarlyDrawMs and waiting for
+    // it (TEffectThread::DrawIfDue); for a window thread that is awake anyway. Returns how many
+    // were drawn.
+    int DrawDue();
+    // Window thread, at each of the host's renders: the renderers' frames due just before the
+    // next one wait for it.
+    void NoteRender();
+
     // Asks every referenced renderer to stop after its current frame and sleep, and clears the
     // references; does not wait. Safe to call from an OnTerminate handler.
     void RequestStopAll();
@@ -78,4 +90,6 @@ private:
 
     std::shared_ptr<TFrameHandOver> HandOver;
     std::shared_ptr<TCore> Core;
+    // Shared with the renderers, which may outlive this owner when they are let go.
+    std::shared_ptr<TRenderForecast> Forecast = std::make_shared<TRenderForecast>();
 };

@@ -258,6 +258,14 @@ bool TThread::Synchronize(const std::function<void()>& work) {
 }
 
 void TThread::SleepMs(int ms) {
+    Doze(ms, true);
+}
+
+void TThread::SleepPreciseMs(double ms) {
+    Doze(ms, false);
+}
+
+void TThread::Doze(double ms, bool learn) {
     if (ms <= 0) {
         return;
     }
@@ -268,7 +276,7 @@ void TThread::SleepMs(int ms) {
     {
         std::unique_lock<TLock> guard(WakeLock);
         Wake.WaitFor(guard, wait, [this] { return WakeRequested; });
-        if (WakeRequested) {
+        if (WakeRequested || !learn) {
             return;  // cut short on purpose: nothing to learn from this one
         }
     }

@@ -8,7 +8,7 @@
 // each wrapped in a subclass that notes when its frames start, where the display would have
 // started them at its first render.
 //
-//   frame_periods.exe [seconds, default 10]
+//   frame_periods.exe [seconds, default 10] [--dump FILE]
 
 #include <windows.h>
 
@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "display/MainForm.h"
@@ -124,6 +125,7 @@ std::vector<TTimedRenderer> StartTimedRenderers(TForm1& form) {
 struct TRun {
     HWND HostWindow = nullptr;
     int Seconds = 10;
+    std::string DumpPath;  // where every render's and frame's start goes, one per line, when set
     std::atomic<bool> Done{false};
 };
 
@@ -148,6 +150,30 @@ void Report(const TTimedRenderer& timed) {
                 std::max(timed.Latency, TEffectThread::MinimumYieldMs) + 2);
 }
 
+// "render T" and "NAME T" lines, T in ms from the first render, in the order they were noted: for
+// seeing which frames a render or another renderer's visit drew.
+void Dump(const std::string& path, const TStarts& renders, const std::vector<TTimedRenderer>& timed) {
+    FILE* out = std::fopen(path.c_str(), "w");
+    if (out == nullptr || renders.empty()) {
+        if (out != nullptr) {
+            std::fclose(out);
+        }
+        return;
+    }
+    const auto ms = [&renders](std::chrono::steady_clock::time_point t) {
+        return std::chrono::duration<double, std::milli>(t - renders.front()).count();
+    };
+    for (const auto& t : renders) {
+        std::fprintf(out, "render %.3f\n", ms(t));
+    }
+    for (const TTimedRenderer& r : timed) {
+        for (const auto& t : *r.Starts) {
+            std::fprintf(out, "%s %.3f\n", r.Name, ms(t));
+        }
+    }
+    std::fclose(out);
+}
+
 DWORD WINAPI PluginThread(void* param) {
     auto& run = *static_cast<TRun*>(param);
     LoadSettings();
@@ -168,6 +194,7 @@ DWORD WINAPI PluginThread(void* param) {
             const DWORD end = StartTick + static_cast<DWORD>(run.Seconds) * 1000;
             DWORD next = StartTick;
             std::vector<double> renderPeriods;
+            TStarts renderStarts;
             LARGE_INTEGER frequency, last{}, now;
             QueryPerformanceFrequency(&frequency);
             while (static_cast<int>(end - GetTickCount()) > 0) {
@@ -190,6 +217,7 @@ DWORD WINAPI PluginThread(void* param) {
                                             static_cast<double>(frequency.QuadPart));
                 }
                 last = now;
+                renderStarts.push_back(std::chrono::steady_clock::now());
                 form.RenderFrame(module);
             }
             std::printf("host      delay %2d ms:   %4zu periods, median %5.1f ms, p95 %5.1f ms\n", HostDelayMs,
@@ -197,6 +225,9 @@ DWORD WINAPI PluginThread(void* param) {
             // Frames are noted on this thread only, so nothing is noted while they are read.
             for (const TTimedRenderer& t : timed) {
                 Report(t);
+            }
+            if (!run.DumpPath.empty()) {
+                Dump(run.DumpPath, renderStarts, timed);
             }
             form.Shutdown();
         } else {
@@ -214,6 +245,9 @@ DWORD WINAPI PluginThread(void* param) {
 int main(int argc, char** argv) {
     TRun run;
     run.Seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    if (argc > 3 && std::string(argv[2]) == "--dump") {
+        run.DumpPath = argv[3];
+    }
     WNDCLASSA wc{};
     wc.lpfnWndProc = HostWindowProc;
     wc.hInstance = GetModuleHandleA(nullptr);

@@ -62,6 +62,7 @@ TWindowHandOver::~TWindowHandOver() {
 
 void TWindowHandOver::Close() {
     Shutdown();
+    OnVisit = nullptr;
     const HWND window = Hwnd;
     if (window == nullptr) {
         return;
@@ -99,6 +100,9 @@ void TWindowHandOver::Serve() {
     // Announced by the previous visit, which found requests queued during its drain.
     const bool chained = std::exchange(Chained, false);
     Drain();
+    if (OnVisit) {
+        OnVisit();
+    }
     // Cleared after the drain: a request queued during it did not announce itself, so it is
     // announced here, once. One queued after the clear announces itself; the exchange lets only
     // one of the two do it.

@@ -33,6 +33,10 @@ public:
     // Announcements posted so far: each one wakes the window thread.
     int AnnouncementsPosted() const { return Posts; }
 
+    // Window thread: run at every visit the hand-over's announcements bring, after its requests:
+    // for work that is cheaper done while the thread is awake anyway. Cleared by Close.
+    void SetOnVisit(std::function<void()> onVisit) { OnVisit = std::move(onVisit); }
+
     // Serves only this hand-over's requests (other windows' messages stay queued, so nothing of
     // the display re-enters while it waits), and the messages other threads send to this thread.
     bool ServeUntil(const std::function<bool()>& done, int timeoutMs) override;
@@ -61,6 +65,7 @@ private:
     bool Chained = false;
     std::chrono::steady_clock::time_point ChainStart;
     std::atomic<int> Posts{0};
+    std::function<void()> OnVisit;  // window thread only
 };
 
 // Runs this thread's message loop until done() holds or timeoutMs passes, dispatching every

@@ -296,3 +296,152 @@ TEST(ThreadOwner, ARendererLetGoAfterTheTimeoutReachesNothingFreed) {
     }
     EXPECT_TRUE(destroyed) << "the renderer that was let go freed itself when it ended";
 }
+
+namespace {
+
+using TClock = TEffectThread::TClock;
+
+TClock::time_point At(int ms) {
+    return TClock::time_point(std::chrono::milliseconds(1000000 + ms));
+}
+
+double MsSince(TClock::time_point from) {
+    return std::chrono::duration<double, std::milli>(TClock::now() - from).count();
+}
+
+}  // namespace
+
+TEST(RenderForecast, ExpectsTheUsualIntervalAfterTheLatestRender) {
+    struct Case {
+        const char* name;
+        std::vector<int> renders;  // ms
+        int want;                  // ms; -1: no forecast
+    };
+    const Case cases[] = {
+        {"nothing to go by yet", {}, -1},
+        {"one render is no pace", {0}, -1},
+        {"steady 10 ms", {0, 10, 20, 30}, 40},
+        {"one early render does not move the pace", {0, 10, 20, 30, 45, 50}, 60},
+        {"a pause is the host stopping", {0, 10, 20, 1020}, -1},
+        {"after a pause the pace comes back", {0, 10, 20, 1020, 1030, 1040}, 1050},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TRenderForecast forecast;
+        for (int ms : c.renders) {
+            forecast.Note(At(ms));
+        }
+        EXPECT_EQ(forecast.Next(), c.want < 0 ? TClock::time_point{} : At(c.want));
+    }
+}
+
+TEST(ThreadModel, AWindowThreadAwakeAnywayDrawsAFrameAboutDueAndThePacingGoesOnFromIt) {
+    TMemoryCanvas canvas(8, 8);
+    TQueuedHandOver handOver;
+    TProbe probe(&canvas, 200);
+    probe.RealSleep = true;
+    probe.Start(handOver);
+    ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1 && probe.SleepCount == 1; }));
+    const auto firstEnd = TClock::now();
+    EXPECT_FALSE(probe.DrawIfDue(TClock::now())) << "a frame 200 ms away is not about due";
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(probe.DrawIfDue(TClock::now() + std::chrono::seconds(1)));
+    EXPECT_EQ(probe.Frames, 2);
+    EXPECT_EQ(probe.FrameThreads.back(), std::this_thread::get_id());
+    // The renderer's own next frame comes a latency after the early one, not at its old time.
+    ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 3; }));
+    EXPECT_GE(MsSince(firstEnd), 100 + 200 - 10);
+    probe.TerminateNow();
+    ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
+}
+
+TEST(ThreadModel, FramesThatMustNotBeDrawnEarlyAreNot) {
+    TMemoryCanvas canvas(8, 8);
+    const auto far = TClock::now() + std::chrono::hours(1);
+    {
+        SCOPED_TRACE("latency too short: its frames follow each other closely anyway");
+        TQueuedHandOver handOver;
+        TProbe probe(&canvas, TEffectThread::MinimumEarlyLatencyMs - 1);
+        probe.RealSleep = true;
+        probe.StopAtFrame = 20;
+        probe.Start(handOver);
+        for (int i = 0; i < 200 && !probe.Finished(); ++i) {
+            handOver.Drain();
+            EXPECT_FALSE(probe.DrawIfDue(far));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
+    }
+    {
+        SCOPED_TRACE("asked to stop");
+        TQueuedHandOver handOver;
+        TProbe probe(&canvas, 1000000);
+        probe.RealSleep = true;
+        probe.Start(handOver);
+        ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1 && probe.SleepCount == 1; }));
+        probe.Terminate();
+        EXPECT_FALSE(probe.DrawIfDue(far));
+        probe.TerminateNow();
+        ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
+        EXPECT_EQ(probe.Frames, 1);
+    }
+}
+
+TEST(ThreadModel, AFrameDueJustBeforeTheNextRenderWaitsForIt) {
+    // With the render forecast 1 ms after the frame's time, the renderer leaves it to that render;
+    // without a forecast it hands it over at its time.
+    for (const bool withForecast : {true, false}) {
+        SCOPED_TRACE(withForecast ? "render forecast" : "no forecast");
+        TMemoryCanvas canvas(8, 8);
+        TQueuedHandOver handOver;
+        TProbe probe(&canvas, 150);
+        probe.RealSleep = true;
+        auto forecast = std::make_shared<TRenderForecast>();
+        if (withForecast) {
+            probe.SetRenderForecast(forecast);
+        }
+        probe.Start(handOver);
+        ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1; }));
+        const auto render = TClock::now() + std::chrono::milliseconds(150 + 1);
+        forecast->Note(render - std::chrono::milliseconds(20));
+        forecast->Note(render - std::chrono::milliseconds(10));
+        bool handedOverBeforeTheRender = false;
+        while (TClock::now() < render - std::chrono::microseconds(200)) {
+            handedOverBeforeTheRender = handedOverBeforeTheRender || handOver.PendingCount() > 0;
+        }
+        EXPECT_EQ(handedOverBeforeTheRender, !withForecast);
+        probe.DrawIfDue(TClock::now() + std::chrono::milliseconds(2));
+        ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 2; }));
+        probe.TerminateNow();
+        ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
+    }
+}
+
+TEST(ThreadOwner, DrawDueDrawsOnlyTheFramesAboutDue) {
+    // A renderer that oversleeps its frame's time, one far from its next frame and one that
+    // stopped: only the first is drawn.
+    class TOversleeper : public TProbe {
+    public:
+        using TProbe::TProbe;
+
+    protected:
+        void SleepMs(int) override { std::this_thread::sleep_for(std::chrono::milliseconds(300)); }
+    };
+    TMemoryCanvas canvas(8, 8);
+    TQueuedHandOver handOver;
+    TRenderers renderers(handOver);
+    auto late = std::make_unique<TOversleeper>(&canvas, 5);
+    auto far = std::make_unique<TProbe>(&canvas, 1000000);
+    far->RealSleep = true;
+    TProbe* lateRaw = late.get();
+    TProbe* farRaw = far.get();
+    renderers.Start(TRendererSlot::EffectThread, std::move(late), nullptr);
+    renderers.Start(TRendererSlot::SpectrumBarsThread, std::move(far), nullptr);
+    ASSERT_TRUE(ServeUntil(handOver, [&] { return lateRaw->Frames == 1 && farRaw->SleepCount == 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(renderers.DrawDue(), 1);
+    EXPECT_EQ(lateRaw->Frames, 2);
+    EXPECT_EQ(farRaw->Frames, 1);
+    EXPECT_EQ(renderers.DrawDue(), 0) << "a frame is drawn early once";
+    EXPECT_TRUE(renderers.StopAndWait(WaitMs));
+}

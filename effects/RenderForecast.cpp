@@ -1,0 +1,25 @@
+#include "effects/RenderForecast.h"
+
+#include <algorithm>
+
+void TRenderForecast::Note(TClock::time_point at) {
+    const bool first = Last == TClock::time_point{};
+    const std::int64_t interval = std::chrono::duration_cast<std::chrono::microseconds>(at - Last).count();
+    Last = at;
+    if (first || interval <= 0 || interval > LongestIntervalUs) {
+        Expected = 0;  // a start or a pause: no pace to go by until the next render
+        return;
+    }
+    Intervals[NextSlot] = interval;
+    NextSlot = (NextSlot + 1) % Kept;
+    Count = std::min(Count + 1, Kept);
+    // The median: a late or an early render does not move the forecast.
+    std::array<std::int64_t, Kept> sorted = Intervals;
+    std::sort(sorted.begin(), sorted.begin() + std::clamp(Count, 1, Kept));
+    const auto usual = std::chrono::microseconds(sorted[Count / 2]);
+    Expected = (at + std::chrono::duration_cast<TClock::duration>(usual)).time_since_epoch().count();
+}
+
+TRenderForecast::TClock::time_point TRenderForecast::Next() const {
+    return TClock::time_point(TClock::duration(Expected.load()));
+}

@@ -1,0 +1,31 @@
+#pragma once
+// When the host's next render is to be expected. The window thread notes each render; renderer
+// threads read the forecast: a frame due just before a render is better drawn by that render,
+// which wakes the window thread anyway, than by a wake of its own.
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+
+class TRenderForecast {
+public:
+    using TClock = std::chrono::steady_clock;
+
+    // Window thread, at each render.
+    void Note(TClock::time_point at);
+    // Any thread: when the next render is expected, from the latest one and the usual interval
+    // between the recent ones; TClock::time_point{} before there are two renders to go by.
+    TClock::time_point Next() const;
+
+private:
+    static constexpr int Kept = 8;  // recent intervals looked at
+    // Longer pauses are the host stopping, not its pace.
+    static constexpr std::int64_t LongestIntervalUs = 200000;
+
+    TClock::time_point Last{};
+    std::array<std::int64_t, Kept> Intervals{};  // µs, a ring
+    int Count = 0;
+    int NextSlot = 0;
+    std::atomic<TClock::rep> Expected{0};
+};
