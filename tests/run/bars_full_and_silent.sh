@@ -10,7 +10,7 @@ bar_centre() { echo $((28 * $1 + 7 + 13)); }
 
 enter_run_dir bars_full
 write_ini EffectEnabled=0 TitleEnabled=0 ImageEnabled=0 vusegmented=0
-play --seconds 3 --signal full --shot "1200=$(shot_path shot.bmp)"
+play --seconds 3 --signal full --shot "2000=$(shot_path shot.bmp)"
 [ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
 for k in 0 1 17 35; do
     x=$(bar_centre $k)
