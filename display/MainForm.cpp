@@ -71,7 +71,6 @@ bool TForm1::Create() {
     titlelabel.SetItems({"ScrollText"});
     titlelabel.SetScrollDirection(sdStatic);
     titlelabel.OnEnd = [this](TCustomScrollText& sender) { titlelabelEnd(sender); };
-    Timer1 = UniqueTimer(form, Timer1Id, Timer1Interval);
     // The images lie on the main paint box's surface, under the renderers' drawing; without their timer
     // windows they still show their first frames.
     (void)GIFHost1.Attach(mainPaintbox.Handle(), mainPaintbox.Canvas(), &GIFImage1);
@@ -300,6 +299,10 @@ void TForm1::Timer1Timer() {
     if (HintTimerTick(KeyState(), static_cast<int>(Timer1Interval))) {
         HideHint();
     }
+    // Its ticks do nothing until the next timed hint, and each would wake the thread.
+    if (!KeyState().HintTiming) {
+        Timer1.Reset();
+    }
 }
 
 void TForm1::ShowHints(const std::string& text, TColor color, int duration) {
@@ -312,6 +315,10 @@ void TForm1::ShowHints(const std::string& text, TColor color, int duration) {
         PlaceMainPaintbox();
     }
     StartHintCountdown(KeyState(), duration);
+    // The timer runs while a hint counts down: one that is running keeps its pace.
+    if (KeyState().HintTiming && !Timer1.Active()) {
+        Timer1 = UniqueTimer(Handle(), Timer1Id, Timer1Interval);
+    }
 }
 
 void TForm1::HideHint() {

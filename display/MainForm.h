@@ -58,6 +58,8 @@ public:
     void FormMouseUp(TMouseButton button, int x, int y);
     void ShowHints(const std::string& text, TColor color, int duration);
     void Timer1Timer();
+    // The 100 ms hint timer runs only while a hint counts down.
+    bool HintTimerRunning() const { return Timer1.Active(); }
     void titlelabelEnd(TCustomScrollText& sender);
     // Reads title, length and position from the player and updates the title and the clock.
     void RefreshSongInfo();

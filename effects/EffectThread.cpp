@@ -9,6 +9,10 @@ double MsBetween(TEffectThread::TClock::time_point from, TEffectThread::TClock::
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
+TEffectThread::TClock::duration ToDuration(double ms) {
+    return std::chrono::duration_cast<TEffectThread::TClock::duration>(std::chrono::duration<double, std::milli>(ms));
+}
+
 }  // namespace
 
 bool TEffectThread::DrawAndPresent() {
@@ -40,13 +44,21 @@ void TEffectThread::SleepAfter(TClock::time_point frameEnd) {
         SleepMs(latency);
         return;
     }
+    TClock::time_point render;
     {
         std::lock_guard<TLock> guard(PaceLock);
         DueAt = frameEnd + std::chrono::milliseconds(latency);
         Pace = TPace::Asleep;
+        render = RenderFor(DueAt);
     }
-    SleepMs(latency);  // the whole latency, as asked
-    bool waitedForRender = false;
+    // A frame that a render will draw is slept through until just after that render: one wake a
+    // frame, whoever draws it.
+    bool waitedForRender = render != TClock::time_point{};
+    if (waitedForRender) {
+        SleepPreciseMs(MsBetween(TClock::now(), render) + RenderLateMs);
+    } else {
+        SleepMs(latency);  // the whole latency, as asked
+    }
     for (;;) {
         std::unique_lock<TLock> guard(PaceLock);
         // A frame the window thread is drawing is waited for, as a handed-over one would be.
@@ -57,36 +69,36 @@ void TEffectThread::SleepAfter(TClock::time_point frameEnd) {
             Pace = TPace::Busy;
             return;
         }
-        double sleep = 0;
+        TClock::time_point wakeAt;
         if (Pace == TPace::Drawn) {
             // Drawn early by the window thread: the latency runs from that frame.
             DueAt = DrawnAt + std::chrono::milliseconds(latency);
             Pace = TPace::Asleep;
-            waitedForRender = false;
-            sleep = MsBetween(TClock::now(), DueAt);
-        } else if (!waitedForRender) {
+            render = RenderFor(DueAt);
+            waitedForRender = render != TClock::time_point{};
+            wakeAt = waitedForRender ? render + ToDuration(RenderLateMs) : DueAt;
+        } else if (!waitedForRender && (render = RenderFor(DueAt)) != TClock::time_point{}) {
             waitedForRender = true;
-            sleep = WaitForRender(TClock::now(), DueAt);
-        }
-        if (Pace == TPace::Asleep && sleep <= 0 && waitedForRender) {
+            wakeAt = render + ToDuration(RenderLateMs);
+        } else {
             Pace = TPace::Busy;  // the frame is this thread's to hand over
             return;
         }
         guard.unlock();
-        SleepPreciseMs(sleep);
+        SleepPreciseMs(MsBetween(TClock::now(), wakeAt));
     }
 }
 
-double TEffectThread::WaitForRender(TClock::time_point now, TClock::time_point due) const {
+TEffectThread::TClock::time_point TEffectThread::RenderFor(TClock::time_point due) const {
     if (!Forecast) {
-        return 0;
+        return {};
     }
-    const TClock::time_point next = Forecast->Next();
-    if (next == TClock::time_point{}) {
-        return 0;
+    // A render up to EarlyDrawMs before the frame's time draws it, as does one shortly after.
+    const TClock::time_point render = Forecast->NextAfter(due - ToDuration(EarlyDrawMs));
+    if (render == TClock::time_point{} || render > due + ToDuration(WaitForRenderMs) || render < TClock::now()) {
+        return {};
     }
-    const double until = MsBetween(now, next);
-    return until >= 0 && MsBetween(due, next) <= WaitForRenderMs ? until + RenderLateMs : 0;
+    return render;
 }
 
 bool TEffectThread::DrawIfDue(TClock::time_point by) {

@@ -24,6 +24,10 @@ public:
     // Renderers with a shorter latency are never drawn early: their frames follow each other
     // closely enough, and the yield between two of them stays the window thread's.
     static constexpr int MinimumEarlyLatencyMs = 5;
+    // How far ahead of its time a frame is drawn by a window thread that is awake anyway: early
+    // enough to save a wake of its own (a host's renders come with a little jitter), too little
+    // to see.
+    static constexpr double EarlyDrawMs = 2.0;
     // A frame due this little before the host's next expected render waits for that render
     // (and a moment more, in case it comes late) rather than wake the window thread itself.
     static constexpr double WaitForRenderMs = 1.5;
@@ -65,9 +69,9 @@ private:
     // Sleeps its latency after a frame that ended at frameEnd, then claims the next frame for
     // its own hand-over. When the window thread drew that frame meanwhile, sleeps on from there.
     void SleepAfter(TClock::time_point frameEnd);
-    // How long to wait on, from now, for a render forecast right after the frame's due time;
-    // 0 for none.
-    double WaitForRender(TClock::time_point now, TClock::time_point due) const;
+    // The host's render that will draw a frame due at due, when one is forecast close enough to
+    // it and still to come; TClock::time_point{} for none.
+    TClock::time_point RenderFor(TClock::time_point due) const;
 
     std::shared_ptr<const TRenderForecast> Forecast;
     TLock PaceLock;

@@ -16,10 +16,25 @@ void TRenderForecast::Note(TClock::time_point at) {
     // The median: a late or an early render does not move the forecast.
     std::array<std::int64_t, Kept> sorted = Intervals;
     std::sort(sorted.begin(), sorted.begin() + std::clamp(Count, 1, Kept));
-    const auto usual = std::chrono::microseconds(sorted[Count / 2]);
-    Expected = (at + std::chrono::duration_cast<TClock::duration>(usual)).time_since_epoch().count();
+    const auto usual = std::chrono::duration_cast<TClock::duration>(std::chrono::microseconds(sorted[Count / 2]));
+    UsualInterval = usual.count();
+    Expected = (at + usual).time_since_epoch().count();
 }
 
 TRenderForecast::TClock::time_point TRenderForecast::Next() const {
     return TClock::time_point(TClock::duration(Expected.load()));
+}
+
+TRenderForecast::TClock::time_point TRenderForecast::NextAfter(TClock::time_point t) const {
+    const TClock::time_point next = Next();
+    const TClock::rep interval = UsualInterval.load();
+    if (next == TClock::time_point{} || interval <= 0) {
+        return {};
+    }
+    if (t <= next) {
+        return next;
+    }
+    const TClock::rep steps = ((t - next).count() + interval - 1) / interval;
+    // Further on, a host that stopped rendering would seem to go on.
+    return steps <= MostIntervalsAhead ? next + TClock::duration(steps * interval) : TClock::time_point{};
 }

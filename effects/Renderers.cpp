@@ -75,8 +75,9 @@ int TRenderers::DrawDue() {
     if (Core->Stopping) {
         return 0;
     }
-    const auto by = TEffectThread::TClock::now() + std::chrono::duration_cast<TEffectThread::TClock::duration>(
-                                                       std::chrono::duration<double, std::milli>(EarlyDrawMs));
+    const auto by =
+        TEffectThread::TClock::now() + std::chrono::duration_cast<TEffectThread::TClock::duration>(
+                                           std::chrono::duration<double, std::milli>(TEffectThread::EarlyDrawMs));
     int drawn = 0;
     // The background first, then the bars over it. A frame may stop the renderers (its own end is
     // announced later, through the hand-over), so each slot is read afresh.

@@ -46,11 +46,7 @@ public:
     // Inside StopAndWait: every renderer is being stopped for good.
     bool Stopping() const { return Core->Stopping; }
 
-    // How far ahead of its time a renderer's frame is drawn when the window thread is awake for
-    // something else: early enough to save a wake of its own, too little to see.
-    static constexpr double EarlyDrawMs = 2.0;
-
-    // Draws the frame of every running renderer that is due within EarlyDrawMs and waiting for
+    // Draws the frame of every running renderer that is due within TEffectThread::EarlyDrawMs and waiting for
     // it (TEffectThread::DrawIfDue); for a window thread that is awake anyway. Returns how many
     // were drawn.
     int DrawDue();

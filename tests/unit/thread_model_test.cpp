@@ -315,15 +315,19 @@ TEST(RenderForecast, ExpectsTheUsualIntervalAfterTheLatestRender) {
     struct Case {
         const char* name;
         std::vector<int> renders;  // ms
-        int want;                  // ms; -1: no forecast
+        int wantNext;              // ms; -1: no forecast
+        int after;                 // the first render expected at or after this time (ms)...
+        int wantAfter;             // ...is this one; -1: none
     };
     const Case cases[] = {
-        {"nothing to go by yet", {}, -1},
-        {"one render is no pace", {0}, -1},
-        {"steady 10 ms", {0, 10, 20, 30}, 40},
-        {"one early render does not move the pace", {0, 10, 20, 30, 45, 50}, 60},
-        {"a pause is the host stopping", {0, 10, 20, 1020}, -1},
-        {"after a pause the pace comes back", {0, 10, 20, 1020, 1030, 1040}, 1050},
+        {"nothing to go by yet", {}, -1, 0, -1},
+        {"one render is no pace", {0}, -1, 5, -1},
+        {"steady 10 ms", {0, 10, 20, 30}, 40, 35, 40},
+        {"further on, at the same pace", {0, 10, 20, 30}, 40, 51, 60},
+        {"not so far on that a stopped host seems to render", {0, 10, 20, 30}, 40, 75, -1},
+        {"one early render does not move the pace", {0, 10, 20, 30, 45, 50}, 60, 61, 70},
+        {"a pause is the host stopping", {0, 10, 20, 1020}, -1, 1025, -1},
+        {"after a pause the pace comes back", {0, 10, 20, 1020, 1030, 1040}, 1050, 1050, 1050},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -331,7 +335,8 @@ TEST(RenderForecast, ExpectsTheUsualIntervalAfterTheLatestRender) {
         for (int ms : c.renders) {
             forecast.Note(At(ms));
         }
-        EXPECT_EQ(forecast.Next(), c.want < 0 ? TClock::time_point{} : At(c.want));
+        EXPECT_EQ(forecast.Next(), c.wantNext < 0 ? TClock::time_point{} : At(c.wantNext));
+        EXPECT_EQ(forecast.NextAfter(At(c.after)), c.wantAfter < 0 ? TClock::time_point{} : At(c.wantAfter));
     }
 }
 

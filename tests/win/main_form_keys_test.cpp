@@ -159,8 +159,10 @@ TEST_F(MainFormKeys, HintsShowTheirTextAndColourAndTimedOnesGo) {
     Press('Z');
     EXPECT_EQ(Form->HintText(), "|<   Jump to previous song  -  press [X] to start playing");
 
+    EXPECT_FALSE(Form->HintTimerRunning()) << "a hint that stays needs no timer";
     Press('X');
     EXPECT_EQ(Form->HintText(), ">    Start playing.....");
+    EXPECT_TRUE(Form->HintTimerRunning());
     EXPECT_NE(Form->TitleLabel().ScrollDirection(), sdStatic) << "playing moves the title again";
     for (int tick = 0; tick < 5; ++tick) {
         Form->Timer1Timer();
@@ -168,6 +170,7 @@ TEST_F(MainFormKeys, HintsShowTheirTextAndColourAndTimedOnesGo) {
     EXPECT_TRUE(Form->HintShown()) << "500 ms counted: still there";
     Form->Timer1Timer();
     EXPECT_FALSE(Form->HintShown());
+    EXPECT_FALSE(Form->HintTimerRunning()) << "nothing counts down: no tick wakes the thread";
     EXPECT_EQ(Form->HintText(), "");
     EXPECT_EQ(Form->MainCanvas()->Height(), mainHeight);
     EXPECT_EQ(imageTop(), bottomImageTop);
