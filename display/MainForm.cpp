@@ -361,7 +361,7 @@ void TForm1::RenderFrame(const winampVisModule& module) {
     // wake of the window thread is needed for them. Before the player's requests, which may
     // wait for the player's own thread.
     if (HandOver) {
-        HandOver->Drain();
+        HandOver->DrainAwake();
     }
     // So are the frames about due: the thread is awake for this render anyway.
     if (Renderers) {

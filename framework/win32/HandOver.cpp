@@ -99,10 +99,12 @@ void TWindowHandOver::Serve() {
     }
     // Announced by the previous visit, which found requests queued during its drain.
     const bool chained = std::exchange(Chained, false);
+    Serving = true;
     Drain();
     if (OnVisit) {
         OnVisit();
     }
+    Serving = false;
     // Cleared after the drain: a request queued during it did not announce itself, so it is
     // announced here, once. One queued after the clear announces itself; the exchange lets only
     // one of the two do it.
@@ -121,6 +123,23 @@ void TWindowHandOver::Serve() {
             Chained = true;
         }
     }
+}
+
+int TWindowHandOver::DrainAwake() {
+    int ran = Drain();
+    // Inside a visit the visit itself settles the announcement; a timer announcement stays.
+    const HWND window = Hwnd;
+    if (Serving || TimerSet || window == nullptr || !Announced) {
+        return ran;
+    }
+    MSG msg;
+    if (PeekMessageA(&msg, window, WM_APP_RUN_HANDOVER, WM_APP_RUN_HANDOVER, PM_REMOVE | PM_NOYIELD)) {
+        Announced = false;
+        // Requests queued since the drain counted on the announcement just taken back; later ones
+        // announce themselves.
+        ran += Drain();
+    }
+    return ran;
 }
 
 bool TWindowHandOver::Announce(bool behindOthers) {

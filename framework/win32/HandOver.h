@@ -33,6 +33,11 @@ public:
     // Announcements posted so far: each one wakes the window thread.
     int AnnouncementsPosted() const { return Posts; }
 
+    // Window thread, awake for something else (a render): runs the queued requests now and takes
+    // back the announcement that would wake the thread again for them, if one is queued. Returns
+    // how many requests ran.
+    int DrainAwake();
+
     // Window thread: run at every visit the hand-over's announcements bring, after its requests:
     // for work that is cheaper done while the thread is awake anyway. Cleared by Close.
     void SetOnVisit(std::function<void()> onVisit) { OnVisit = std::move(onVisit); }
@@ -66,6 +71,7 @@ private:
     std::chrono::steady_clock::time_point ChainStart;
     std::atomic<int> Posts{0};
     std::function<void()> OnVisit;  // window thread only
+    bool Serving = false;           // window thread only: inside Serve
 };
 
 // Runs this thread's message loop until done() holds or timeoutMs passes, dispatching every

@@ -16,6 +16,7 @@
 #include "effects/Renderers.h"
 #include "framework/MemoryCanvas.h"
 #include "framework/win32/HandOver.h"
+#include "framework/win32/Messages.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -341,4 +342,29 @@ TEST(HandOverWindow, RenderersThatKeepTheWindowThreadBusyLeaveRoomForTheHostsMes
     EXPECT_EQ(host.Keys, Passes);
     EXPECT_GT(host.Ticks, 0) << "the host's timer never came";
     EXPECT_GT(frames, Passes) << "the renderers drew";
+}
+
+TEST(HandOverWindow, ARenderThatRunsTheQueueTakesBackItsAnnouncement) {
+    // A frame queued just before a render is drawn by that render; the announcement it posted
+    // would wake the thread once more for nothing, so the render takes it back.
+    TWindowHandOver handOver;
+    const auto queued = [](TWindowHandOver& h, std::atomic<int>& ran) {
+        std::thread([&h, &ran] { EXPECT_TRUE(h.Post([&ran] { ++ran; })); }).join();
+    };
+    const auto announcementQueued = [&handOver] {
+        MSG msg;
+        return PeekMessageA(&msg, handOver.Window(), WM_APP_RUN_HANDOVER, WM_APP_RUN_HANDOVER, PM_NOREMOVE) != FALSE;
+    };
+    std::atomic<int> ran{0};
+    queued(handOver, ran);
+    EXPECT_EQ(handOver.AnnouncementsPosted(), 1);
+    ASSERT_TRUE(announcementQueued());
+    EXPECT_EQ(handOver.DrainAwake(), 1);
+    EXPECT_EQ(ran, 1);
+    EXPECT_FALSE(announcementQueued());
+    // The next request announces itself again: nothing is left waiting for a visit that never comes.
+    queued(handOver, ran);
+    EXPECT_EQ(handOver.AnnouncementsPosted(), 2);
+    EXPECT_TRUE(announcementQueued());
+    ASSERT_TRUE(PumpMessagesUntil([&ran] { return ran == 2; }, WaitMs));
 }
