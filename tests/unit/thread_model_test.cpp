@@ -13,6 +13,8 @@
 #include "effects/Renderers.h"
 #include "framework/MemoryCanvas.h"
 
+namespace thread_model_test {
+
 namespace {
 
 constexpr int WaitMs = 5000;
@@ -296,3 +298,5 @@ TEST(ThreadOwner, ARendererLetGoAfterTheTimeoutReachesNothingFreed) {
     }
     EXPECT_TRUE(destroyed) << "the renderer that was let go freed itself when it ended";
 }
+
+}  // namespace thread_model_test
