@@ -19,6 +19,8 @@
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
+namespace handover_window_test {
+
 namespace {
 
 constexpr int WaitMs = 10000;
@@ -342,3 +344,5 @@ TEST(HandOverWindow, RenderersThatKeepTheWindowThreadBusyLeaveRoomForTheHostsMes
     EXPECT_GT(host.Ticks, 0) << "the host's timer never came";
     EXPECT_GT(frames, Passes) << "the renderers drew";
 }
+
+}  // namespace handover_window_test
