@@ -39,8 +39,9 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 add_executable(skyburst_win_tests ${WIN_TEST_SOURCES} ${RESOURCE_SCRIPTS})
 target_compile_options(skyburst_win_tests PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-O0>)
 target_link_libraries(skyburst_win_tests PRIVATE skyburst_win gtest_win ${STATIC_RUNTIME})
-include(${CMAKE_SOURCE_DIR}/cmake/gtest-pch.cmake)
-skyburst_gtest_pch(skyburst_win_tests)
+# The test files in a unity build; the units they test (the DLL's own library) stay file by file.
+include(${CMAKE_SOURCE_DIR}/cmake/unity.cmake)
+skyburst_unity(skyburst_win_tests)
 # Every test under Wine takes one Wine slot (its own prefix, wineserver and display) when ctest is
 # given a pool of them (./run test); see scripts/wine-env.sh and scripts/wine-run.
 gtest_discover_tests(skyburst_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120

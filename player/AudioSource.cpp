@@ -8,8 +8,6 @@
 namespace player {
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-
 // The comb's lines sit on every third bin up to one past the last bin the plug-in reads, so a
 // Hann-windowed bin always lies on a line or right beside exactly one: no two lines can cancel.
 constexpr int CombSpacing = 3;

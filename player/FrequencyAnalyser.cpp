@@ -9,7 +9,6 @@ namespace player {
 namespace {
 
 using Complex = std::complex<double>;
-constexpr double Pi = 3.14159265358979323846;
 
 std::vector<Complex> MakeTwiddles(int n) {
     std::vector<Complex> twiddles(n);

@@ -11,6 +11,8 @@ namespace player {
 
 class AudioSource;
 
+constexpr double Pi = 3.14159265358979323846;
+
 constexpr int SpectrumBinCount = 576;
 constexpr int FftSize = 2 * SpectrumBinCount;
 

@@ -6,13 +6,19 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# Built with clang, as the GIF reader's fuzzing builds are: the instrumented code compiles in less than
+# half the time g++ takes (the sanitizers and their runtime are the same family).
+cxx=clang++-14
+command -v "$cxx" >/dev/null || cxx=clang++
+
 # run_with NAME FLAGS FILTER [CMAKE_ARG...]
 # Debug builds with line tables only (-g1): the sanitizers' reports name functions, files and lines, and
 # the builds take a fifth less time than with full debug information.
 run_with() {
     local name=$1 flags=$2 filter=$3
     local build="build/$name"
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_CXX_FLAGS_DEBUG=-g1 "${@:4}" \
+    cmake -S . -B "$build" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$flags" \
+        -DCMAKE_CXX_FLAGS_DEBUG=-g1 "${@:4}" \
         >"$build.configure.log" 2>&1 ||
         { cat "$build.configure.log"; return 1; }
     cmake --build "$build" -j"$jobs" --target skyburst_unit_tests >"$build.build.log" 2>&1 ||

@@ -6,6 +6,8 @@
 #include "displaystate/BandLayout.h"
 #include "framework/MemoryCanvas.h"
 
+namespace band_layout_test {
+
 namespace {
 
 constexpr TColor Junk = RGBColor(1, 2, 3);
@@ -363,3 +365,5 @@ TEST(BandPaint, VUFrameSurvivesHostileSettings) {
         }
     }
 }
+
+}  // namespace band_layout_test

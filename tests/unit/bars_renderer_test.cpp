@@ -7,6 +7,8 @@
 #include "effects/SpectrumThread.h"
 #include "framework/MemoryCanvas.h"
 
+namespace bars_renderer_test {
+
 namespace {
 
 constexpr int Width = 1024;
@@ -333,3 +335,5 @@ TEST(SpectrumBars, HostileValuesDrawNothingOutsideTheArea) {
         }
     }
 }
+
+}  // namespace bars_renderer_test

@@ -3,6 +3,8 @@
 #include "config/ConfigRules.h"
 #include "framework/WidgetValues.h"
 
+namespace config_rules_test {
+
 TEST(ConfigRules, PartnerAlignmentKeepsTheImagesOfASetApart) {
     constexpr int None = -9;  // the partner stays as it is
     struct Case {
@@ -98,3 +100,5 @@ TEST(ConfigRules, PickerStartsInTheEditsFolder) {
         EXPECT_EQ(have.FileName, c.file) << c.path;
     }
 }
+
+}  // namespace config_rules_test

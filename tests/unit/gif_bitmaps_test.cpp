@@ -4,6 +4,8 @@
 #include "framework/MemoryCanvas.h"
 #include "tests/unit/gif_test_support.h"
 
+namespace gif_bitmaps_test {
+
 using namespace giftest;
 
 namespace {
@@ -61,3 +63,5 @@ TEST(GifBitmaps, PictureAndMask) {
 }
 
 }  // namespace
+
+}  // namespace gif_bitmaps_test

@@ -14,6 +14,8 @@
 
 #include "controls/GIFReader.h"
 
+namespace gif_corpus_test {
+
 namespace {
 
 // SKYBURST_GIF_CORPUS points the tests at another copy.
@@ -250,3 +252,5 @@ TEST(GifCorpus, FrameSuiteFacts) {
 }
 
 }  // namespace
+
+}  // namespace gif_corpus_test

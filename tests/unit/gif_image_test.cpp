@@ -7,6 +7,8 @@
 
 #include "tests/unit/gif_view_support.h"
 
+namespace gif_image_test {
+
 using namespace giftest;
 
 namespace {
@@ -401,3 +403,5 @@ TEST(GifImage, AnImageWithNoWidthDrawsNothingAndDividesByNothing) {
 }
 
 }  // namespace
+
+}  // namespace gif_image_test

@@ -91,6 +91,8 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept {
 }
 #endif
 
+namespace gif_memory_test {
+
 using namespace giftest;
 
 namespace {
@@ -284,3 +286,5 @@ TEST(GifMemory, AFileLoadedOverAnImageDoesNotAddToIt) {
 }
 
 }  // namespace
+
+}  // namespace gif_memory_test

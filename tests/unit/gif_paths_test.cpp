@@ -9,6 +9,8 @@
 #include "controls/GIFReader.h"
 #include "tests/unit/gif_test_support.h"
 
+namespace gif_paths_test {
+
 using namespace giftest;
 
 namespace {
@@ -99,3 +101,5 @@ TEST(GifDecodePaths, PlainAndSse2MatchTheCarefulDecoder) {
 }
 
 }  // namespace
+
+}  // namespace gif_paths_test

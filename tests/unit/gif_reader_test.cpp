@@ -5,6 +5,8 @@
 #include "controls/GIFReader.h"
 #include "tests/unit/gif_test_support.h"
 
+namespace gif_reader_test {
+
 using namespace giftest;
 
 namespace {
@@ -677,3 +679,5 @@ TEST(GifReader, FastAndCarefulDecodersAgreeOnRandomData) {
 }
 
 }  // namespace
+
+}  // namespace gif_reader_test

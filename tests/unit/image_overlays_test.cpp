@@ -10,6 +10,8 @@
 #include "displaystate/BandLayout.h"
 #include "tests/unit/gif_view_support.h"
 
+namespace image_overlays_test {
+
 using namespace giftest;
 
 namespace {
@@ -115,3 +117,5 @@ TEST(ImageOverlays, UserImagesArePlacedByTheirCodes) {
 }
 
 }  // namespace
+
+}  // namespace image_overlays_test

@@ -4,6 +4,8 @@
 
 #include "display/KeyCommands.h"
 
+namespace key_commands_test {
+
 TEST(KeyCommands, EachKeyPostsItsCommandAndShowsItsHint) {
     struct Case {
         int key;
@@ -98,3 +100,5 @@ TEST(KeyCommands, ANewHintKeepsTheRunningCount) {
     EXPECT_FALSE(HintTimerTick(state, 100));
     EXPECT_TRUE(HintTimerTick(state, 100)) << "goes when the running countdown ends";
 }
+
+}  // namespace key_commands_test

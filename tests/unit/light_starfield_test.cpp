@@ -11,6 +11,8 @@
 #include "effects/LightThread.h"
 #include "framework/MemoryCanvas.h"
 
+namespace light_starfield_test {
+
 namespace {
 
 constexpr TColor Backdrop = RGBColor(1, 2, 3);
@@ -202,3 +204,5 @@ TEST(LightStarfield, AnyAreaAndSettingsEndEachFrame) {
         EXPECT_EQ(drawn > 0, c.births);
     }
 }
+
+}  // namespace light_starfield_test

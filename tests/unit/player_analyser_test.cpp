@@ -8,10 +8,8 @@
 #include "player/AudioSource.h"
 #include "player/FrequencyAnalyser.h"
 
-namespace player {
+namespace player::player_analyser_test {
 namespace {
-
-constexpr double Pi = 3.14159265358979323846;
 
 std::vector<std::complex<double>> NaiveDft(const std::vector<std::complex<double>>& x) {
     const std::size_t n = x.size();
@@ -194,4 +192,4 @@ TEST(PlayerSpectrum, WavSourceLoopsAndCopiesMonoToBothChannels) {
 }
 
 }  // namespace
-}  // namespace player
+}  // namespace player::player_analyser_test

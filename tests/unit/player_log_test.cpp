@@ -5,7 +5,7 @@
 #include "player/RenderPacer.h"
 #include "playerapi/VisRecords.h"
 
-namespace player {
+namespace player::player_log_test {
 namespace {
 
 TEST(PlayerLog, Lines) {
@@ -122,4 +122,4 @@ TEST(PlayerPacer, RendersEveryDelayWithoutCatchUpBursts) {
 }
 
 }  // namespace
-}  // namespace player
+}  // namespace player::player_log_test

@@ -2,7 +2,7 @@
 
 #include "player/PlayerOptions.h"
 
-namespace player {
+namespace player::player_options_test {
 namespace {
 
 TEST(PlayerOptions, DefaultsWithOnlyThePlugin) {
@@ -166,4 +166,4 @@ TEST(PlayerOptions, BadArgumentsAreRejected) {
 }
 
 }  // namespace
-}  // namespace player
+}  // namespace player::player_options_test

@@ -6,7 +6,7 @@
 
 #include "player/WavFile.h"
 
-namespace player {
+namespace player::player_wav_test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -149,4 +149,4 @@ TEST(PlayerWav, ReadsFromDiskAndReportsAMissingFile) {
 }
 
 }  // namespace
-}  // namespace player
+}  // namespace player::player_wav_test

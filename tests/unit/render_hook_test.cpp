@@ -5,6 +5,8 @@
 
 #include "display/RenderHook.h"
 
+namespace render_hook_test {
+
 namespace {
 
 struct Frame {
@@ -117,3 +119,5 @@ TEST(RenderInbox, OneRequestAtATimeAndTheLatestFrameWins) {
     EXPECT_FALSE(inbox.Take(got)) << "a discarded frame was rendered";
     EXPECT_TRUE(inbox.Put(sent));
 }
+
+}  // namespace render_hook_test

@@ -13,6 +13,8 @@
 #include "framework/MemoryCanvas.h"
 #include "framework/Numbers.h"
 
+namespace rocket_burst_test {
+
 namespace {
 
 struct TPlot {
@@ -431,3 +433,5 @@ TEST(RocketBurst, BurstsWithDefaultsStayOnTheCanvas) {
     EXPECT_GT(total, 10000);
     EXPECT_EQ(onCanvas, total);
 }
+
+}  // namespace rocket_burst_test

@@ -6,6 +6,8 @@
 #include "controls/ScrollText.h"
 #include "framework/MemoryCanvas.h"
 
+namespace scroll_text_test {
+
 namespace {
 
 constexpr TColor Back = RGBColor(0, 0, 80);
@@ -284,3 +286,5 @@ TEST(ScrollText, PaintsStylesAndStepsOnTheSurface) {
         EXPECT_EQ(Picture(t.Surface), c.want) << c.name;
     }
 }
+
+}  // namespace scroll_text_test

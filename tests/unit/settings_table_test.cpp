@@ -10,6 +10,8 @@
 
 #include "settings/VisSettings.h"
 
+namespace settings_table_test {
+
 namespace {
 
 class TMapStore : public TSettingsStore {
@@ -163,3 +165,5 @@ TEST(SettingsTable, DefaultImagesSkipTheUserKeysAndMissingKeysKeepTheirValues) {
     EXPECT_EQ(store.ReadOrder.size(), 42u);
     EXPECT_EQ(store.ReadOrder.back(), "LoadGif");
 }
+
+}  // namespace settings_table_test

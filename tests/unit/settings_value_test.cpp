@@ -2,6 +2,8 @@
 
 #include "framework/SettingsValue.h"
 
+namespace settings_value_test {
+
 TEST(SettingsValue, IntegersDecodeOrKeepTheDefault) {
     struct Case {
         const char* text;
@@ -50,3 +52,5 @@ TEST(SettingsValue, TextsAreCutTo1023Characters) {
     EXPECT_EQ(DecodeSettingsText(longText).size(), 1023u);
     EXPECT_EQ(DecodeSettingsText("C:\\gifs\\a.gif"), "C:\\gifs\\a.gif");
 }
+
+}  // namespace settings_value_test

@@ -13,6 +13,8 @@
 #include "effects/Renderers.h"
 #include "framework/MemoryCanvas.h"
 
+namespace thread_model_test {
+
 namespace {
 
 constexpr int WaitMs = 5000;
@@ -446,3 +448,4 @@ TEST(ThreadOwner, DrawDueDrawsOnlyTheFramesAboutDue) {
     EXPECT_EQ(renderers.DrawDue(), 0) << "a frame is drawn early once";
     EXPECT_TRUE(renderers.StopAndWait(WaitMs));
 }
+}  // namespace thread_model_test

@@ -6,6 +6,8 @@
 
 #include "display/TitleStrip.h"
 
+namespace title_strip_test {
+
 namespace {
 
 // Answers from queues; an empty queue is a request left unanswered. Counts what was asked.
@@ -157,3 +159,5 @@ TEST(TitleStrip, OldOrSilentPlayers) {
         EXPECT_EQ(RefreshSongInfo(player, mode, last, "Song \r\n").Title, "Song ");
     }
 }
+
+}  // namespace title_strip_test

@@ -7,6 +7,8 @@
 #include "effects/vumeterThread.h"
 #include "framework/MemoryCanvas.h"
 
+namespace vumeter_bars_test {
+
 namespace {
 
 constexpr int Width = 1024;
@@ -301,3 +303,5 @@ TEST(VumeterBars, HostileSettingsNeverCrashOrSpill) {
         EXPECT_EQ(foreground, c.wantForeground) << c.name;
     }
 }
+
+}  // namespace vumeter_bars_test

@@ -21,6 +21,8 @@
 #include "playerapi/VisRecords.h"
 #include "tests/unit/gif_test_support.h"
 
+namespace config_dialog_test {
+
 namespace {
 
 namespace Id = Form2Ids;
@@ -661,3 +663,5 @@ TEST_F(ConfigDialog, EveryControlWritesItsOwnKey) {
 }
 
 }  // namespace
+
+}  // namespace config_dialog_test

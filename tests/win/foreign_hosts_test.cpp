@@ -16,6 +16,8 @@
 #include "tests/win/plugin_host.h"
 #include "tests/win/process_threads.h"
 
+namespace foreign_hosts_test {
+
 namespace {
 
 // A checksum of the screen's pixels: changes when anything on it moved.
@@ -363,3 +365,5 @@ TEST(ForeignHosts, AFailedInitLeavesNoWindowClassAndALaterInitWorks) {
 }
 
 }  // namespace
+
+}  // namespace foreign_hosts_test

@@ -7,6 +7,8 @@
 #include "framework/MemoryCanvas.h"
 #include "framework/win32/GdiCanvas.h"
 
+namespace gdi_canvas_test {
+
 namespace {
 
 // Draws the same on both backends so that a difference shows up pixel by pixel.
@@ -114,3 +116,5 @@ TEST(GdiCanvas, TextIsMeasuredWithTheFont) {
 }
 
 }  // namespace
+
+}  // namespace gdi_canvas_test

@@ -10,6 +10,8 @@
 #include "framework/win32/GdiCanvas.h"
 #include "tests/unit/gif_test_support.h"
 
+namespace gif_bitmaps_gdi_test {
+
 using namespace giftest;
 
 namespace {
@@ -85,3 +87,5 @@ TEST(GifBitmapsGdi, DeviceBitmapsMatchTheMemoryBackend) {
 }
 
 }  // namespace
+
+}  // namespace gif_bitmaps_gdi_test

@@ -10,6 +10,8 @@
 #include "framework/win32/GdiCanvas.h"
 #include "tests/unit/gif_view_support.h"
 
+namespace gif_image_gdi_test {
+
 using namespace giftest;
 
 namespace {
@@ -128,3 +130,5 @@ TEST(GifImageGdi, TheLibraryCarriesTheFourBuiltInAnimations) {
 }
 
 }  // namespace
+
+}  // namespace gif_image_gdi_test

@@ -20,6 +20,8 @@
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
+namespace handover_window_test {
+
 namespace {
 
 constexpr int WaitMs = 10000;
@@ -368,3 +370,4 @@ TEST(HandOverWindow, ARenderThatRunsTheQueueTakesBackItsAnnouncement) {
     EXPECT_TRUE(announcementQueued());
     ASSERT_TRUE(PumpMessagesUntil([&ran] { return ran == 2; }, WaitMs));
 }
+}  // namespace handover_window_test

@@ -16,6 +16,8 @@
 #include "framework/win32/GdiSurface.h"
 #include "settings/VisSettings.h"
 
+namespace main_form_keys_test {
+
 namespace {
 
 struct TPlayerRecord {
@@ -249,3 +251,5 @@ TEST_F(MainFormKeys, APlayerThatDoesNotAnswerCostsABoundedWait) {
     CloseHandle(release);
     CloseHandle(ready);
 }
+
+}  // namespace main_form_keys_test

@@ -12,6 +12,8 @@
 #include "framework/win32/GdiSurface.h"
 #include "settings/VisSettings.h"
 
+namespace main_form_test {
+
 namespace {
 
 class MainFormLayout : public ::testing::Test {
@@ -277,3 +279,5 @@ TEST_F(MainFormLayout, TheBuiltInImagesTakeTheirCornersAndSpaceCyclesTheSets) {
 }
 
 }  // namespace
+
+}  // namespace main_form_test

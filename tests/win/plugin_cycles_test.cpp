@@ -9,6 +9,8 @@
 #include "tests/win/plugin_host.h"
 #include "tests/win/process_threads.h"
 
+namespace plugin_cycles_test {
+
 namespace {
 
 // Bytes in use on the C runtime's heap, which the plug-in's static runtime allocates from too.
@@ -93,3 +95,5 @@ TEST_F(PluginCycles, SlowAndBusyRenderersAreStoppedBeforeUnload) {
 }
 
 }  // namespace
+
+}  // namespace plugin_cycles_test

@@ -13,6 +13,8 @@
 #include "framework/win32/HandOver.h"
 #include "tests/win/process_threads.h"
 
+namespace renderers_cycles_test {
+
 namespace {
 
 class TBusy : public TEffectThread {
@@ -75,3 +77,5 @@ TEST(RenderersCycles, ManyLifetimesLeaveNoThreadBehind) {
     }
     EXPECT_EQ(ThreadsOfThisProcess(), before);
 }
+
+}  // namespace renderers_cycles_test

@@ -9,6 +9,8 @@
 #include "effects/LightThread.h"
 #include "framework/win32/GdiCanvas.h"
 
+namespace renderers_gdi_test {
+
 namespace {
 
 class TLineLog : public TGdiCanvas {
@@ -81,3 +83,5 @@ TEST(RenderersGdi, ErasedStreaksLeaveNoTrace) {
     DeleteObject(bitmap);
     DeleteDC(dc);
 }
+
+}  // namespace renderers_gdi_test

@@ -10,6 +10,8 @@
 #include "framework/MemoryCanvas.h"
 #include "framework/win32/GdiCanvas.h"
 
+namespace scroll_text_window_test {
+
 namespace {
 
 constexpr TColor Back = RGBColor(0, 0, 96);
@@ -132,3 +134,5 @@ TEST(ScrollTextWindow, TimerTicksPaintOnTheParentPanel) {
     panel.Destroy();
     TWindow::UnregisterClasses();
 }
+
+}  // namespace scroll_text_window_test

@@ -10,6 +10,8 @@
 #include "host/Vis.h"
 #include "settings/VisSettings.h"
 
+namespace settings_store_test {
+
 namespace {
 
 class SettingsFile : public ::testing::Test {
@@ -123,3 +125,5 @@ TEST_F(SettingsFile, WriteIntoAFolderPathRaises) {
 }
 
 }  // namespace
+
+}  // namespace settings_store_test

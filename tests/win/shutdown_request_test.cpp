@@ -15,6 +15,8 @@
 #include "framework/win32/Window.h"
 #include "settings/VisSettings.h"
 
+namespace shutdown_request_test {
+
 namespace {
 
 // A window of ours whose timer message runs a test's code: a call of the plug-in in progress.
@@ -79,3 +81,5 @@ TEST(ShutdownRequest, IsRefusedWhileAnotherCallRunsOnTheWindowThread) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
 }
+
+}  // namespace shutdown_request_test

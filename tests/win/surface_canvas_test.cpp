@@ -23,6 +23,8 @@
 #include "framework/win32/GdiSurface.h"
 #include "settings/VisSettings.h"
 
+namespace surface_canvas_test {
+
 namespace {
 
 constexpr int W = 320;
@@ -454,3 +456,5 @@ TEST(SurfaceForm, TheScreenShowsThePaintBoxesSurfacesThroughFramesImagesAndHints
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
 }
+
+}  // namespace surface_canvas_test
