@@ -11,6 +11,7 @@
 #include "framework/win32/GdiCanvas.h"
 #include "framework/win32/GdiSurface.h"
 #include "settings/VisSettings.h"
+#include "tests/win/pump.h"
 
 namespace main_form_test {
 
@@ -146,19 +147,6 @@ TEST_F(MainFormLayout, EffectZeroStartsTheRocketsAndAnyOtherValueTheStarfield) {
 }  // namespace
 
 namespace {
-
-void PumpFor(int ms) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    while (static_cast<int>(end - GetTickCount()) > 0) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message != WM_QUIT) {
-                DispatchMessageA(&msg);
-            }
-        }
-    }
-}
 
 TEST_F(MainFormLayout, FirstRenderStartsTheEnabledRenderersAndTheyDrawOnTheWindowThread) {
     VisSettings().EffectEnabled = false;

@@ -10,26 +10,7 @@
 #include "framework/win32/ProfileStore.h"
 #include "playerapi/VisRecords.h"
 #include "settings/VisSettings.h"
-
-// Dispatches this thread's messages for ms milliseconds; quit requests are dropped (they are
-// the plug-in's, and the caller decides what ends its run). Returns how many messages numbered
-// counted it met.
-inline int PumpFor(int ms, UINT counted = 0) {
-    int seen = 0;
-    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    do {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
-        MSG msg;
-        while (static_cast<int>(end - GetTickCount()) > 0 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            seen += counted != 0 && msg.message == counted ? 1 : 0;
-            if (msg.message != WM_QUIT) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
-    } while (static_cast<int>(end - GetTickCount()) > 0);
-    return seen;
-}
+#include "tests/win/pump.h"
 
 // Writes plugin.ini beside the test executable with body as its Skyburst section.
 inline bool WriteSettingsFile(const std::string& body) {

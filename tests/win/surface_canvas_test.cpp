@@ -22,6 +22,7 @@
 #include "framework/win32/GdiCanvas.h"
 #include "framework/win32/GdiSurface.h"
 #include "settings/VisSettings.h"
+#include "tests/win/pump.h"
 
 namespace surface_canvas_test {
 
@@ -375,19 +376,6 @@ TEST_F(SurfaceCanvas, RenderersShowTheSameFramesAsWhenTheyDrewOnTheWindow) {
 }
 
 namespace {
-
-void PumpFor(int ms) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    while (static_cast<int>(end - GetTickCount()) > 0) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message != WM_QUIT) {
-                DispatchMessageA(&msg);
-            }
-        }
-    }
-}
 
 // The first pixel where a paint box's window and its surface differ, or "".
 std::string ScreenAgainstSurface(TCanvas* canvas) {
