@@ -95,3 +95,55 @@ TEST(ThinLines, LightExactlyThePixelsTheDeviceLights) {
     }
     EXPECT_EQ(wrong, 0) << "lines with a wrong pixel";
 }
+
+TEST(ThinLines, ReachTheWindowAtTheNextPresent) {
+    // Several tiles of the surface's change tracking, lines crossing their borders and its edges.
+    constexpr int Width = 200;
+    constexpr int Height = 120;
+    WNDCLASSA wc{};
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ThinLinesWindow";
+    RegisterClassA(&wc);
+    const HWND window = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, Width, Height, nullptr,
+                                        nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    std::string difference;
+    {
+        TSurfaceCanvas surface(window);
+        TDibCanvas screen(Width, Height);
+        std::mt19937 random(99);
+        const auto between = [&random](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+        surface.Brush.Color = clBlack;
+        surface.FillRect({0, 0, Width, Height});
+        for (int batch = 0; batch < 40 && difference.empty(); ++batch) {
+            surface.Present();
+            for (int i = 0; i < 10; ++i) {
+                // Straight, steep and flat lines, long and short.
+                const TPoint from{between(-20, Width + 20), between(-20, Height + 20)};
+                const int length = i % 2 == 0 ? 40 : 300;
+                surface.Pen = {RGBColor(batch * 6, 255 - i * 20, 128), 1};
+                surface.MoveTo(from.X, from.Y);
+                surface.LineTo(i % 5 == 0 ? from.X : from.X + between(-length, length),
+                               i % 5 == 1 ? from.Y : from.Y + between(-length, length));
+            }
+            surface.Present();
+            const HDC dc = GetDC(window);
+            BitBlt(screen.Dc(), 0, 0, Width, Height, dc, 0, 0, SRCCOPY);
+            ReleaseDC(window, dc);
+            GdiFlush();
+            for (int y = 0; y < Height && difference.empty(); ++y) {
+                for (int x = 0; x < Width && difference.empty(); ++x) {
+                    if (screen.GetPixel(x, y) != surface.GetPixel(x, y)) {
+                        difference =
+                            "batch " + std::to_string(batch) + " at " + std::to_string(x) + "," + std::to_string(y);
+                    }
+                }
+            }
+        }
+    }
+    DestroyWindow(window);
+    UnregisterClassA(wc.lpszClassName, wc.hInstance);
+    EXPECT_EQ(difference, "") << "the window differs from the surface";
+}
