@@ -2,12 +2,13 @@
 // The pixels the device lights for a thin line (a solid pen one pixel wide), so that a canvas in
 // memory can write them itself and still match the device pixel for pixel.
 //
-// The device steps along the line's longer axis (the major one; a diagonal counts as steps down or
-// up), one pixel per unit from the start, leaving out the end point, and lights the pixel of the
-// other axis nearest to the true line through the two end points. A line passing exactly half way
-// between two pixels takes the one nearer the top or the left, whichever way it is drawn; so a
-// line drawn backwards lights the same pixels apart from its two ends. A textbook Bresenham walk
-// breaks those ties forwards and differs from the device in half the octants.
+// The device steps along the line's longer axis (the major one; for a diagonal either gives the
+// same pixels), one pixel per unit from the start, leaving out the end point, and lights the pixel
+// of the other axis nearest to the true line through the two end points. A line passing exactly
+// half way between two pixels takes the one nearer the top or the left, whichever way it is drawn;
+// so a line drawn backwards lights the same pixels apart from its two ends. A textbook Bresenham
+// walk breaks every tie the same way along its direction of travel, and so differs from the device
+// in half the octants.
 //
 // Only the part inside a clip rectangle is walked: the work is bounded by the clip's size however
 // far outside the end points lie.
