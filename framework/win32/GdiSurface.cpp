@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/ThinLine.h"
+
 namespace {
 
 // A DIB pixel holds blue in its low byte; a TColor holds red there.
@@ -166,7 +168,7 @@ TColor TDibCanvas::GetPixel(int x, int y) const {
 
 void TDibCanvas::LineTo(int x, int y) {
     const TPoint from = PenPos();
-    if (StampLine(from, {x, y})) {
+    if (DrawThinLine(from, {x, y}) || StampLine(from, {x, y})) {
         TGdiCanvas::MoveTo(x, y);
         return;
     }
@@ -178,6 +180,44 @@ void TDibCanvas::LineTo(int x, int y) {
     };
     DrewWithGdi({bound(std::min(from.X, x) - reach), bound(std::min(from.Y, y) - reach),
                  bound(std::max(from.X, x) + reach + 1), bound(std::max(from.Y, y) + reach + 1)});
+}
+
+bool TDibCanvas::DrawThinLine(TPoint from, TPoint to) {
+    // The GDI canvas hands the device end points up to this far out unchanged and cuts lines
+    // reaching further itself; those keep its path, so that they too look as before.
+    constexpr int Limit = 1 << 15;
+    const auto inRange = [](int v) { return v >= -Limit && v <= Limit; };
+    if (Clipped || std::max(Pen.Width, 1) != 1 || !inRange(from.X) || !inRange(from.Y) || !inRange(to.X) ||
+        !inRange(to.Y)) {
+        return false;
+    }
+    SyncBits();
+    const std::uint32_t pixel = ToPixel(Pen.Color);
+    // The changed area goes out in pieces along the line, each the box of a few dozen pixels: a
+    // long diagonal's whole box would have the window copy mostly pixels that did not change.
+    constexpr int PiecePixels = 32;
+    TPoint pieceStart;
+    TPoint pieceEnd;
+    int pieceCount = 0;
+    const auto flush = [&] {
+        Changed({std::min(pieceStart.X, pieceEnd.X), std::min(pieceStart.Y, pieceEnd.Y),
+                 std::max(pieceStart.X, pieceEnd.X) + 1, std::max(pieceStart.Y, pieceEnd.Y) + 1});
+        pieceCount = 0;
+    };
+    ThinLine::ForEachPixel(from, to, {0, 0, BitsWidth, BitsHeight}, [&](int x, int y) {
+        Bits[static_cast<std::size_t>(y) * BitsWidth + x] = pixel;
+        if (pieceCount == 0) {
+            pieceStart = {x, y};
+        }
+        pieceEnd = {x, y};
+        if (++pieceCount == PiecePixels) {
+            flush();
+        }
+    });
+    if (pieceCount > 0) {
+        flush();
+    }
+    return true;
 }
 
 bool TDibCanvas::StampLine(TPoint from, TPoint to) {

@@ -1,8 +1,9 @@
 #pragma once
 // Drawing composed in memory. A TDibCanvas draws into a 32-bit DIB section: fills, single pixels
 // and same-size copies between such canvases are written straight into its bits, which costs
-// nanoseconds where a GDI call costs microseconds; lines, text and the other raster operations go
-// through GDI on the section's own memory DC, so they rasterise exactly as on a window.
+// nanoseconds where a GDI call costs microseconds, and so are thin lines, lit pixel for pixel as
+// the device lights them; wide lines, text and the other raster operations go through GDI on the
+// section's own memory DC, so they rasterise exactly as on a window.
 //
 // A TSurfaceCanvas is a TDibCanvas the size of a window's client area, kept identical to the
 // window's pixels: what is drawn lands in memory, and Present copies the parts that changed to
@@ -80,6 +81,9 @@ private:
     // GDI may batch its drawing: it must be done before the bits are touched directly.
     void SyncBits() const;
     void DrewWithGdi(const TRect& bounds);
+    // A thin line written straight into the bits, lighting the pixels the device would; false when
+    // it does not apply (a wider pen, a clip, end points the device's own canvas would cut first).
+    bool DrawThinLine(TPoint from, TPoint to);
     // A straight line across or down (a meter's separators) drawn from the device's own
     // rasterisation of the same line, made once per length and width; false when it does not apply.
     bool StampLine(TPoint from, TPoint to);
