@@ -31,9 +31,12 @@ public:
         if (StopAtFrame > 0 && Frames == StopAtFrame) {
             Terminate();
         }
+        DrawnAt = std::chrono::steady_clock::now();
     }
 
     std::atomic<int> Frames{0};
+    // When the latest frame ended on the serving thread: its renderer paces from a moment after.
+    std::chrono::steady_clock::time_point DrawnAt;
     std::vector<std::thread::id> FrameThreads;  // written on the serving thread only
     int StopAtFrame = 0;
     int StopInSleep = 0;  // asks to stop during this sleep (1-based)
@@ -406,7 +409,9 @@ TEST(ThreadModel, AFrameDueJustBeforeTheNextRenderWaitsForIt) {
     probe.SetRenderForecast(forecast);
     probe.Start(handOver);
     ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1; }));
-    const auto render = TClock::now() + std::chrono::microseconds(150000 + 1400);
+    // The renderer's frame is due 150 ms after its thread saw the frame end, which is after
+    // DrawnAt however the threads are scheduled.
+    const auto render = probe.DrawnAt + std::chrono::microseconds(150000 + 1400);
     forecast->Note(render - std::chrono::milliseconds(20));
     forecast->Note(render - std::chrono::milliseconds(10));
     bool handedOverBeforeTheRender = false;
