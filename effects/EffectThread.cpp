@@ -15,11 +15,10 @@ TEffectThread::TClock::duration ToDuration(double ms) {
 
 }  // namespace
 
-bool TEffectThread::DrawAndPresent() {
+void TEffectThread::DrawAndPresent() {
     DrawFrame();
     // The frame is composed in memory; what it changed goes to the window in one pass.
     Canvas->Present();
-    return true;
 }
 
 void TEffectThread::Execute() {
@@ -109,10 +108,11 @@ bool TEffectThread::DrawIfDue(TClock::time_point by) {
         }
         Pace = TPace::Drawing;
     }
-    bool drawn = false;
+    bool drawn = true;
     try {
-        drawn = DrawAndPresent();
+        DrawAndPresent();
     } catch (...) {
+        drawn = false;
         // As for a handed-over frame: a frame that fails ends its renderer.
         Terminate();
     }

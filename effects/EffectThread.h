@@ -64,8 +64,8 @@ private:
         Drawing,  // the window thread draws it
         Drawn,    // the window thread drew it, ending at DrawnAt
     };
-    // The frame, its presentation, and a frame that fails ends the renderer.
-    bool DrawAndPresent();
+    // The frame and its presentation.
+    void DrawAndPresent();
     // Sleeps its latency after a frame that ended at frameEnd, then claims the next frame for
     // its own hand-over. When the window thread drew that frame meanwhile, sleeps on from there.
     void SleepAfter(TClock::time_point frameEnd);
