@@ -40,6 +40,12 @@ public:
     // one by one on a memory canvas without a thread.
     virtual void DrawFrame() = 0;
 
+    // True for renderers whose frames use up what a render leaves (the bands, the levels): a
+    // render does not draw their frames ahead of time. Locked to the renders that way, their
+    // next frames would come just after the render following, and a render that comes late
+    // would leave them nothing to draw.
+    virtual bool UsesUpRenderValues() const { return false; }
+
     // Window thread: when this renderer sleeps towards a frame due by the time given, draws that
     // frame now, presents it, and lets the thread pace from it. True when a frame was drawn.
     bool DrawIfDue(TClock::time_point by);

@@ -37,7 +37,10 @@ TEffectThread* TRenderers::Start(TRendererSlot slot,
     const std::uint64_t id = Core->NextId++;
     TEffectThread* started = renderer.get();
     started->OnTerminate = std::move(onTerminate);
-    started->SetRenderForecast(Forecast);
+    // Frames a render does not draw do not wait for one.
+    if (!started->UsesUpRenderValues()) {
+        started->SetRenderForecast(Forecast);
+    }
     // The worker's last act: ask the window thread to reap it. The request holds the core only
     // weakly, so one that is served after this owner is gone does nothing.
     std::weak_ptr<TCore> core = Core;
@@ -71,7 +74,7 @@ int TRenderers::Count() const {
     return static_cast<int>(Core->Owned.size());
 }
 
-int TRenderers::DrawDue() {
+int TRenderers::DrawDue(bool inRender) {
     if (Core->Stopping) {
         return 0;
     }
@@ -82,7 +85,8 @@ int TRenderers::DrawDue() {
     // The background first, then the bars over it. A frame may stop the renderers (its own end is
     // announced later, through the hand-over), so each slot is read afresh.
     for (int i = 0; i < RendererSlotCount; ++i) {
-        if (TEffectThread* renderer = Core->Slots[i]; renderer != nullptr && renderer->DrawIfDue(by)) {
+        TEffectThread* renderer = Core->Slots[i];
+        if (renderer != nullptr && !(inRender && renderer->UsesUpRenderValues()) && renderer->DrawIfDue(by)) {
             ++drawn;
         }
     }

@@ -49,7 +49,9 @@ public:
     // Draws the frame of every running renderer that is due within TEffectThread::EarlyDrawMs and waiting for
     // it (TEffectThread::DrawIfDue); for a window thread that is awake anyway. Returns how many
     // were drawn.
-    int DrawDue();
+    // inRender: the caller is the host's render, which draws only the frames of renderers that
+    // do not use up its values.
+    int DrawDue(bool inRender);
     // Window thread, at each of the host's renders: the renderers' frames due just before the
     // next one wait for it.
     void NoteRender();

@@ -31,6 +31,7 @@ public:
     TSpectrumThr(TCanvas* canvas, TDisplayState& display, const TVisSettings& settings, TSpectrumBarsState& bars);
 
     void DrawFrame() override;
+    bool UsesUpRenderValues() const override { return true; }
 
 private:
     TDisplayState& Display;

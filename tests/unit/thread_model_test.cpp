@@ -426,31 +426,44 @@ TEST(ThreadModel, AFrameDueJustBeforeTheNextRenderWaitsForIt) {
 }
 
 TEST(ThreadOwner, DrawDueDrawsOnlyTheFramesAboutDue) {
-    // A renderer that oversleeps its frame's time, one far from its next frame and one that
-    // stopped: only the first is drawn.
+    // A renderer that oversleeps its frame's time and one far from its next frame: only the
+    // first is drawn. One whose frames use up the render's values oversleeps too: a render
+    // leaves it alone, any other visit draws it.
     class TOversleeper : public TProbe {
     public:
-        using TProbe::TProbe;
+        TOversleeper(TCanvas* canvas, int latency, bool usesUp) : TProbe(canvas, latency), UsesUp(usesUp) {}
+        bool UsesUpRenderValues() const override { return UsesUp; }
 
     protected:
         void SleepMs(int) override { std::this_thread::sleep_for(std::chrono::milliseconds(300)); }
+
+    private:
+        const bool UsesUp;
     };
     TMemoryCanvas canvas(8, 8);
     TQueuedHandOver handOver;
     TRenderers renderers(handOver);
-    auto late = std::make_unique<TOversleeper>(&canvas, 5);
+    auto late = std::make_unique<TOversleeper>(&canvas, 5, false);
+    auto meter = std::make_unique<TOversleeper>(&canvas, 5, true);
     auto far = std::make_unique<TProbe>(&canvas, 1000000);
     far->RealSleep = true;
     TProbe* lateRaw = late.get();
+    TProbe* meterRaw = meter.get();
     TProbe* farRaw = far.get();
     renderers.Start(TRendererSlot::EffectThread, std::move(late), nullptr);
+    renderers.Start(TRendererSlot::VUMeterThread, std::move(meter), nullptr);
     renderers.Start(TRendererSlot::SpectrumBarsThread, std::move(far), nullptr);
-    ASSERT_TRUE(ServeUntil(handOver, [&] { return lateRaw->Frames == 1 && farRaw->SleepCount == 1; }));
+    ASSERT_TRUE(
+        ServeUntil(handOver, [&] { return lateRaw->Frames == 1 && meterRaw->Frames == 1 && farRaw->SleepCount == 1; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(renderers.DrawDue(), 1);
+    EXPECT_EQ(renderers.DrawDue(true), 1) << "a render";
     EXPECT_EQ(lateRaw->Frames, 2);
+    EXPECT_EQ(meterRaw->Frames, 1);
     EXPECT_EQ(farRaw->Frames, 1);
-    EXPECT_EQ(renderers.DrawDue(), 0) << "a frame is drawn early once";
+    EXPECT_EQ(renderers.DrawDue(false), 1) << "another visit";
+    EXPECT_EQ(meterRaw->Frames, 2);
+    EXPECT_EQ(renderers.DrawDue(false), 0) << "a frame is drawn early once";
     EXPECT_TRUE(renderers.StopAndWait(WaitMs));
 }
+
 }  // namespace thread_model_test
