@@ -339,11 +339,13 @@ TEST(ForeignHosts, FramesAreAnnouncedAtOnceWhetherTheHostRendersOrNot) {
     EXPECT_GE(announcements, renders / 2) << renders << " renders";
     EXPECT_EQ(ThreadsOfThisProcess(), idle + 3);
 
-    // The host stops rendering but keeps handling messages: about 180 frames a second, and 25
-    // ms of waiting for each would leave about 70. A loaded machine may slow the renderers a bit.
+    // The host stops rendering but keeps handling messages: about 180 frames a second, the meter's
+    // and the bars' due together and sharing one announcement, so about 115 announcements; 25 ms
+    // of waiting for each frame would leave about 70 frames and some 50 announcements. A loaded
+    // machine may slow the renderers a bit.
     announcements = PumpFor(1000, WM_APP_RUN_HANDOVER);
     EXPECT_NE(ScreenChecksum(), played) << "the rockets still fly";
-    EXPECT_GE(announcements, 100);
+    EXPECT_GE(announcements, 65);
     module->Quit(module);
     UnloadLeavingNothing(host, idle);
 }
