@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "framework/win32/GdiCanvas.h"
 #include "framework/win32/GdiSurface.h"
+#include "tests/win/pixels.h"
 
 namespace {
 
@@ -54,22 +54,6 @@ std::vector<TLine> SampleLines() {
     return lines;
 }
 
-// The first pixel where the two canvases differ, as "have X, want Y at x,y", or "".
-std::string FirstDifference(const TDibCanvas& have, const TDibCanvas& want) {
-    GdiFlush();
-    for (int y = 0; y < H; ++y) {
-        for (int x = 0; x < W; ++x) {
-            if (have.GetPixel(x, y) != want.GetPixel(x, y)) {
-                char text[80];
-                std::snprintf(text, sizeof(text), "have %06X, want %06X at %d,%d", have.GetPixel(x, y),
-                              want.GetPixel(x, y), x, y);
-                return text;
-            }
-        }
-    }
-    return "";
-}
-
 }  // namespace
 
 TEST(ThinLines, LightExactlyThePixelsTheDeviceLights) {
@@ -87,7 +71,7 @@ TEST(ThinLines, LightExactlyThePixelsTheDeviceLights) {
             canvas->MoveTo(line.From.X, line.From.Y);
             canvas->LineTo(line.To.X, line.To.Y);
         }
-        const std::string difference = FirstDifference(memory, deviceBits);
+        const std::string difference = FirstDifference(CanvasPixels(memory, W, H), CanvasPixels(deviceBits, W, H), W);
         if (!difference.empty() && ++wrong <= 10) {
             ADD_FAILURE() << "line " << line.From.X << "," << line.From.Y << " to " << line.To.X << "," << line.To.Y
                           << ": " << difference;

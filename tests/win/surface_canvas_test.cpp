@@ -22,6 +22,7 @@
 #include "framework/win32/GdiCanvas.h"
 #include "framework/win32/GdiSurface.h"
 #include "settings/VisSettings.h"
+#include "tests/win/pixels.h"
 #include "tests/win/pump.h"
 
 namespace surface_canvas_test {
@@ -70,26 +71,11 @@ std::vector<TColor> WindowPixels(HWND window) {
 }
 
 std::vector<TColor> CanvasPixels(const TCanvas& canvas) {
-    std::vector<TColor> pixels;
-    for (int y = 0; y < H; ++y) {
-        for (int x = 0; x < W; ++x) {
-            pixels.push_back(canvas.GetPixel(x, y));
-        }
-    }
-    return pixels;
+    return ::CanvasPixels(canvas, W, H);
 }
 
-// The first difference, as "have X, want Y at x,y", or "" when there is none.
 std::string FirstDifference(const std::vector<TColor>& have, const std::vector<TColor>& want) {
-    for (std::size_t i = 0; i < have.size() && i < want.size(); ++i) {
-        if (have[i] != want[i]) {
-            char text[96];
-            std::snprintf(text, sizeof(text), "have %06X, want %06X at %d,%d", have[i], want[i],
-                          static_cast<int>(i % W), static_cast<int>(i / W));
-            return text;
-        }
-    }
-    return have.size() == want.size() ? "" : "sizes differ";
+    return ::FirstDifference(have, want, W);
 }
 
 class SurfaceCanvas : public ::testing::Test {
@@ -386,18 +372,7 @@ std::string ScreenAgainstSurface(TCanvas* canvas) {
     HDC dc = GetDC(surface.Window());
     BitBlt(screen.Dc(), 0, 0, w, h, dc, 0, 0, SRCCOPY);
     ReleaseDC(surface.Window(), dc);
-    GdiFlush();
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            if (screen.GetPixel(x, y) != surface.GetPixel(x, y)) {
-                char text[96];
-                std::snprintf(text, sizeof(text), "screen %06X, surface %06X at %d,%d", screen.GetPixel(x, y),
-                              surface.GetPixel(x, y), x, y);
-                return text;
-            }
-        }
-    }
-    return "";
+    return ::FirstDifference(::CanvasPixels(screen, w, h), ::CanvasPixels(surface, w, h), w);
 }
 
 }  // namespace
