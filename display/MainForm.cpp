@@ -85,7 +85,7 @@ bool TForm1::Create() {
     // A visit for one renderer's frame also draws the others' frames that are about due.
     HandOver->SetOnVisit([this] {
         if (Renderers) {
-            Renderers->DrawDue(false);
+            Renderers->DrawDue();
         }
     });
     // Every window starts a fresh display: its renderers start at its own first render, whatever
@@ -366,7 +366,7 @@ void TForm1::RenderFrame(const winampVisModule& module) {
     // So are the frames about due: the thread is awake for this render anyway.
     if (Renderers) {
         Renderers->NoteRender();
-        Renderers->DrawDue(true);
+        Renderers->DrawDue();
     }
     PlayerWindow = static_cast<HWND>(module.hwndParent);
     RefreshSongInfo();

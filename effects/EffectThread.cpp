@@ -1,6 +1,7 @@
 #include "effects/EffectThread.h"
 
 #include <algorithm>
+#include <cmath>
 #include <mutex>
 
 namespace {
@@ -94,10 +95,23 @@ TEffectThread::TClock::time_point TEffectThread::RenderFor(TClock::time_point du
     }
     // A render up to EarlyDrawMs before the frame's time draws it, as does one shortly after.
     const TClock::time_point render = Forecast->NextAfter(due - ToDuration(EarlyDrawMs));
-    if (render == TClock::time_point{} || render > due + ToDuration(WaitForRenderMs) || render < TClock::now()) {
+    const double wait = RenderWaitMs(std::max(Latency, MinimumYieldMs), Forecast->IntervalMs());
+    if (render == TClock::time_point{} || render > due + ToDuration(wait) || render < TClock::now()) {
         return {};
     }
     return render;
+}
+
+double TEffectThread::RenderWaitMs(int latencyMs, double renderIntervalMs) {
+    if (!(renderIntervalMs > 0)) {
+        return WaitForRenderMs;
+    }
+    const double intervals = std::round(latencyMs / renderIntervalMs);
+    if (intervals < 1 || std::fabs(latencyMs - intervals * renderIntervalMs) > LockToleranceMs) {
+        // Frames between renders: a long wait would stretch every period.
+        return WaitForRenderMs;
+    }
+    return std::max(WaitForRenderMs, std::min(MaxLockWaitMs, renderIntervalMs / 2));
 }
 
 bool TEffectThread::DrawIfDue(TClock::time_point by) {

@@ -32,6 +32,15 @@ public:
     // (and a moment more, in case it comes late) rather than wake the window thread itself.
     static constexpr double WaitForRenderMs = 1.5;
     static constexpr double RenderLateMs = 0.5;
+    // A latency this close to a whole number of render intervals lets the frames lock to the
+    // renders: one frame may then wait longer, up to MaxLockWaitMs and half an interval, and the
+    // frames after it come with the renders.
+    static constexpr double LockToleranceMs = 1.0;
+    static constexpr double MaxLockWaitMs = 5.0;
+
+    // How long after its time a frame of a renderer with latencyMs may wait for a render, when
+    // the renders come every renderIntervalMs (0: no forecast).
+    static double RenderWaitMs(int latencyMs, double renderIntervalMs);
 
     TEffectThread(TCanvas* canvas, int latency) : Canvas(canvas), Latency(latency) {}
     ~TEffectThread() override { StopAndJoin(); }
@@ -40,10 +49,11 @@ public:
     // one by one on a memory canvas without a thread.
     virtual void DrawFrame() = 0;
 
-    // True for renderers whose frames use up what a render leaves (the bands, the levels): a
-    // render does not draw their frames ahead of time. Locked to the renders that way, their
-    // next frames would come just after the render following, and a render that comes late
-    // would leave them nothing to draw.
+    // True for renderers whose frames use up what a render leaves (the bands, the levels): their
+    // frames never wait for a render. Locked to the renders that way, their next frames would
+    // come just after the render following, and a render that comes late would leave them
+    // nothing to draw. A render that finds one of their frames about due still draws it, with
+    // the values it has just set.
     virtual bool UsesUpRenderValues() const { return false; }
 
     // Window thread: when this renderer sleeps towards a frame due by the time given, draws that

@@ -38,3 +38,10 @@ TRenderForecast::TClock::time_point TRenderForecast::NextAfter(TClock::time_poin
     // Further on, a host that stopped rendering would seem to go on.
     return steps <= MostIntervalsAhead ? next + TClock::duration(steps * interval) : TClock::time_point{};
 }
+
+double TRenderForecast::IntervalMs() const {
+    if (Next() == TClock::time_point{}) {
+        return 0.0;
+    }
+    return std::chrono::duration<double, std::milli>(TClock::duration(UsualInterval.load())).count();
+}

@@ -20,6 +20,8 @@ public:
     // Any thread: the first render expected at or after t, going on at the usual interval from
     // the next one; TClock::time_point{} when there is no forecast.
     TClock::time_point NextAfter(TClock::time_point t) const;
+    // Any thread: the usual interval between renders in milliseconds; 0 when there is no forecast.
+    double IntervalMs() const;
 
 private:
     static constexpr int Kept = 8;  // recent intervals looked at

@@ -74,7 +74,7 @@ int TRenderers::Count() const {
     return static_cast<int>(Core->Owned.size());
 }
 
-int TRenderers::DrawDue(bool inRender) {
+int TRenderers::DrawDue() {
     if (Core->Stopping) {
         return 0;
     }
@@ -86,7 +86,7 @@ int TRenderers::DrawDue(bool inRender) {
     // announced later, through the hand-over), so each slot is read afresh.
     for (int i = 0; i < RendererSlotCount; ++i) {
         TEffectThread* renderer = Core->Slots[i];
-        if (renderer != nullptr && !(inRender && renderer->UsesUpRenderValues()) && renderer->DrawIfDue(by)) {
+        if (renderer != nullptr && renderer->DrawIfDue(by)) {
             ++drawn;
         }
     }

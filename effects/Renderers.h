@@ -46,12 +46,10 @@ public:
     // Inside StopAndWait: every renderer is being stopped for good.
     bool Stopping() const { return Core->Stopping; }
 
-    // Draws the frame of every running renderer that is due within TEffectThread::EarlyDrawMs and waiting for
-    // it (TEffectThread::DrawIfDue); for a window thread that is awake anyway. Returns how many
-    // were drawn.
-    // inRender: the caller is the host's render, which draws only the frames of renderers that
-    // do not use up its values.
-    int DrawDue(bool inRender);
+    // Draws the frame of every running renderer that is due within TEffectThread::EarlyDrawMs and
+    // waiting for it (TEffectThread::DrawIfDue); for a window thread that is awake anyway (a
+    // render, another renderer's frame). Returns how many were drawn.
+    int DrawDue();
     // Window thread, at each of the host's renders: the renderers' frames due just before the
     // next one wait for it.
     void NoteRender();

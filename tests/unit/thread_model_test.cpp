@@ -345,6 +345,30 @@ TEST(RenderForecast, ExpectsTheUsualIntervalAfterTheLatestRender) {
     }
 }
 
+TEST(RenderForecast, OnlyALatencyOfWholeRenderIntervalsWaitsLongerForARender) {
+    struct Case {
+        int latency;
+        double interval;
+        double want;
+    };
+    const Case cases[] = {
+        {20, 0.0, TEffectThread::WaitForRenderMs},   // no forecast
+        {20, 10.0, TEffectThread::MaxLockWaitMs},    // two intervals: locks
+        {20, 10.4, TEffectThread::MaxLockWaitMs},    // a little off: still locks
+        {20, 10.6, TEffectThread::WaitForRenderMs},  // 1.2 ms off
+        {15, 10.0, TEffectThread::WaitForRenderMs},  // one and a half: would stretch every period
+        {25, 10.0, TEffectThread::WaitForRenderMs},
+        {10, 10.0, TEffectThread::MaxLockWaitMs},
+        {20, 4.0, 2.0},                             // half an interval at most
+        {20, 2.0, TEffectThread::WaitForRenderMs},  // never less than the short wait
+        {5, 30.0, TEffectThread::WaitForRenderMs},  // less than one interval
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.latency) + " ms at renders every " + std::to_string(c.interval));
+        EXPECT_DOUBLE_EQ(TEffectThread::RenderWaitMs(c.latency, c.interval), c.want);
+    }
+}
+
 TEST(ThreadModel, AWindowThreadAwakeAnywayDrawsAFrameAboutDueAndThePacingGoesOnFromIt) {
     TMemoryCanvas canvas(8, 8);
     TQueuedHandOver handOver;
@@ -426,9 +450,8 @@ TEST(ThreadModel, AFrameDueJustBeforeTheNextRenderWaitsForIt) {
 }
 
 TEST(ThreadOwner, DrawDueDrawsOnlyTheFramesAboutDue) {
-    // A renderer that oversleeps its frame's time and one far from its next frame: only the
-    // first is drawn. One whose frames use up the render's values oversleeps too: a render
-    // leaves it alone, any other visit draws it.
+    // Renderers that oversleep their frames' time and one far from its next frame: only the
+    // first two are drawn, whether their frames use up the render's values or not.
     class TOversleeper : public TProbe {
     public:
         TOversleeper(TCanvas* canvas, int latency, bool usesUp) : TProbe(canvas, latency), UsesUp(usesUp) {}
@@ -456,13 +479,11 @@ TEST(ThreadOwner, DrawDueDrawsOnlyTheFramesAboutDue) {
     ASSERT_TRUE(
         ServeUntil(handOver, [&] { return lateRaw->Frames == 1 && meterRaw->Frames == 1 && farRaw->SleepCount == 1; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(renderers.DrawDue(true), 1) << "a render";
+    EXPECT_EQ(renderers.DrawDue(), 2);
     EXPECT_EQ(lateRaw->Frames, 2);
-    EXPECT_EQ(meterRaw->Frames, 1);
-    EXPECT_EQ(farRaw->Frames, 1);
-    EXPECT_EQ(renderers.DrawDue(false), 1) << "another visit";
     EXPECT_EQ(meterRaw->Frames, 2);
-    EXPECT_EQ(renderers.DrawDue(false), 0) << "a frame is drawn early once";
+    EXPECT_EQ(farRaw->Frames, 1);
+    EXPECT_EQ(renderers.DrawDue(), 0) << "a frame is drawn early once";
     EXPECT_TRUE(renderers.StopAndWait(WaitMs));
 }
 
