@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "framework/ThinLine.h"
 
@@ -25,6 +26,33 @@ TRect Intersect(const TRect& a, const TRect& b) {
 std::int64_t Span(int from, int to) {
     return static_cast<std::int64_t>(to) - from;
 }
+
+std::int64_t Area(const TRect& r) {
+    return Span(r.Left, r.Right) * Span(r.Top, r.Bottom);
+}
+
+TRect Union(const TRect& a, const TRect& b) {
+    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
+}
+
+// What copying r to the window costs, in pixels copied: each row costs some on its own.
+std::int64_t CopyCost(const TRect& r) {
+    return Area(r) + Span(r.Top, r.Bottom) * TSurfaceCanvas::RowCost;
+}
+
+// What copying the box of a and b costs beyond copying each (negative where they overlap).
+std::int64_t Waste(const TRect& a, const TRect& b) {
+    return CopyCost(Union(a, b)) - CopyCost(a) - CopyCost(b);
+}
+
+// The box of the rows' spans a write really changed.
+struct TChangedArea {
+    TRect Bounds;
+    void Add(int left, int right, int y) {
+        const TRect span{left, y, right, y + 1};
+        Bounds = Bounds.IsEmpty() ? span : Union(Bounds, span);
+    }
+};
 
 }  // namespace
 
@@ -100,16 +128,20 @@ void TDibCanvas::ForEachVisible(const TRect& r, TWrite write) {
         return;
     }
     SyncBits();
+    const auto writePart = [this, &write](const TRect& part) {
+        const TRect changed = write(part);
+        if (!changed.IsEmpty()) {
+            Changed(changed);
+        }
+    };
     if (!Clipped) {
-        write(inside);
-        Changed(inside);
+        writePart(inside);
         return;
     }
     for (const TRect& clip : ClipRects) {
         const TRect part = Intersect(inside, clip);
         if (!part.IsEmpty()) {
-            write(part);
-            Changed(part);
+            writePart(part);
         }
     }
 }
@@ -139,13 +171,28 @@ void TDibCanvas::DrewWithGdi(const TRect& bounds) {
     }
 }
 
+std::uint32_t* TDibCanvas::Row(int y) const {
+    return Bits + static_cast<std::size_t>(y) * BitsWidth;
+}
+
 void TDibCanvas::FillRect(const TRect& r) {
     const std::uint32_t pixel = ToPixel(Brush.Color);
     ForEachVisible(r, [this, pixel](const TRect& part) {
-        const auto width = static_cast<std::size_t>(part.Width());
+        TChangedArea changed;
         for (int y = part.Top; y < part.Bottom; ++y) {
-            std::fill_n(Bits + static_cast<std::size_t>(y) * BitsWidth + part.Left, width, pixel);
+            std::uint32_t* const from = Row(y) + part.Left;
+            std::uint32_t* const to = Row(y) + part.Right;
+            const auto differs = [pixel](std::uint32_t p) { return p != pixel; };
+            std::uint32_t* const first = std::find_if(from, to, differs);
+            if (first == to) {
+                continue;
+            }
+            std::uint32_t* const last =
+                std::find_if(std::make_reverse_iterator(to), std::make_reverse_iterator(first), differs).base();
+            std::fill(first, last, pixel);
+            changed.Add(static_cast<int>(first - Row(y)), static_cast<int>(last - Row(y)), y);
         }
+        return changed.Bounds;
     });
 }
 
@@ -154,8 +201,14 @@ void TDibCanvas::SetPixel(int x, int y, TColor c) {
         return;
     }
     const std::uint32_t pixel = ToPixel(c);
-    ForEachVisible({x, y, x + 1, y + 1},
-                   [this, pixel, x, y](const TRect&) { Bits[static_cast<std::size_t>(y) * BitsWidth + x] = pixel; });
+    ForEachVisible({x, y, x + 1, y + 1}, [this, pixel, x, y](const TRect& part) {
+        std::uint32_t& target = Row(y)[x];
+        if (target == pixel) {
+            return TRect{};
+        }
+        target = pixel;
+        return part;
+    });
 }
 
 TColor TDibCanvas::GetPixel(int x, int y) const {
@@ -193,30 +246,14 @@ bool TDibCanvas::DrawThinLine(TPoint from, TPoint to) {
     }
     SyncBits();
     const std::uint32_t pixel = ToPixel(Pen.Color);
-    // The changed area goes out in pieces along the line, each the box of a few dozen pixels: a
-    // long diagonal's whole box would have the window copy mostly pixels that did not change.
-    constexpr int PiecePixels = 32;
-    TPoint pieceStart;
-    TPoint pieceEnd;
-    int pieceCount = 0;
-    const auto flush = [&] {
-        Changed({std::min(pieceStart.X, pieceEnd.X), std::min(pieceStart.Y, pieceEnd.Y),
-                 std::max(pieceStart.X, pieceEnd.X) + 1, std::max(pieceStart.Y, pieceEnd.Y) + 1});
-        pieceCount = 0;
-    };
+    // Pixel by pixel: a long diagonal's box would hold mostly pixels that did not change.
     ThinLine::ForEachPixel(from, to, {0, 0, BitsWidth, BitsHeight}, [&](int x, int y) {
-        Bits[static_cast<std::size_t>(y) * BitsWidth + x] = pixel;
-        if (pieceCount == 0) {
-            pieceStart = {x, y};
-        }
-        pieceEnd = {x, y};
-        if (++pieceCount == PiecePixels) {
-            flush();
+        std::uint32_t& target = Row(y)[x];
+        if (target != pixel) {
+            target = pixel;
+            Changed({x, y, x + 1, y + 1});
         }
     });
-    if (pieceCount > 0) {
-        flush();
-    }
     return true;
 }
 
@@ -265,20 +302,17 @@ bool TDibCanvas::StampLine(TPoint from, TPoint to) {
     }
     SyncBits();
     const std::uint32_t pixel = ToPixel(Pen.Color);
-    TRect bounds{from.X + lit.front().X, from.Y + lit.front().Y, from.X + lit.front().X + 1,
-                 from.Y + lit.front().Y + 1};
+    TChangedArea changed;
     for (const TPoint& p : lit) {
         const int x = from.X + p.X;
         const int y = from.Y + p.Y;
-        if (x >= 0 && y >= 0 && x < BitsWidth && y < BitsHeight) {
-            Bits[static_cast<std::size_t>(y) * BitsWidth + x] = pixel;
+        if (x >= 0 && y >= 0 && x < BitsWidth && y < BitsHeight && Row(y)[x] != pixel) {
+            Row(y)[x] = pixel;
+            changed.Add(x, x + 1, y);
         }
-        bounds = {std::min(bounds.Left, x), std::min(bounds.Top, y), std::max(bounds.Right, x + 1),
-                  std::max(bounds.Bottom, y + 1)};
     }
-    const TRect inside = Inside(bounds);
-    if (!inside.IsEmpty()) {
-        Changed(inside);
+    if (!changed.Bounds.IsEmpty()) {
+        Changed(changed.Bounds);
     }
     return true;
 }
@@ -313,15 +347,28 @@ void TDibCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect&
     ForEachVisible(to, [this, dib, dx, dy](const TRect& part) {
         const auto width = static_cast<std::size_t>(part.Width());
         const int sx = static_cast<int>(part.Left - dx);
+        TChangedArea changed;
         // A copy within one canvas may overlap itself: rows go in the order that reads each row
-        // before it is overwritten.
+        // before it is overwritten. Within a row only the span from the first to the last pixel
+        // that differs is moved; what lies outside it already holds the source's values.
         const bool upward = dib == this && dy > 0;
         for (int i = 0; i < part.Height(); ++i) {
             const int y = upward ? part.Bottom - 1 - i : part.Top + i;
-            const int sy = static_cast<int>(y - dy);
-            std::memmove(Bits + static_cast<std::size_t>(y) * BitsWidth + part.Left,
-                         dib->Bits + static_cast<std::size_t>(sy) * dib->BitsWidth + sx, width * sizeof(std::uint32_t));
+            std::uint32_t* const target = Row(y) + part.Left;
+            const std::uint32_t* const source = dib->Row(static_cast<int>(y - dy)) + sx;
+            const auto first = std::mismatch(target, target + width, source);
+            if (first.first == target + width) {
+                continue;
+            }
+            const auto begin = static_cast<std::size_t>(first.first - target);
+            std::size_t end = width;
+            while (target[end - 1] == source[end - 1]) {
+                --end;
+            }
+            std::memmove(target + begin, source + begin, (end - begin) * sizeof(std::uint32_t));
+            changed.Add(part.Left + static_cast<int>(begin), part.Left + static_cast<int>(end), y);
         }
+        return changed.Bounds;
     });
 }
 
@@ -366,7 +413,7 @@ TSurfaceCanvas::TSurfaceCanvas(HWND window) : TDibCanvas(0, 0), Target(window), 
 void TSurfaceCanvas::ResetTiles() {
     TilesX = (Width() + TileWidth - 1) / TileWidth;
     TilesY = (Height() + TileHeight - 1) / TileHeight;
-    Dirty.assign(static_cast<std::size_t>(TilesX) * static_cast<std::size_t>(TilesY), 0);
+    Dirty.assign(static_cast<std::size_t>(TilesX) * static_cast<std::size_t>(TilesY), TTileBox{0, 0, 0, 0});
     DirtyTop = TilesY;
     DirtyBottom = 0;
 }
@@ -382,84 +429,163 @@ void TSurfaceCanvas::ClientResized(int width, int height) {
 }
 
 void TSurfaceCanvas::Changed(const TRect& r) {
-    const int x0 = r.Left / TileWidth;
-    const int x1 = (r.Right - 1) / TileWidth;
     const int y0 = r.Top / TileHeight;
     const int y1 = (r.Bottom - 1) / TileHeight;
+    const int x0 = r.Left / TileWidth;
+    const int x1 = (r.Right - 1) / TileWidth;
     for (int ty = y0; ty <= y1; ++ty) {
-        std::uint8_t* row = Dirty.data() + static_cast<std::size_t>(ty) * TilesX;
-        std::fill(row + x0, row + x1 + 1, std::uint8_t{1});
+        const int top = std::max(r.Top - ty * TileHeight, 0);
+        const int bottom = std::min(r.Bottom - ty * TileHeight, TileHeight);
+        TTileBox* row = Dirty.data() + static_cast<std::size_t>(ty) * TilesX;
+        for (int tx = x0; tx <= x1; ++tx) {
+            const int left = std::max(r.Left - tx * TileWidth, 0);
+            const int right = std::min(r.Right - tx * TileWidth, TileWidth);
+            TTileBox& box = row[tx];
+            if (box.Right == 0) {
+                box = {static_cast<std::uint8_t>(left), static_cast<std::uint8_t>(top),
+                       static_cast<std::uint8_t>(right), static_cast<std::uint8_t>(bottom)};
+            } else {
+                box = {std::min(box.Left, static_cast<std::uint8_t>(left)),
+                       std::min(box.Top, static_cast<std::uint8_t>(top)),
+                       std::max(box.Right, static_cast<std::uint8_t>(right)),
+                       std::max(box.Bottom, static_cast<std::uint8_t>(bottom))};
+            }
+        }
     }
     DirtyTop = std::min(DirtyTop, y0);
     DirtyBottom = std::max(DirtyBottom, y1 + 1);
+}
+
+void TSurfaceCanvas::Gather(const TRect& box) {
+    std::size_t best = Open.size();
+    std::int64_t bestWaste = WastePerRect;
+    for (std::size_t i = 0; i < Open.size(); ++i) {
+        const std::int64_t waste = Waste(Open[i], box);
+        if (waste <= bestWaste) {
+            best = i;
+            bestWaste = waste;
+        }
+    }
+    if (best == Open.size()) {
+        if (Open.size() == MostOpen) {
+            const auto highest = std::min_element(Open.begin(), Open.end(),
+                                                  [](const TRect& a, const TRect& b) { return a.Bottom < b.Bottom; });
+            Copies.push_back(*highest);
+            *highest = Open.back();
+            Open.pop_back();
+        }
+        Open.push_back(box);
+        return;
+    }
+    // The grown rectangle may now be worth joining with others that stayed apart so far.
+    TRect grown = Union(Open[best], box);
+    Open[best] = Open.back();
+    Open.pop_back();
+    for (std::size_t i = 0; i < Open.size();) {
+        if (Waste(grown, Open[i]) <= WastePerRect) {
+            grown = Union(grown, Open[i]);
+            Open[i] = Open.back();
+            Open.pop_back();
+            i = 0;
+        } else {
+            ++i;
+        }
+    }
+    Open.push_back(grown);
 }
 
 void TSurfaceCanvas::Present() {
     if (DirtyTop >= DirtyBottom) {
         return;
     }
-    // A copy to the window costs about as much for its call as for a few thousand pixels: clean
-    // tiles between dirty ones are copied along when that is cheaper than another call. A tile
-    // row's dirty runs join across short gaps, and each run extends the rectangle above it when
-    // the tiles that adds needlessly cost less than a call.
-    std::vector<TRun>& open = OpenRuns;
-    std::vector<TRun>& next = NextRuns;
-    std::vector<TRect>& copies = Copies;
-    open.clear();
-    copies.clear();
-    const auto close = [this, &copies](const TRun& run) {
-        copies.push_back({run.From * TileWidth, run.Top * TileHeight, std::min(run.To * TileWidth, Width()),
-                          std::min(run.Bottom * TileHeight, Height())});
-    };
+    // Down the tile rows, the tiles' boxes of changed pixels join into rectangles where copying
+    // the joint box costs less than one rectangle more; a rectangle that could only reach the
+    // row below at a higher cost than that is finished.
+    Open.clear();
+    Copies.clear();
     for (int ty = DirtyTop; ty < DirtyBottom; ++ty) {
-        next.clear();
-        std::uint8_t* row = Dirty.data() + static_cast<std::size_t>(ty) * TilesX;
+        const int rowTop = ty * TileHeight;
+        for (std::size_t i = 0; i < Open.size();) {
+            if (Span(Open[i].Bottom, rowTop) * (Open[i].Width() + RowCost) > WastePerRect) {
+                Copies.push_back(Open[i]);
+                Open[i] = Open.back();
+                Open.pop_back();
+            } else {
+                ++i;
+            }
+        }
+        TTileBox* row = Dirty.data() + static_cast<std::size_t>(ty) * TilesX;
         for (int tx = 0; tx < TilesX; ++tx) {
-            if (row[tx] == 0) {
+            TTileBox& box = row[tx];
+            if (box.Right == 0) {
                 continue;
             }
-            row[tx] = 0;
-            if (!next.empty() && tx - next.back().To <= TilesPerCall) {
-                next.back().To = tx + 1;
-            } else {
-                next.push_back({tx, tx + 1, ty, ty + 1});
-            }
+            const int left = tx * TileWidth;
+            Gather({left + box.Left, rowTop + box.Top, left + box.Right, rowTop + box.Bottom});
+            box = TTileBox{0, 0, 0, 0};
         }
-        for (TRun& run : next) {
-            for (TRun& above : open) {
-                if (above.Bottom != ty || above.To <= run.From || run.To <= above.From) {
-                    continue;
-                }
-                const int from = std::min(above.From, run.From);
-                const int to = std::max(above.To, run.To);
-                const int wasted = (to - from) * (ty + 1 - above.Top) - (above.To - above.From) * (ty - above.Top) -
-                                   (run.To - run.From);
-                if (wasted <= TilesPerCall) {
-                    run = {from, to, above.Top, ty + 1};
-                    above.Bottom = -1;  // taken over by run
-                    break;
-                }
-            }
-        }
-        for (const TRun& above : open) {
-            if (above.Bottom >= 0) {
-                close(above);
-            }
-        }
-        std::swap(open, next);
     }
-    for (const TRun& run : open) {
-        close(run);
-    }
+    Copies.insert(Copies.end(), Open.begin(), Open.end());
     DirtyTop = TilesY;
     DirtyBottom = 0;
-    const HDC window = TargetDc.Get();
-    if (window == nullptr) {
+    if (TargetDc.Get() == nullptr) {
         return;
     }
-    for (const TRect& r : copies) {
-        BitBlt(window, r.Left, r.Top, r.Width(), r.Height(), Dc(), r.Left, r.Top, SRCCOPY);
+    // The rectangles go out in batches, each one copy clipped to its rectangles: a clip region is
+    // built in time that grows faster than its count.
+    for (std::size_t first = 0; first < Copies.size(); first += RectsPerCopy) {
+        CopyOut(first, std::min(Copies.size(), first + RectsPerCopy));
     }
+}
+
+void TSurfaceCanvas::CopyOut(std::size_t first, std::size_t last) {
+    const HDC window = TargetDc.Get();
+    const auto blit = [this, window](const TRect& r) {
+        BitBlt(window, r.Left, r.Top, r.Width(), r.Height(), Dc(), r.Left, r.Top, SRCCOPY);
+    };
+    if (last - first == 1) {
+        blit(Copies[first]);
+        return;
+    }
+    if (last - first == 2) {
+        // Two rectangles cost less as two copies, or as one when what lies between them costs
+        // less than a call, than through a clip.
+        const TRect& a = Copies[first];
+        const TRect& b = Copies[first + 1];
+        if (Waste(a, b) <= WastePerCall) {
+            blit(Union(a, b));
+        } else {
+            blit(a);
+            blit(b);
+        }
+        return;
+    }
+    TRect bounds = Copies[first];
+    const std::size_t count = last - first;
+    RegionData.resize(sizeof(RGNDATAHEADER) + count * sizeof(RECT));
+    auto* data = reinterpret_cast<RGNDATA*>(RegionData.data());
+    auto* rects = reinterpret_cast<RECT*>(data->Buffer);
+    for (std::size_t i = 0; i < count; ++i) {
+        const TRect& r = Copies[first + i];
+        rects[i] = {r.Left, r.Top, r.Right, r.Bottom};
+        bounds = Union(bounds, r);
+    }
+    data->rdh.dwSize = sizeof(RGNDATAHEADER);
+    data->rdh.iType = RDH_RECTANGLES;
+    data->rdh.nCount = static_cast<DWORD>(count);
+    data->rdh.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
+    data->rdh.rcBound = {bounds.Left, bounds.Top, bounds.Right, bounds.Bottom};
+    const UniqueGdiObject region(ExtCreateRegion(nullptr, static_cast<DWORD>(RegionData.size()), data));
+    if (!region || SelectClipRgn(window, static_cast<HRGN>(region.Get())) == ERROR) {
+        // Without a clip the rectangles go one by one: slower, the same pixels.
+        for (std::size_t i = first; i < last; ++i) {
+            blit(Copies[i]);
+        }
+        return;
+    }
+    blit(bounds);
+    // The window's DC is the surface's own (CS_OWNDC): the next copy finds it unclipped again.
+    SelectClipRgn(window, nullptr);
 }
 
 void TSurfaceCanvas::BeginPaint(HRGN region) {

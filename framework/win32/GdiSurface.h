@@ -65,7 +65,9 @@ public:
     std::unique_ptr<TBitmap> CreateBitmap(int width, int height) const override;
 
 protected:
-    // Called with every rectangle that drawing may have changed, already inside the canvas.
+    // Called with every rectangle that drawing may have changed, already inside the canvas. Fills,
+    // pixels, same-size copies and thin lines name only the pixels whose value they changed;
+    // what a GDI call drew counts whole.
     virtual void Changed(const TRect& /*r*/) {}
 
     // Restricts all drawing to region (device coordinates); nullptr lifts the restriction.
@@ -75,7 +77,9 @@ protected:
 private:
     // The part of r inside the canvas; empty when none.
     TRect Inside(const TRect& r) const;
-    // Runs write for each part of r that the clip lets through.
+    std::uint32_t* Row(int y) const;
+    // Runs write for each part of r that the clip lets through; write returns the part of it whose
+    // pixels it changed (a box around them), which alone counts as changed.
     template <typename TWrite>
     void ForEachVisible(const TRect& r, TWrite write);
     // GDI may batch its drawing: it must be done before the bits are touched directly.
@@ -121,6 +125,9 @@ public:
 
     HWND Window() const { return Target; }
 
+    // A row of a copy to the window costs about as much as this many pixels of it.
+    static constexpr std::int64_t RowCost = 256;
+
     // Copies what changed since the last present to the window.
     void Present() override;
     // The window's client area has a new size: the pixels keep their coordinates, as the window's
@@ -135,30 +142,39 @@ protected:
     void Changed(const TRect& r) override;
 
 private:
-    // Dirty cells of TileWidth x TileHeight pixels, a byte each, row by row.
+    // Changes are kept per cell of TileWidth x TileHeight pixels, as the box of what changed in it.
     static constexpr int TileWidth = 32;
     static constexpr int TileHeight = 16;
-    // Clean tiles that cost about as much to copy along as one more copy call: a tile is 512
-    // pixels, and a call under Wine costs about 5 us, what some 30,000 pixels of copying cost.
-    static constexpr int TilesPerCall = 32;
+    // What changed goes to the window in one copy clipped to the changed rectangles. Under Wine a
+    // copy call costs about as much as 4,000 pixels copied, one rectangle more in its clip about
+    // 1,500: two areas go out as one rectangle when it holds at most that many pixels beyond theirs.
+    static constexpr std::int64_t WastePerRect = 1536;
+    static constexpr std::int64_t WastePerCall = 4096;
+    // Rectangles in one clipped copy; more go out in further copies.
+    static constexpr std::size_t RectsPerCopy = 64;
+    // Rectangles still growing while Present walks down the cells; beyond this many the one that
+    // ended highest goes out, so that scattered pixels cannot make the walk quadratic.
+    static constexpr std::size_t MostOpen = 32;
+    struct TTileBox {
+        std::uint8_t Left, Top, Right, Bottom;  // within the tile; Right 0: unchanged
+    };
     void ResetTiles();
+    // Adds box to the open rectangles, joining it to the one it wastes least with when that is
+    // cheaper than a call of its own.
+    void Gather(const TRect& box);
+    // Copies Copies[first, last) to the window.
+    void CopyOut(std::size_t first, std::size_t last);
 
     HWND Target;
     WindowDc TargetDc;
     int TilesX = 0;
     int TilesY = 0;
-    std::vector<std::uint8_t> Dirty;
-    // Tile rows that hold a dirty tile: [DirtyTop, DirtyBottom).
+    std::vector<TTileBox> Dirty;
+    // Tile rows that hold a changed tile: [DirtyTop, DirtyBottom).
     int DirtyTop = 0;
     int DirtyBottom = 0;
     // Present's work lists, kept so that a frame allocates nothing.
-    struct TRun {
-        int From;
-        int To;
-        int Top;
-        int Bottom;  // -1 once a rectangle below has taken it over
-    };
-    std::vector<TRun> OpenRuns;
-    std::vector<TRun> NextRuns;
+    std::vector<TRect> Open;
     std::vector<TRect> Copies;
+    std::vector<std::uint8_t> RegionData;
 };
