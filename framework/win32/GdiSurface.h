@@ -161,8 +161,8 @@ private:
         std::uint8_t Left, Top, Right, Bottom;  // within the tile; Right 0: unchanged
     };
     void ResetTiles();
-    // Adds box to the open rectangles, joining it to the one it wastes least with when that is
-    // cheaper than a call of its own.
+    // Adds box to the open rectangles, joined to the one it wastes least with when that costs
+    // less than a rectangle of its own.
     void Gather(const TRect& box);
     // Copies Copies[first, last) to the window.
     void CopyOut(std::size_t first, std::size_t last);
