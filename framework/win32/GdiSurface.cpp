@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 
 #include "framework/ThinLine.h"
 
@@ -128,20 +127,16 @@ void TDibCanvas::ForEachVisible(const TRect& r, TWrite write) {
         return;
     }
     SyncBits();
-    const auto writePart = [this, &write](const TRect& part) {
-        const TRect changed = write(part);
-        if (!changed.IsEmpty()) {
-            Changed(changed);
-        }
-    };
     if (!Clipped) {
-        writePart(inside);
+        write(inside);
+        Changed(inside);
         return;
     }
     for (const TRect& clip : ClipRects) {
         const TRect part = Intersect(inside, clip);
         if (!part.IsEmpty()) {
-            writePart(part);
+            write(part);
+            Changed(part);
         }
     }
 }
@@ -178,21 +173,10 @@ std::uint32_t* TDibCanvas::Row(int y) const {
 void TDibCanvas::FillRect(const TRect& r) {
     const std::uint32_t pixel = ToPixel(Brush.Color);
     ForEachVisible(r, [this, pixel](const TRect& part) {
-        TChangedArea changed;
+        const auto width = static_cast<std::size_t>(part.Width());
         for (int y = part.Top; y < part.Bottom; ++y) {
-            std::uint32_t* const from = Row(y) + part.Left;
-            std::uint32_t* const to = Row(y) + part.Right;
-            const auto differs = [pixel](std::uint32_t p) { return p != pixel; };
-            std::uint32_t* const first = std::find_if(from, to, differs);
-            if (first == to) {
-                continue;
-            }
-            std::uint32_t* const last =
-                std::find_if(std::make_reverse_iterator(to), std::make_reverse_iterator(first), differs).base();
-            std::fill(first, last, pixel);
-            changed.Add(static_cast<int>(first - Row(y)), static_cast<int>(last - Row(y)), y);
+            std::fill_n(Row(y) + part.Left, width, pixel);
         }
-        return changed.Bounds;
     });
 }
 
@@ -201,14 +185,7 @@ void TDibCanvas::SetPixel(int x, int y, TColor c) {
         return;
     }
     const std::uint32_t pixel = ToPixel(c);
-    ForEachVisible({x, y, x + 1, y + 1}, [this, pixel, x, y](const TRect& part) {
-        std::uint32_t& target = Row(y)[x];
-        if (target == pixel) {
-            return TRect{};
-        }
-        target = pixel;
-        return part;
-    });
+    ForEachVisible({x, y, x + 1, y + 1}, [this, pixel, x, y](const TRect&) { Row(y)[x] = pixel; });
 }
 
 TColor TDibCanvas::GetPixel(int x, int y) const {
@@ -248,11 +225,8 @@ bool TDibCanvas::DrawThinLine(TPoint from, TPoint to) {
     const std::uint32_t pixel = ToPixel(Pen.Color);
     // Pixel by pixel: a long diagonal's box would hold mostly pixels that did not change.
     ThinLine::ForEachPixel(from, to, {0, 0, BitsWidth, BitsHeight}, [&](int x, int y) {
-        std::uint32_t& target = Row(y)[x];
-        if (target != pixel) {
-            target = pixel;
-            Changed({x, y, x + 1, y + 1});
-        }
+        Row(y)[x] = pixel;
+        Changed({x, y, x + 1, y + 1});
     });
     return true;
 }
@@ -302,6 +276,9 @@ bool TDibCanvas::StampLine(TPoint from, TPoint to) {
     }
     SyncBits();
     const std::uint32_t pixel = ToPixel(Pen.Color);
+    // A meter draws its separators over the same ones frame after frame: only pixels that take a
+    // new value count as changed. (Elsewhere a read before each write would cost more, in memory
+    // that is not in the cache, than copying the few pixels it spares.)
     TChangedArea changed;
     for (const TPoint& p : lit) {
         const int x = from.X + p.X;
@@ -347,28 +324,13 @@ void TDibCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect&
     ForEachVisible(to, [this, dib, dx, dy](const TRect& part) {
         const auto width = static_cast<std::size_t>(part.Width());
         const int sx = static_cast<int>(part.Left - dx);
-        TChangedArea changed;
         // A copy within one canvas may overlap itself: rows go in the order that reads each row
-        // before it is overwritten. Within a row only the span from the first to the last pixel
-        // that differs is moved; what lies outside it already holds the source's values.
+        // before it is overwritten.
         const bool upward = dib == this && dy > 0;
         for (int i = 0; i < part.Height(); ++i) {
             const int y = upward ? part.Bottom - 1 - i : part.Top + i;
-            std::uint32_t* const target = Row(y) + part.Left;
-            const std::uint32_t* const source = dib->Row(static_cast<int>(y - dy)) + sx;
-            const auto first = std::mismatch(target, target + width, source);
-            if (first.first == target + width) {
-                continue;
-            }
-            const auto begin = static_cast<std::size_t>(first.first - target);
-            std::size_t end = width;
-            while (target[end - 1] == source[end - 1]) {
-                --end;
-            }
-            std::memmove(target + begin, source + begin, (end - begin) * sizeof(std::uint32_t));
-            changed.Add(part.Left + static_cast<int>(begin), part.Left + static_cast<int>(end), y);
+            std::memmove(Row(y) + part.Left, dib->Row(static_cast<int>(y - dy)) + sx, width * sizeof(std::uint32_t));
         }
-        return changed.Bounds;
     });
 }
 

@@ -65,9 +65,9 @@ public:
     std::unique_ptr<TBitmap> CreateBitmap(int width, int height) const override;
 
 protected:
-    // Called with every rectangle that drawing may have changed, already inside the canvas. Fills,
-    // pixels, same-size copies and thin lines name only the pixels whose value they changed;
-    // what a GDI call drew counts whole.
+    // Called with every rectangle that drawing may have changed, already inside the canvas: what
+    // fills, pixels, same-size copies and thin lines wrote, pixel for pixel (a long line is not
+    // one box), and whole what a GDI call may have drawn.
     virtual void Changed(const TRect& /*r*/) {}
 
     // Restricts all drawing to region (device coordinates); nullptr lifts the restriction.
@@ -78,8 +78,7 @@ private:
     // The part of r inside the canvas; empty when none.
     TRect Inside(const TRect& r) const;
     std::uint32_t* Row(int y) const;
-    // Runs write for each part of r that the clip lets through; write returns the part of it whose
-    // pixels it changed (a box around them), which alone counts as changed.
+    // Runs write for each part of r that the clip lets through.
     template <typename TWrite>
     void ForEachVisible(const TRect& r, TWrite write);
     // GDI may batch its drawing: it must be done before the bits are touched directly.

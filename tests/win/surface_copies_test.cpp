@@ -86,41 +86,47 @@ void Ready(TSurfaceCanvas& surface) {
 
 }  // namespace
 
-TEST(SurfaceCopies, WritesThatLeaveThePixelsAsTheyWereCopyNothing) {
+TEST(SurfaceCopies, OnlyWhatDrawingTouchedGoesOutAndSeparatorsDrawnOverThemselvesNotAtAll) {
     struct TCase {
         const char* Name;
-        TRect Marked;
-        std::function<void(TSurfaceCanvas&)> Draw;  // writes Ground over Ground
+        TRect Marked;  // on screen, in tiles that the drawing changes too
+        TPoint Shown;  // a pixel the drawing changed
+        std::function<void(TSurfaceCanvas&)> Draw;
     };
     const TCase cases[] = {
-        {"fill",
+        {"a pixel", {5, 5, 6, 6}, {6, 6}, [](TSurfaceCanvas& c) { c.SetPixel(6, 6, Ink); }},
+        {"a fill",
          {40, 40, 60, 50},
+         {45, 51},
          [](TSurfaceCanvas& c) {
-             c.Brush.Color = Ground;
-             c.FillRect({30, 35, 70, 55});
+             c.Brush.Color = Ink;
+             c.FillRect({40, 50, 60, 53});
          }},
-        {"pixel", {5, 5, 6, 6}, [](TSurfaceCanvas& c) { c.SetPixel(5, 5, Ground); }},
-        {"copy",
+        {"a copy",
          {100, 20, 120, 30},
+         {110, 31},
          [](TSurfaceCanvas& c) {
-             auto ground = c.CreateBitmap(20, 10);
-             ground->Canvas().Brush.Color = Ground;
-             ground->Canvas().FillRect({0, 0, 20, 10});
-             c.CopyRect({100, 20, 120, 30}, ground->Canvas(), {0, 0, 20, 10});
+             auto ink = c.CreateBitmap(20, 2);
+             ink->Canvas().Brush.Color = Ink;
+             ink->Canvas().FillRect({0, 0, 20, 2});
+             c.CopyRect({100, 30, 120, 32}, ink->Canvas(), {0, 0, 20, 2});
          }},
-        {"thin line",
-         {130, 60, 131, 61},
+        {"a thin line",
+         {140, 50, 150, 55},
+         {128, 48},
          [](TSurfaceCanvas& c) {
-             c.Pen = {Ground, 1};
-             c.MoveTo(120, 50);
-             c.LineTo(140, 70);
+             c.Pen = {Ink, 1};
+             c.MoveTo(128, 48);
+             c.LineTo(131, 60);
          }},
-        {"wide line across",
+        {"a separator over itself",
          {150, 90, 170, 92},
+         {171, 95},
          [](TSurfaceCanvas& c) {
              c.Pen = {Ground, 2};
              c.MoveTo(150, 91);
              c.LineTo(170, 91);
+             c.SetPixel(171, 95, Ink);
          }},
     };
     for (const TCase& test : cases) {
@@ -130,8 +136,6 @@ TEST(SurfaceCopies, WritesThatLeaveThePixelsAsTheyWereCopyNothing) {
         Ready(surface);
         window.MarkOnScreen(test.Marked);
         test.Draw(surface);
-        // A real change just beside the mark goes out, and only it.
-        surface.SetPixel(test.Marked.Right, test.Marked.Bottom, Ink);
         surface.Present();
         const std::vector<TColor> screen = window.ScreenPixels();
         std::string overwritten;
@@ -143,7 +147,7 @@ TEST(SurfaceCopies, WritesThatLeaveThePixelsAsTheyWereCopyNothing) {
             }
         }
         EXPECT_EQ(overwritten, "");
-        EXPECT_EQ(window.ScreenPixel(test.Marked.Right, test.Marked.Bottom), Ink) << "the change";
+        EXPECT_EQ(window.ScreenPixel(test.Shown.X, test.Shown.Y), Ink) << "the change";
     }
 }
 
@@ -192,7 +196,7 @@ TEST(SurfaceCopies, ScatteredChangesGoOutWithoutThePixelsBetweenThem) {
     }
 }
 
-TEST(SurfaceCopies, ACopyWithinTheSurfaceMovesOnlyWhatDiffersAndStillMatchesACopyOfTheOldPixels) {
+TEST(SurfaceCopies, ACopyWithinTheSurfaceMatchesACopyOfTheOldPixels) {
     constexpr int Width = 96;
     constexpr int Height = 48;
     const TPoint shifts[] = {{3, 0}, {-3, 0}, {0, 2}, {0, -2}, {5, 3}, {-4, -1}, {7, -2}};
@@ -200,7 +204,7 @@ TEST(SurfaceCopies, ACopyWithinTheSurfaceMovesOnlyWhatDiffersAndStillMatchesACop
         SCOPED_TRACE("shift " + std::to_string(shift.X) + "," + std::to_string(shift.Y));
         PlainWindow window(Width, Height);
         TSurfaceCanvas surface(window.Handle);
-        // Runs of equal pixels, so that a shifted row differs only in parts.
+        // Runs of equal pixels: a shifted row differs from the old one only in parts.
         for (int y = 0; y < Height; ++y) {
             for (int x = 0; x < Width; ++x) {
                 const int v = (x / 4 + y / 3) % 5;
