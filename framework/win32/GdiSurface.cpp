@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "framework/ThinLine.h"
 
@@ -223,11 +224,23 @@ bool TDibCanvas::DrawThinLine(TPoint from, TPoint to) {
     }
     SyncBits();
     const std::uint32_t pixel = ToPixel(Pen.Color);
-    // Pixel by pixel: a long diagonal's box would hold mostly pixels that did not change.
+    // The changed area goes out in pieces along the line, a piece for each run of ChangeCell
+    // pixels that keeps to one cell: a long diagonal's whole box would hold mostly pixels that
+    // did not change, and a call per pixel costs more than the pixel.
+    TRect piece;
+    const auto cell = [](int x, int y) { return std::make_pair(x / ChangeCellWidth, y / ChangeCellHeight); };
     ThinLine::ForEachPixel(from, to, {0, 0, BitsWidth, BitsHeight}, [&](int x, int y) {
         Row(y)[x] = pixel;
-        Changed({x, y, x + 1, y + 1});
+        if (!piece.IsEmpty() && cell(x, y) != cell(piece.Left, piece.Top)) {
+            Changed(piece);
+            piece = {};
+        }
+        const TRect dot{x, y, x + 1, y + 1};
+        piece = piece.IsEmpty() ? dot : Union(piece, dot);
     });
+    if (!piece.IsEmpty()) {
+        Changed(piece);
+    }
     return true;
 }
 

@@ -65,9 +65,14 @@ public:
     std::unique_ptr<TBitmap> CreateBitmap(int width, int height) const override;
 
 protected:
+    // Drawing names what it changed in pieces that keep to cells of this size, which is the size
+    // in which a surface keeps track of changes.
+    static constexpr int ChangeCellWidth = 32;
+    static constexpr int ChangeCellHeight = 16;
+
     // Called with every rectangle that drawing may have changed, already inside the canvas: what
-    // fills, pixels, same-size copies and thin lines wrote, pixel for pixel (a long line is not
-    // one box), and whole what a GDI call may have drawn.
+    // fills, pixels and same-size copies wrote, a thin line piece by piece (its whole box would
+    // hold mostly pixels it did not touch), and whole what a GDI call may have drawn.
     virtual void Changed(const TRect& /*r*/) {}
 
     // Restricts all drawing to region (device coordinates); nullptr lifts the restriction.
@@ -143,8 +148,8 @@ protected:
 
 private:
     // Changes are kept per cell of TileWidth x TileHeight pixels, as the box of what changed in it.
-    static constexpr int TileWidth = 32;
-    static constexpr int TileHeight = 16;
+    static constexpr int TileWidth = ChangeCellWidth;
+    static constexpr int TileHeight = ChangeCellHeight;
     // What changed goes to the window in one copy clipped to the changed rectangles. Under Wine a
     // copy call costs about as much as 8,000 pixels copied (a few microseconds against a few tenths
     // of a nanosecond), one rectangle more in its clip about 1,500: two areas are copied as their
