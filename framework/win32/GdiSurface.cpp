@@ -404,10 +404,27 @@ void TSurfaceCanvas::ClientResized(int width, int height) {
 }
 
 void TSurfaceCanvas::Changed(const TRect& r) {
-    const int y0 = r.Top / TileHeight;
-    const int y1 = (r.Bottom - 1) / TileHeight;
-    const int x0 = r.Left / TileWidth;
-    const int x1 = (r.Right - 1) / TileWidth;
+    // r lies inside the surface: its coordinates are not negative, and divide as unsigned.
+    const auto tileRow = [](int y) { return static_cast<int>(static_cast<unsigned>(y) / TileHeight); };
+    const auto tileColumn = [](int x) { return static_cast<int>(static_cast<unsigned>(x) / TileWidth); };
+    const int y0 = tileRow(r.Top);
+    const int y1 = tileRow(r.Bottom - 1);
+    const int x0 = tileColumn(r.Left);
+    const int x1 = tileColumn(r.Right - 1);
+    if (x0 == x1 && y0 == y1) {
+        // Within one tile, as a spark or a piece of a line is: the common case, kept short.
+        TTileBox& box = Dirty[static_cast<std::size_t>(y0) * TilesX + x0];
+        const auto left = static_cast<std::uint8_t>(r.Left - x0 * TileWidth);
+        const auto top = static_cast<std::uint8_t>(r.Top - y0 * TileHeight);
+        const auto right = static_cast<std::uint8_t>(r.Right - x0 * TileWidth);
+        const auto bottom = static_cast<std::uint8_t>(r.Bottom - y0 * TileHeight);
+        box = box.Right == 0 ? TTileBox{left, top, right, bottom}
+                             : TTileBox{std::min(box.Left, left), std::min(box.Top, top), std::max(box.Right, right),
+                                        std::max(box.Bottom, bottom)};
+        DirtyTop = std::min(DirtyTop, y0);
+        DirtyBottom = std::max(DirtyBottom, y0 + 1);
+        return;
+    }
     for (int ty = y0; ty <= y1; ++ty) {
         const int top = std::max(r.Top - ty * TileHeight, 0);
         const int bottom = std::min(r.Bottom - ty * TileHeight, TileHeight);
