@@ -45,7 +45,7 @@ std::int64_t Waste(const TRect& a, const TRect& b) {
     return CopyCost(Union(a, b)) - CopyCost(a) - CopyCost(b);
 }
 
-// The box of the rows' spans a write really changed.
+// The box of the pixels a write really changed.
 struct TChangedArea {
     TRect Bounds;
     void Add(int left, int right, int y) {
@@ -224,9 +224,9 @@ bool TDibCanvas::DrawThinLine(TPoint from, TPoint to) {
     }
     SyncBits();
     const std::uint32_t pixel = ToPixel(Pen.Color);
-    // The changed area goes out in pieces along the line, a piece for each run of ChangeCell
-    // pixels that keeps to one cell: a long diagonal's whole box would hold mostly pixels that
-    // did not change, and a call per pixel costs more than the pixel.
+    // The changed area goes out in pieces along the line, one for each cell the line crosses: a
+    // long diagonal's whole box would hold mostly pixels that did not change, and a call per
+    // pixel costs more than the pixel.
     TRect piece;
     const auto cell = [](int x, int y) { return std::make_pair(x / ChangeCellWidth, y / ChangeCellHeight); };
     ThinLine::ForEachPixel(from, to, {0, 0, BitsWidth, BitsHeight}, [&](int x, int y) {
