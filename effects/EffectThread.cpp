@@ -114,13 +114,16 @@ double TEffectThread::RenderWaitMs(int latencyMs, double renderIntervalMs) {
     return std::max(WaitForRenderMs, std::min(MaxLockWaitMs, renderIntervalMs / 2));
 }
 
-bool TEffectThread::DrawIfDue(TClock::time_point by) {
+bool TEffectThread::DrawIfDue(TClock::time_point by, TClock::time_point* due) {
     {
         std::lock_guard<TLock> guard(PaceLock);
         if (Pace != TPace::Asleep || DueAt > by || Terminated()) {
             return false;
         }
         Pace = TPace::Drawing;
+        if (due != nullptr) {
+            *due = DueAt;
+        }
     }
     bool drawn = true;
     try {

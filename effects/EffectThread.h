@@ -58,7 +58,8 @@ public:
 
     // Window thread: when this renderer sleeps towards a frame due by the time given, draws that
     // frame now, presents it, and lets the thread pace from it. True when a frame was drawn.
-    bool DrawIfDue(TClock::time_point by);
+    // When one was drawn and due is given, *due is the time the frame was due.
+    bool DrawIfDue(TClock::time_point by, TClock::time_point* due = nullptr);
 
     // Before Start: where the host's next render is forecast; none, and frames never wait for one.
     void SetRenderForecast(std::shared_ptr<const TRenderForecast> forecast) { Forecast = std::move(forecast); }

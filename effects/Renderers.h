@@ -47,8 +47,9 @@ public:
     bool Stopping() const { return Core->Stopping; }
 
     // Draws the frame of every running renderer that is due within TEffectThread::EarlyDrawMs and
-    // waiting for it (TEffectThread::DrawIfDue); for a window thread that is awake anyway (a
-    // render, another renderer's frame). Returns how many were drawn.
+    // waiting for it (TEffectThread::DrawIfDue), and those due within as much of one drawn here
+    // (at most twice as far ahead); for a window thread that is awake anyway (a render, another
+    // renderer's frame). Returns how many were drawn.
     int DrawDue();
     // Window thread, at each of the host's renders: the renderers' frames due just before the
     // next one wait for it.
