@@ -37,10 +37,7 @@ TEffectThread* TRenderers::Start(TRendererSlot slot,
     const std::uint64_t id = Core->NextId++;
     TEffectThread* started = renderer.get();
     started->OnTerminate = std::move(onTerminate);
-    // Frames a render does not draw do not wait for one.
-    if (!started->UsesUpRenderValues()) {
-        started->SetRenderForecast(Forecast);
-    }
+    started->SetRenderForecast(Forecast);
     // The worker's last act: ask the window thread to reap it. The request holds the core only
     // weakly, so one that is served after this owner is gone does nothing.
     std::weak_ptr<TCore> core = Core;
@@ -78,54 +75,24 @@ int TRenderers::DrawDue() {
     if (Core->Stopping) {
         return 0;
     }
-    const auto early = std::chrono::duration_cast<TEffectThread::TClock::duration>(
-        std::chrono::duration<double, std::milli>(TEffectThread::EarlyDrawMs));
     const auto now = TEffectThread::TClock::now();
-    auto by = now + early;
-    const auto furthest = now + 2 * early;
-    std::array<bool, RendererSlotCount> drawn{};
-    // Frames due close to one drawn here are drawn with it, even when that takes them a little
-    // further ahead of their time (twice as far at most): renderers of the same latency that were drawn apart once (one
-    // just inside a render's reach, the other just outside) would otherwise stay apart and wake
-    // the window thread twice for every pair of frames. The background first, then the bars over
-    // it. A frame may stop the renderers (its own end is announced later, through the hand-over),
-    // so each slot is read afresh.
-    for (bool more = true; more;) {
-        more = false;
-        for (int i = 0; i < RendererSlotCount; ++i) {
-            TEffectThread* renderer = Core->Slots[i];
-            TEffectThread::TClock::time_point due;
-            if (!drawn[i] && renderer != nullptr && renderer->DrawIfDue(by, &due)) {
-                drawn[i] = true;
-                const auto reach = std::min(due + early, furthest);
-                if (reach > by) {
-                    by = reach;
-                    more = true;
-                }
-            }
+    TWaitingFrames frames{};
+    for (int i = 0; i < RendererSlotCount; ++i) {
+        if (const TEffectThread* renderer = Core->Slots[i]) {
+            frames[i] = renderer->WaitingFrame(now);
         }
     }
-    // Renderers of the same latency that got apart all the same (one's frames drawn by renders,
-    // the other's between them) come together again: one frame up to half a period early, and
-    // from then on they share every wake.
+    const TFramesToDraw chosen = FramesToDrawNow(frames, TEffectThread::EarlyDrawMs);
+    int drawn = 0;
+    // The background first, then the bars over it. A frame may stop the renderers (its own end is
+    // announced later, through the hand-over), so each slot is read afresh.
     for (int i = 0; i < RendererSlotCount; ++i) {
         TEffectThread* renderer = Core->Slots[i];
-        if (drawn[i] || renderer == nullptr) {
-            continue;
-        }
-        const int latency = renderer->GetLatency();
-        bool partnerDrawn = false;
-        for (int j = 0; j < RendererSlotCount; ++j) {
-            partnerDrawn = partnerDrawn ||
-                           (drawn[j] && j != i && Core->Slots[j] != nullptr && Core->Slots[j]->GetLatency() == latency);
-        }
-        const auto halfPeriod = std::chrono::duration_cast<TEffectThread::TClock::duration>(
-            std::chrono::duration<double, std::milli>(latency / 2.0));
-        if (partnerDrawn && renderer->DrawIfDue(now + halfPeriod)) {
-            drawn[i] = true;
+        if (chosen[i] && renderer != nullptr && renderer->DrawIfDue(TEffectThread::TClock::time_point::max())) {
+            ++drawn;
         }
     }
-    return static_cast<int>(std::count(drawn.begin(), drawn.end(), true));
+    return drawn;
 }
 
 void TRenderers::NoteRender() {
