@@ -159,17 +159,19 @@ TEST(TimerTicks, TheImagesStepAndReachTheWindowFromRunDueAndFromTheirTimer) {
 
     // Renders only, no message loop: each step RunDue runs is on the window when it returns.
     int runDueSteps = 0;
+    int unpresented = 0;
     for (const Clock::time_point start = Clock::now(); MsSince(start) < 300;) {
         const int frame = view.CurrentFrame();
         const int presents = surface.Presents;
         TTimer::RunDue();
         if (view.CurrentFrame() != frame) {
             ++runDueSteps;
-            EXPECT_EQ(surface.Presents, presents + 1) << "a step from RunDue not presented";
+            unpresented += surface.Presents == presents ? 1 : 0;
         }
         Sleep(10);
     }
     EXPECT_GE(runDueSteps, 5) << "20 ms frames in 300 ms of renders";
+    EXPECT_EQ(unpresented, 0) << "steps run by RunDue that did not reach the window";
 
     // No renders: the timer steps it.
     steps = 0;
