@@ -12,10 +12,17 @@ namespace {
 
 // The live timers of every thread, each in a place of its own that does not move while it lives:
 // RunDue walks them by place while the ticks it runs make and destroy timers (and other threads
-// theirs). A free place holds nullptr.
+// theirs). A free place holds no timer. Each timer that takes a place gets a new serial number, so
+// that a place taken again, even by a timer at the same address, is told apart.
+struct TLiveTimer {
+    TTimer* Timer = nullptr;
+    std::uint64_t Serial = 0;
+};
+
 struct TLiveTimers {
     TLock Lock;
-    std::vector<TTimer*> Timers;
+    std::vector<TLiveTimer> Places;
+    std::uint64_t LastSerial = 0;
 };
 
 TLiveTimers& LiveTimers() {
@@ -53,7 +60,8 @@ bool TTimer::Create() {
 }
 
 void TTimer::Destroy() {
-    System.Reset();  // before its window goes
+    Ticking = false;  // a tick running now touches nothing of this timer any more
+    System.Reset();   // before its window goes
     Unregister();
     TWindow::Destroy();
 }
@@ -85,24 +93,25 @@ void TTimer::SetInterval(unsigned intervalMs) {
 
 void TTimer::RunDue() {
     const DWORD thread = GetCurrentThreadId();
-    const std::int64_t now = NowUs();
     TLiveTimers& live = LiveTimers();
     for (std::size_t place = 0;; ++place) {
         TTimer* timer = nullptr;
         {
             const std::lock_guard<TLock> guard(live.Lock);
-            if (place >= live.Timers.size()) {
+            if (place >= live.Places.size()) {
                 break;
             }
             // Another thread's timer may go at any moment: only its place is looked at.
-            if (live.Timers[place] != nullptr && live.Timers[place]->Thread == thread) {
-                timer = live.Timers[place];
+            TTimer* held = live.Places[place].Timer;
+            if (held != nullptr && held->Thread == thread) {
+                timer = held;
             }
         }
         // This thread's own timer stays until this thread destroys it, which it is not doing now.
         if (timer == nullptr || !timer->IsEnabled || timer->Ticking) {
             continue;
         }
+        const std::int64_t now = NowUs();  // the ticks run before this one may have taken a while
         if (timer->Pace.IsDue(now, Us(EarlyMs))) {
             timer->Tick(now, TSource::RunDue);
         } else if (!timer->PushedBack) {
@@ -133,18 +142,25 @@ void TTimer::OnTimer(UINT_PTR id) {
 void TTimer::Tick(std::int64_t now, TSource source) {
     {
         // Until OnTick returns (or throws), what it changes is only stored; it is taken up below.
-        struct TTickingScope {
-            bool& Flag;
-            ~TTickingScope() { Flag = false; }
-        };
+        // OnTick may also destroy the timer, even free it: then nothing of it is touched again.
+        struct TTickScope {
+            TTimer& Timer;
+            const int Slot;
+            const std::uint64_t Serial;
+            bool Lives() const { return TTimer::Lives(Slot, Serial); }
+            ~TTickScope() {
+                if (Lives()) {
+                    Timer.Ticking = false;
+                }
+            }
+        } scope{*this, Slot, Serial};
         Ticking = true;
-        const TTickingScope scope{Ticking};
         if (OnTick) {
             OnTick();
         }
-    }
-    if (Handle() == nullptr) {
-        return;  // destroyed by its own tick
+        if (!scope.Lives()) {
+            return;
+        }
     }
     if (!IsEnabled) {
         System.Reset();
@@ -182,17 +198,24 @@ void TTimer::SetSystemTimer(std::int64_t ms, bool restart) {
     SystemMs = period;
 }
 
+bool TTimer::Lives(int slot, std::uint64_t serial) {
+    TLiveTimers& live = LiveTimers();
+    const std::lock_guard<TLock> guard(live.Lock);
+    const auto place = static_cast<std::size_t>(slot);
+    return slot >= 0 && place < live.Places.size() && live.Places[place].Serial == serial &&
+           live.Places[place].Timer != nullptr;
+}
+
 void TTimer::Register() {
     TLiveTimers& live = LiveTimers();
     const std::lock_guard<TLock> guard(live.Lock);
-    const auto free = std::find(live.Timers.begin(), live.Timers.end(), nullptr);
-    if (free != live.Timers.end()) {
-        *free = this;
-        Slot = static_cast<int>(free - live.Timers.begin());
-    } else {
-        live.Timers.push_back(this);
-        Slot = static_cast<int>(live.Timers.size()) - 1;
+    auto free = std::find_if(live.Places.begin(), live.Places.end(), [](const TLiveTimer& p) { return !p.Timer; });
+    if (free == live.Places.end()) {
+        free = live.Places.insert(free, TLiveTimer{});
     }
+    Serial = ++live.LastSerial;
+    *free = {this, Serial};
+    Slot = static_cast<int>(free - live.Places.begin());
 }
 
 void TTimer::Unregister() {
@@ -201,10 +224,10 @@ void TTimer::Unregister() {
     }
     TLiveTimers& live = LiveTimers();
     const std::lock_guard<TLock> guard(live.Lock);
-    live.Timers[static_cast<std::size_t>(Slot)] = nullptr;
+    live.Places[static_cast<std::size_t>(Slot)] = {};
     Slot = -1;
     // Free places at the end go, which moves no live timer.
-    while (!live.Timers.empty() && live.Timers.back() == nullptr) {
-        live.Timers.pop_back();
+    while (!live.Places.empty() && live.Places.back().Timer == nullptr) {
+        live.Places.pop_back();
     }
 }

@@ -74,14 +74,17 @@ private:
     void SetSystemTimer(std::int64_t ms, bool restart);
     void Register();
     void Unregister();
+    // The timer that took place slot as serial is still there.
+    static bool Lives(int slot, std::uint64_t serial);
 
     bool IsEnabled = false;
     unsigned IntervalMs = 1000;
     bool Ticking = false;  // in OnTick: the count is taken up again when it returns
     TTickPace Pace;
     UniqueTimer System;
-    unsigned SystemMs = 0;    // the period the system timer was last set to
-    bool PushedBack = false;  // RunDue set the system timer to fire past the next due time
-    DWORD Thread = 0;         // the thread that made the window
-    int Slot = -1;            // this timer's place among the live timers; -1 when not there
+    unsigned SystemMs = 0;     // the period the system timer was last set to
+    bool PushedBack = false;   // RunDue set the system timer to fire past the next due time
+    DWORD Thread = 0;          // the thread that made the window
+    int Slot = -1;             // this timer's place among the live timers; -1 when not there
+    std::uint64_t Serial = 0;  // tells it apart from the timers that had the place before
 };
