@@ -22,10 +22,10 @@ public:
 
     // A tick this close to its due time is run by RunDue rather than left to a later call.
     static constexpr unsigned EarlyMs = 2;
-    // How much later than the next due time the system timer of a timer ticked by RunDue fires. The
-    // renders come about every 10 ms, but late by a few periods when the machine is busy, and other
-    // hosts render less often: 40 ms covers up to 25 renders a second without a wake. The price,
-    // once, when the renders stop: the first tick then comes up to 40 ms late.
+    // How long after its due time a tick waits for RunDue before the system timer runs it. The
+    // host renders about every 10 ms, a busy machine holds some renders back by a few periods, and
+    // other hosts render less often: 40 ms leaves gaps of up to 40 ms between calls (25 renders a
+    // second) without a wake. The price comes once, when the calls stop: that tick is up to 40 ms late.
     static constexpr unsigned SlackMs = 40;
     // The id of the system timer on the timer's window (a WM_TIMER with another id is not its own).
     static constexpr UINT_PTR SystemTimerId = 1;
