@@ -3,7 +3,7 @@
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
-set(WIN32_SYSTEM_LIBS user32 gdi32 comctl32 comdlg32 kernel32 ntdll)
+set(WIN32_SYSTEM_LIBS user32 gdi32 comctl32 comdlg32 kernel32)
 
 add_library(skyburst_win STATIC ${SKYBURST_WIN32_SOURCES})
 target_link_libraries(skyburst_win PUBLIC skyburst_core ${WIN32_SYSTEM_LIBS})

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 
 // The Windows build: slim reader/writer locks and condition variables, which need no kernel
 // object and, under Wine, wait without asking its server.
@@ -10,13 +11,13 @@
 static_assert(sizeof(SRWLOCK) == sizeof(void*), "an SRWLOCK is one pointer");
 static_assert(sizeof(CONDITION_VARIABLE) == sizeof(void*), "a CONDITION_VARIABLE is one pointer");
 
-// Exported by ntdll, which every process has loaded; the headers do not declare it.
-extern "C" __declspec(dllimport) LONG NTAPI RtlSleepConditionVariableSRW(CONDITION_VARIABLE* condition,
-                                                                         SRWLOCK* lock,
-                                                                         const LARGE_INTEGER* timeout,
-                                                                         ULONG flags);
-
 namespace {
+
+// The system's own wait, which takes its timeout in 100 ns units; ntdll, which every process has
+// loaded, exports it, and the headers do not declare it. Looked up once, when the library loads.
+using TSleepCondition = LONG(NTAPI*)(CONDITION_VARIABLE*, SRWLOCK*, const LARGE_INTEGER*, ULONG);
+const TSleepCondition SleepConditionPrecise = reinterpret_cast<TSleepCondition>(
+    reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlSleepConditionVariableSRW")));
 
 SRWLOCK* AsLock(void*& slot) {
     return reinterpret_cast<SRWLOCK*>(&slot);
@@ -54,10 +55,16 @@ void TCondition::WaitFor(std::unique_lock<TLock>& guard, double ms) {
     // the lead learnt from the late ones is taken off) makes the frames jitter by as much. At
     // least a microsecond, so that a short wait is not a busy loop; the lock stays owned by guard
     // (the call releases and retakes it).
+    if (SleepConditionPrecise == nullptr) {
+        const double clamped = ms > 0 ? std::ceil(ms) : 0;
+        const DWORD timeout = clamped >= 4.0e9 ? INFINITE - 1 : static_cast<DWORD>(clamped);
+        SleepConditionVariableSRW(AsCondition(Slim), AsLock(guard.mutex()->Slim), timeout, 0);
+        return;
+    }
     const double units = std::clamp(ms * 10000.0, 10.0, 1.0e15);
     LARGE_INTEGER timeout;
     timeout.QuadPart = -static_cast<LONGLONG>(units);  // negative: relative to now
-    RtlSleepConditionVariableSRW(AsCondition(Slim), AsLock(guard.mutex()->Slim), &timeout, 0);
+    SleepConditionPrecise(AsCondition(Slim), AsLock(guard.mutex()->Slim), &timeout, 0);
 }
 
 void TCondition::NotifyAll() {
