@@ -39,6 +39,11 @@ constexpr std::int64_t Us(std::int64_t ms) {
     return ms * 1000;
 }
 
+// Whole milliseconds from now until due, rounded up: a system timer set to it fires no earlier.
+constexpr std::int64_t MsUntil(std::int64_t dueUs, std::int64_t nowUs) {
+    return (dueUs - nowUs + 999) / 1000;
+}
+
 }  // namespace
 
 TTimer::~TTimer() {
@@ -133,7 +138,7 @@ void TTimer::OnTimer(UINT_PTR id) {
     } else if (!PushedBack) {
         // The system timer fired before the tick was due (its own period runs on from when it was
         // set, while the count may have started again since): once more, for when the tick is due.
-        SetSystemTimer((Pace.DueAt() - now + 999) / 1000, true);
+        SetSystemTimer(MsUntil(Pace.DueAt(), now), true);
     }
     // Otherwise RunDue has set the system timer past the due time since this WM_TIMER was on its
     // way, and has run the tick it was for.
@@ -182,7 +187,7 @@ void TTimer::Restart() {
 
 void TTimer::PushBack(std::int64_t now) {
     // While RunDue keeps coming, it runs the next tick before the system timer would fire.
-    SetSystemTimer((Pace.DueAt() - now + 999) / 1000 + SlackMs, true);
+    SetSystemTimer(MsUntil(Pace.DueAt(), now) + SlackMs, true);
     PushedBack = true;
 }
 
