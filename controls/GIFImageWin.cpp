@@ -4,11 +4,18 @@
 
 #include "framework/win32/GdiCanvas.h"
 
-namespace {
-
-constexpr UINT_PTR AnimationTimerId = 1;
-
-}  // namespace
+TGifWindowHost::TGifWindowHost() {
+    Timer.OnTick = [this] {
+        if (Control != nullptr) {
+            Control->TimerTick();
+            // The surface may be composed in memory: the new frame goes to the window now, whoever
+            // ran the tick.
+            if (Canvas != nullptr) {
+                Canvas->Present();
+            }
+        }
+    };
+}
 
 TGifWindowHost::~TGifWindowHost() {
     Detach();
@@ -18,30 +25,28 @@ bool TGifWindowHost::Attach(HWND surfaceWindow, TCanvas* surface, TGIFImagX* con
     Detach();
     SurfaceWindow = surfaceWindow;
     Canvas = surface;
-    TimerWindow.Control = control;
-    TimerWindow.Surface = surface;
-    return TimerWindow.CreateTopLevel(0, 0, {0, 0, 0, 0}, HWND_MESSAGE, "");
+    Control = control;
+    return Timer.Create();
 }
 
 void TGifWindowHost::Detach() {
-    Timer.Reset();
-    TimerWindow.Destroy();
-    TimerWindow.Control = nullptr;
-    TimerWindow.Surface = nullptr;
+    Timer.Destroy();
+    Timer.SetEnabled(false);
+    Control = nullptr;
     SurfaceWindow = nullptr;
     Canvas = nullptr;
 }
 
 void TGifWindowHost::PaintMessage() {
-    if (TimerWindow.Control == nullptr) {
+    if (Control == nullptr) {
         return;
     }
     const TRect clip = ClipRect();
-    const TRect bounds = TimerWindow.Control->BoundsRect();
+    const TRect bounds = Control->BoundsRect();
     const bool reached = std::max(clip.Left, bounds.Left) < std::min(clip.Right, bounds.Right) &&
                          std::max(clip.Top, bounds.Top) < std::min(clip.Bottom, bounds.Bottom);
     if (reached) {
-        TimerWindow.Control->PaintMessage();
+        Control->PaintMessage();
     }
 }
 
@@ -62,11 +67,9 @@ void TGifWindowHost::Invalidate(const TRect& r) {
 }
 
 void TGifWindowHost::SetTimer(bool enabled, int intervalMs) {
-    // The old timer goes before the new one is set: both have the same id.
-    Timer.Reset();
-    if (enabled && TimerWindow.Handle() != nullptr) {
-        Timer = UniqueTimer(TimerWindow.Handle(), AnimationTimerId, static_cast<UINT>(std::max(intervalMs, 1)));
-    }
+    // The interval first: enabling starts the count with it.
+    Timer.SetInterval(static_cast<unsigned>(std::max(intervalMs, 1)));
+    Timer.SetEnabled(enabled);
 }
 
 bool TGifWindowHost::ReadResource(TModuleHandle instance, const std::string& name, std::vector<std::uint8_t>& bytes) {

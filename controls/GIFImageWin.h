@@ -1,18 +1,17 @@
 #pragma once
 // The window side of the GIF view: a TGifHost that lays a TGIFImagX on a paint box's surface, drives
-// its animation with a message timer of its own, gives it device bitmaps and reads the module's "GIF"
-// resources. Everything runs on the thread that owns the paint box.
+// its animation with a message timer, gives it device bitmaps and reads the module's "GIF" resources.
+// Everything runs on the thread that owns the paint box.
 
 #include <windows.h>
 
 #include "controls/GIFBitmapsGdi.h"
 #include "controls/GIFImage.h"
-#include "framework/win32/Handles.h"
-#include "framework/win32/Window.h"
+#include "framework/win32/Timer.h"
 
 class TGifWindowHost : public TGifHost {
 public:
-    TGifWindowHost() = default;
+    TGifWindowHost();
     ~TGifWindowHost() override;
 
     // Lays control on surfaceWindow, whose client area `surface` draws on. False when the timer's window
@@ -33,27 +32,9 @@ public:
     bool TimerActive() const { return Timer.Active(); }
 
 private:
-    // A message-only window that receives the animation timer.
-    class TTimerWindow : public TWindow {
-    public:
-        TGIFImagX* Control = nullptr;
-        TCanvas* Surface = nullptr;
-
-    protected:
-        void OnTimer(UINT_PTR /*id*/) override {
-            if (Control != nullptr) {
-                Control->TimerTick();
-                // The surface may be composed in memory: the new frame goes to the window now.
-                if (Surface != nullptr) {
-                    Surface->Present();
-                }
-            }
-        }
-    };
-
     HWND SurfaceWindow = nullptr;
     TCanvas* Canvas = nullptr;
-    TTimerWindow TimerWindow;
-    UniqueTimer Timer;
+    TGIFImagX* Control = nullptr;
+    TTimer Timer;
     TGdiGifDevice Bitmaps;
 };

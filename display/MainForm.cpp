@@ -87,6 +87,7 @@ bool TForm1::Create() {
         if (Renderers) {
             Renderers->DrawDue();
         }
+        TTimer::RunDue();
     });
     // Every window starts a fresh display: its renderers start at its own first render, whatever
     // an earlier window of this library did.
@@ -368,6 +369,7 @@ void TForm1::RenderFrame(const winampVisModule& module) {
         Renderers->NoteRender();
         Renderers->DrawDue();
     }
+    TTimer::RunDue();
     PlayerWindow = static_cast<HWND>(module.hwndParent);
     RefreshSongInfo();
 }

@@ -114,6 +114,15 @@ double TEffectThread::RenderWaitMs(int latencyMs, double renderIntervalMs) {
     return std::max(WaitForRenderMs, std::min(MaxLockWaitMs, renderIntervalMs / 2));
 }
 
+TWaitingFrame TEffectThread::WaitingFrame(TClock::time_point now) const {
+    std::lock_guard<TLock> guard(PaceLock);
+    TWaitingFrame frame;
+    frame.Waiting = Pace == TPace::Asleep && !Terminated();
+    frame.LatencyMs = Latency;
+    frame.DueInMs = MsBetween(now, DueAt);
+    return frame;
+}
+
 bool TEffectThread::DrawIfDue(TClock::time_point by) {
     {
         std::lock_guard<TLock> guard(PaceLock);

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <memory>
 
+#include "effects/EarlyFrames.h"
 #include "effects/RenderForecast.h"
 #include "framework/Graphics.h"
 #include "framework/Sync.h"
@@ -49,16 +50,12 @@ public:
     // one by one on a memory canvas without a thread.
     virtual void DrawFrame() = 0;
 
-    // True for renderers whose frames use up what a render leaves (the bands, the levels): their
-    // frames never wait for a render. Locked to the renders that way, their next frames would
-    // come just after the render following, and a render that comes late would leave them
-    // nothing to draw. A render that finds one of their frames about due still draws it, with
-    // the values it has just set.
-    virtual bool UsesUpRenderValues() const { return false; }
-
     // Window thread: when this renderer sleeps towards a frame due by the time given, draws that
     // frame now, presents it, and lets the thread pace from it. True when a frame was drawn.
     bool DrawIfDue(TClock::time_point by);
+    // Any thread: whether this renderer sleeps towards a frame that DrawIfDue may draw, and when
+    // that frame is due, seen at now.
+    TWaitingFrame WaitingFrame(TClock::time_point now) const;
 
     // Before Start: where the host's next render is forecast; none, and frames never wait for one.
     void SetRenderForecast(std::shared_ptr<const TRenderForecast> forecast) { Forecast = std::move(forecast); }
@@ -90,7 +87,7 @@ private:
     TClock::time_point RenderFor(TClock::time_point due) const;
 
     std::shared_ptr<const TRenderForecast> Forecast;
-    TLock PaceLock;
+    mutable TLock PaceLock;
     TCondition PaceChanged;
     TPace Pace = TPace::Busy;
     TClock::time_point DueAt;

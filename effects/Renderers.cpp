@@ -37,10 +37,7 @@ TEffectThread* TRenderers::Start(TRendererSlot slot,
     const std::uint64_t id = Core->NextId++;
     TEffectThread* started = renderer.get();
     started->OnTerminate = std::move(onTerminate);
-    // Frames a render does not draw do not wait for one.
-    if (!started->UsesUpRenderValues()) {
-        started->SetRenderForecast(Forecast);
-    }
+    started->SetRenderForecast(Forecast);
     // The worker's last act: ask the window thread to reap it. The request holds the core only
     // weakly, so one that is served after this owner is gone does nothing.
     std::weak_ptr<TCore> core = Core;
@@ -78,15 +75,20 @@ int TRenderers::DrawDue() {
     if (Core->Stopping) {
         return 0;
     }
-    const auto by =
-        TEffectThread::TClock::now() + std::chrono::duration_cast<TEffectThread::TClock::duration>(
-                                           std::chrono::duration<double, std::milli>(TEffectThread::EarlyDrawMs));
+    const auto now = TEffectThread::TClock::now();
+    TWaitingFrames frames{};
+    for (int i = 0; i < RendererSlotCount; ++i) {
+        if (const TEffectThread* renderer = Core->Slots[i]) {
+            frames[i] = renderer->WaitingFrame(now);
+        }
+    }
+    const TFramesToDraw chosen = FramesToDrawNow(frames, TEffectThread::EarlyDrawMs);
     int drawn = 0;
     // The background first, then the bars over it. A frame may stop the renderers (its own end is
     // announced later, through the hand-over), so each slot is read afresh.
     for (int i = 0; i < RendererSlotCount; ++i) {
         TEffectThread* renderer = Core->Slots[i];
-        if (renderer != nullptr && renderer->DrawIfDue(by)) {
+        if (chosen[i] && renderer != nullptr && renderer->DrawIfDue(TEffectThread::TClock::time_point::max())) {
             ++drawn;
         }
     }

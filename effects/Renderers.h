@@ -17,6 +17,7 @@
 
 enum class TRendererSlot { EffectThread, SpectrumBarsThread, VUMeterThread };
 constexpr int RendererSlotCount = 3;
+static_assert(RendererSlotCount == MaxWaitingFrames, "one waiting frame per slot");
 
 class TRenderers {
 public:
@@ -46,9 +47,9 @@ public:
     // Inside StopAndWait: every renderer is being stopped for good.
     bool Stopping() const { return Core->Stopping; }
 
-    // Draws the frame of every running renderer that is due within TEffectThread::EarlyDrawMs and
-    // waiting for it (TEffectThread::DrawIfDue); for a window thread that is awake anyway (a
-    // render, another renderer's frame). Returns how many were drawn.
+    // Draws the frames of the running renderers that FramesToDrawNow picks (those about due, and
+    // those that keep renderers of the same latency together); for a window thread that is awake
+    // anyway (a render, another renderer's frame). Returns how many were drawn.
     int DrawDue();
     // Window thread, at each of the host's renders: the renderers' frames due just before the
     // next one wait for it.

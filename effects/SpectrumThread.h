@@ -31,7 +31,6 @@ public:
     TSpectrumThr(TCanvas* canvas, TDisplayState& display, const TVisSettings& settings, TSpectrumBarsState& bars);
 
     void DrawFrame() override;
-    bool UsesUpRenderValues() const override { return true; }
 
 private:
     TDisplayState& Display;

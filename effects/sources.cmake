@@ -1,4 +1,5 @@
 set(EFFECTS_PORTABLE
+    ${CMAKE_CURRENT_LIST_DIR}/EarlyFrames.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EffectThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SpectrumThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/vumeterThread.cpp

@@ -33,7 +33,6 @@ public:
     TvumeterThr(TCanvas* canvas, TDisplayState& display, const TVisSettings& settings, TVUMeterState& meter);
 
     void DrawFrame() override;
-    bool UsesUpRenderValues() const override { return true; }
 
 private:
     TDisplayState& Display;

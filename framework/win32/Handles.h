@@ -149,6 +149,15 @@ public:
         Id = 0;
         Window = nullptr;
     }
+    // Sets the running timer again: with the same id its countdown starts over with the new
+    // interval, in one call. False, and the timer gone, when there is none or the system refuses.
+    bool Restart(UINT intervalMs) {
+        if (Id != 0 && SetTimer(Window, Id, intervalMs, nullptr) != 0) {
+            return true;
+        }
+        Reset();
+        return false;
+    }
 
 private:
     HWND Window = nullptr;

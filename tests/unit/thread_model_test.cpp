@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "effects/EarlyFrames.h"
 #include "effects/Renderers.h"
 #include "framework/MemoryCanvas.h"
 
@@ -450,24 +451,20 @@ TEST(ThreadModel, AFrameDueJustBeforeTheNextRenderWaitsForIt) {
 }
 
 TEST(ThreadOwner, DrawDueDrawsOnlyTheFramesAboutDue) {
-    // Renderers that oversleep their frames' time and one far from its next frame: only the
-    // first two are drawn, whether their frames use up the render's values or not.
+    // Two renderers that oversleep their frames' time and one far from its next frame: only the
+    // first two are drawn.
     class TOversleeper : public TProbe {
     public:
-        TOversleeper(TCanvas* canvas, int latency, bool usesUp) : TProbe(canvas, latency), UsesUp(usesUp) {}
-        bool UsesUpRenderValues() const override { return UsesUp; }
+        using TProbe::TProbe;
 
     protected:
         void SleepMs(int) override { std::this_thread::sleep_for(std::chrono::milliseconds(300)); }
-
-    private:
-        const bool UsesUp;
     };
     TMemoryCanvas canvas(8, 8);
     TQueuedHandOver handOver;
     TRenderers renderers(handOver);
-    auto late = std::make_unique<TOversleeper>(&canvas, 5, false);
-    auto meter = std::make_unique<TOversleeper>(&canvas, 5, true);
+    auto late = std::make_unique<TOversleeper>(&canvas, 5);
+    auto meter = std::make_unique<TOversleeper>(&canvas, 7);
     auto far = std::make_unique<TProbe>(&canvas, 1000000);
     far->RealSleep = true;
     TProbe* lateRaw = late.get();
@@ -485,6 +482,34 @@ TEST(ThreadOwner, DrawDueDrawsOnlyTheFramesAboutDue) {
     EXPECT_EQ(farRaw->Frames, 1);
     EXPECT_EQ(renderers.DrawDue(), 0) << "a frame is drawn early once";
     EXPECT_TRUE(renderers.StopAndWait(WaitMs));
+}
+
+TEST(EarlyFrames, AwakeAnywayTheWindowThreadDrawsWhatIsAboutDueAndKeepsPartnersTogether) {
+    constexpr double early = 2.0;
+    const TWaitingFrame none{};
+    const auto asleep = [](int latency, double dueIn) { return TWaitingFrame{true, latency, dueIn}; };
+    struct Case {
+        const char* name;
+        TWaitingFrames frames;
+        TFramesToDraw want;
+    };
+    const Case cases[] = {
+        {"nothing waits", {none, none, none}, {false, false, false}},
+        {"overdue and about due", {asleep(20, -3), asleep(15, 1.9), none}, {true, true, false}},
+        {"not yet", {asleep(20, 2.1), asleep(15, 9), asleep(25, 2.5)}, {false, false, false}},
+        {"not waiting however due", {TWaitingFrame{false, 15, -1}, none, none}, {false, false, false}},
+        {"close to one drawn", {none, asleep(15, 1.5), asleep(20, 3.4)}, {false, true, true}},
+        {"an earlier slot close to a later one", {asleep(20, 3.4), asleep(15, 1.5), none}, {true, true, false}},
+        {"twice the reach at most", {asleep(20, 1.9), asleep(15, 3.9), asleep(25, 4.1)}, {true, true, false}},
+        {"a partner of the same latency comes along", {none, asleep(15, 1.0), asleep(15, 7.4)}, {false, true, true}},
+        {"up to half a period", {none, asleep(15, 1.0), asleep(15, 7.6)}, {false, true, false}},
+        {"only with a partner drawn", {none, asleep(15, 5), asleep(15, 7)}, {false, false, false}},
+        {"only of the same latency", {asleep(20, 1.0), asleep(15, 7), none}, {true, false, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FramesToDrawNow(c.frames, early), c.want);
+    }
 }
 
 }  // namespace thread_model_test
