@@ -74,6 +74,10 @@ endif()
 add_executable(title_tick_bench ${CMAKE_SOURCE_DIR}/bench/win/title/title_tick_bench.cpp)
 target_link_libraries(title_tick_bench PRIVATE skyburst_win ${STATIC_RUNTIME})
 
+# What copying the surfaces' changes to the window costs, renderer by renderer.
+add_executable(surface_present_bench ${CMAKE_SOURCE_DIR}/bench/win/surface/surface_present_bench.cpp)
+target_link_libraries(surface_present_bench PRIVATE skyburst_win player_core ${STATIC_RUNTIME})
+
 # The GIF view's load and step under Wine; it carries the library's resources for the built-in images.
 add_executable(skyburst_gif_bench ${CMAKE_SOURCE_DIR}/bench/gifwin/gif_view_bench.cpp ${RESOURCE_SCRIPTS})
 target_link_libraries(skyburst_gif_bench PRIVATE skyburst_win ${STATIC_RUNTIME})

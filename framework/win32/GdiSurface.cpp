@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "framework/ThinLine.h"
 
@@ -25,6 +26,33 @@ TRect Intersect(const TRect& a, const TRect& b) {
 std::int64_t Span(int from, int to) {
     return static_cast<std::int64_t>(to) - from;
 }
+
+std::int64_t Area(const TRect& r) {
+    return Span(r.Left, r.Right) * Span(r.Top, r.Bottom);
+}
+
+TRect Union(const TRect& a, const TRect& b) {
+    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
+}
+
+// What copying r to the window costs, in pixels copied: each row costs some on its own.
+std::int64_t CopyCost(const TRect& r) {
+    return Area(r) + Span(r.Top, r.Bottom) * TSurfaceCanvas::RowCost;
+}
+
+// What copying the box of a and b costs beyond copying each (negative where they overlap).
+std::int64_t Waste(const TRect& a, const TRect& b) {
+    return CopyCost(Union(a, b)) - CopyCost(a) - CopyCost(b);
+}
+
+// The box of the pixels a write really changed.
+struct TChangedArea {
+    TRect Bounds;
+    void Add(int left, int right, int y) {
+        const TRect span{left, y, right, y + 1};
+        Bounds = Bounds.IsEmpty() ? span : Union(Bounds, span);
+    }
+};
 
 }  // namespace
 
@@ -139,12 +167,16 @@ void TDibCanvas::DrewWithGdi(const TRect& bounds) {
     }
 }
 
+std::uint32_t* TDibCanvas::Row(int y) const {
+    return Bits + static_cast<std::size_t>(y) * BitsWidth;
+}
+
 void TDibCanvas::FillRect(const TRect& r) {
     const std::uint32_t pixel = ToPixel(Brush.Color);
     ForEachVisible(r, [this, pixel](const TRect& part) {
         const auto width = static_cast<std::size_t>(part.Width());
         for (int y = part.Top; y < part.Bottom; ++y) {
-            std::fill_n(Bits + static_cast<std::size_t>(y) * BitsWidth + part.Left, width, pixel);
+            std::fill_n(Row(y) + part.Left, width, pixel);
         }
     });
 }
@@ -154,8 +186,7 @@ void TDibCanvas::SetPixel(int x, int y, TColor c) {
         return;
     }
     const std::uint32_t pixel = ToPixel(c);
-    ForEachVisible({x, y, x + 1, y + 1},
-                   [this, pixel, x, y](const TRect&) { Bits[static_cast<std::size_t>(y) * BitsWidth + x] = pixel; });
+    ForEachVisible({x, y, x + 1, y + 1}, [this, pixel, x, y](const TRect&) { Row(y)[x] = pixel; });
 }
 
 TColor TDibCanvas::GetPixel(int x, int y) const {
@@ -193,29 +224,22 @@ bool TDibCanvas::DrawThinLine(TPoint from, TPoint to) {
     }
     SyncBits();
     const std::uint32_t pixel = ToPixel(Pen.Color);
-    // The changed area goes out in pieces along the line, each the box of a few dozen pixels: a
-    // long diagonal's whole box would have the window copy mostly pixels that did not change.
-    constexpr int PiecePixels = 32;
-    TPoint pieceStart;
-    TPoint pieceEnd;
-    int pieceCount = 0;
-    const auto flush = [&] {
-        Changed({std::min(pieceStart.X, pieceEnd.X), std::min(pieceStart.Y, pieceEnd.Y),
-                 std::max(pieceStart.X, pieceEnd.X) + 1, std::max(pieceStart.Y, pieceEnd.Y) + 1});
-        pieceCount = 0;
-    };
+    // The changed area goes out in pieces along the line, one for each cell the line crosses: a
+    // long diagonal's whole box would hold mostly pixels that did not change, and a call per
+    // pixel costs more than the pixel.
+    TRect piece;
+    const auto cell = [](int x, int y) { return std::make_pair(x / ChangeCellWidth, y / ChangeCellHeight); };
     ThinLine::ForEachPixel(from, to, {0, 0, BitsWidth, BitsHeight}, [&](int x, int y) {
-        Bits[static_cast<std::size_t>(y) * BitsWidth + x] = pixel;
-        if (pieceCount == 0) {
-            pieceStart = {x, y};
+        Row(y)[x] = pixel;
+        if (!piece.IsEmpty() && cell(x, y) != cell(piece.Left, piece.Top)) {
+            Changed(piece);
+            piece = {};
         }
-        pieceEnd = {x, y};
-        if (++pieceCount == PiecePixels) {
-            flush();
-        }
+        const TRect dot{x, y, x + 1, y + 1};
+        piece = piece.IsEmpty() ? dot : Union(piece, dot);
     });
-    if (pieceCount > 0) {
-        flush();
+    if (!piece.IsEmpty()) {
+        Changed(piece);
     }
     return true;
 }
@@ -265,20 +289,20 @@ bool TDibCanvas::StampLine(TPoint from, TPoint to) {
     }
     SyncBits();
     const std::uint32_t pixel = ToPixel(Pen.Color);
-    TRect bounds{from.X + lit.front().X, from.Y + lit.front().Y, from.X + lit.front().X + 1,
-                 from.Y + lit.front().Y + 1};
+    // A meter draws its separators over the same ones frame after frame: only pixels that take a
+    // new value count as changed. (Elsewhere a read before each write would cost more, in memory
+    // that is not in the cache, than copying the few pixels it spares.)
+    TChangedArea changed;
     for (const TPoint& p : lit) {
         const int x = from.X + p.X;
         const int y = from.Y + p.Y;
-        if (x >= 0 && y >= 0 && x < BitsWidth && y < BitsHeight) {
-            Bits[static_cast<std::size_t>(y) * BitsWidth + x] = pixel;
+        if (x >= 0 && y >= 0 && x < BitsWidth && y < BitsHeight && Row(y)[x] != pixel) {
+            Row(y)[x] = pixel;
+            changed.Add(x, x + 1, y);
         }
-        bounds = {std::min(bounds.Left, x), std::min(bounds.Top, y), std::max(bounds.Right, x + 1),
-                  std::max(bounds.Bottom, y + 1)};
     }
-    const TRect inside = Inside(bounds);
-    if (!inside.IsEmpty()) {
-        Changed(inside);
+    if (!changed.Bounds.IsEmpty()) {
+        Changed(changed.Bounds);
     }
     return true;
 }
@@ -318,9 +342,7 @@ void TDibCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect&
         const bool upward = dib == this && dy > 0;
         for (int i = 0; i < part.Height(); ++i) {
             const int y = upward ? part.Bottom - 1 - i : part.Top + i;
-            const int sy = static_cast<int>(y - dy);
-            std::memmove(Bits + static_cast<std::size_t>(y) * BitsWidth + part.Left,
-                         dib->Bits + static_cast<std::size_t>(sy) * dib->BitsWidth + sx, width * sizeof(std::uint32_t));
+            std::memmove(Row(y) + part.Left, dib->Row(static_cast<int>(y - dy)) + sx, width * sizeof(std::uint32_t));
         }
     });
 }
@@ -366,7 +388,7 @@ TSurfaceCanvas::TSurfaceCanvas(HWND window) : TDibCanvas(0, 0), Target(window), 
 void TSurfaceCanvas::ResetTiles() {
     TilesX = (Width() + TileWidth - 1) / TileWidth;
     TilesY = (Height() + TileHeight - 1) / TileHeight;
-    Dirty.assign(static_cast<std::size_t>(TilesX) * static_cast<std::size_t>(TilesY), 0);
+    Dirty.assign(static_cast<std::size_t>(TilesX) * static_cast<std::size_t>(TilesY), TTileBox{0, 0, 0, 0});
     DirtyTop = TilesY;
     DirtyBottom = 0;
 }
@@ -382,84 +404,180 @@ void TSurfaceCanvas::ClientResized(int width, int height) {
 }
 
 void TSurfaceCanvas::Changed(const TRect& r) {
-    const int x0 = r.Left / TileWidth;
-    const int x1 = (r.Right - 1) / TileWidth;
-    const int y0 = r.Top / TileHeight;
-    const int y1 = (r.Bottom - 1) / TileHeight;
+    // r lies inside the surface: its coordinates are not negative, and divide as unsigned.
+    const auto tileRow = [](int y) { return static_cast<int>(static_cast<unsigned>(y) / TileHeight); };
+    const auto tileColumn = [](int x) { return static_cast<int>(static_cast<unsigned>(x) / TileWidth); };
+    const int y0 = tileRow(r.Top);
+    const int y1 = tileRow(r.Bottom - 1);
+    const int x0 = tileColumn(r.Left);
+    const int x1 = tileColumn(r.Right - 1);
+    if (x0 == x1 && y0 == y1) {
+        // Within one tile, as a spark or a piece of a line is: the common case, kept short.
+        TTileBox& box = Dirty[static_cast<std::size_t>(y0) * TilesX + x0];
+        const auto left = static_cast<std::uint8_t>(r.Left - x0 * TileWidth);
+        const auto top = static_cast<std::uint8_t>(r.Top - y0 * TileHeight);
+        const auto right = static_cast<std::uint8_t>(r.Right - x0 * TileWidth);
+        const auto bottom = static_cast<std::uint8_t>(r.Bottom - y0 * TileHeight);
+        box = box.Right == 0 ? TTileBox{left, top, right, bottom}
+                             : TTileBox{std::min(box.Left, left), std::min(box.Top, top), std::max(box.Right, right),
+                                        std::max(box.Bottom, bottom)};
+        DirtyTop = std::min(DirtyTop, y0);
+        DirtyBottom = std::max(DirtyBottom, y0 + 1);
+        return;
+    }
     for (int ty = y0; ty <= y1; ++ty) {
-        std::uint8_t* row = Dirty.data() + static_cast<std::size_t>(ty) * TilesX;
-        std::fill(row + x0, row + x1 + 1, std::uint8_t{1});
+        const int top = std::max(r.Top - ty * TileHeight, 0);
+        const int bottom = std::min(r.Bottom - ty * TileHeight, TileHeight);
+        TTileBox* row = Dirty.data() + static_cast<std::size_t>(ty) * TilesX;
+        for (int tx = x0; tx <= x1; ++tx) {
+            const int left = std::max(r.Left - tx * TileWidth, 0);
+            const int right = std::min(r.Right - tx * TileWidth, TileWidth);
+            TTileBox& box = row[tx];
+            if (box.Right == 0) {
+                box = {static_cast<std::uint8_t>(left), static_cast<std::uint8_t>(top),
+                       static_cast<std::uint8_t>(right), static_cast<std::uint8_t>(bottom)};
+            } else {
+                box = {std::min(box.Left, static_cast<std::uint8_t>(left)),
+                       std::min(box.Top, static_cast<std::uint8_t>(top)),
+                       std::max(box.Right, static_cast<std::uint8_t>(right)),
+                       std::max(box.Bottom, static_cast<std::uint8_t>(bottom))};
+            }
+        }
     }
     DirtyTop = std::min(DirtyTop, y0);
     DirtyBottom = std::max(DirtyBottom, y1 + 1);
+}
+
+void TSurfaceCanvas::Gather(const TRect& box) {
+    std::size_t best = Open.size();
+    std::int64_t bestWaste = WastePerRect;
+    for (std::size_t i = 0; i < Open.size(); ++i) {
+        const std::int64_t waste = Waste(Open[i], box);
+        if (waste <= bestWaste) {
+            best = i;
+            bestWaste = waste;
+        }
+    }
+    if (best == Open.size()) {
+        if (Open.size() == MostOpen) {
+            const auto highest = std::min_element(Open.begin(), Open.end(),
+                                                  [](const TRect& a, const TRect& b) { return a.Bottom < b.Bottom; });
+            Copies.push_back(*highest);
+            *highest = Open.back();
+            Open.pop_back();
+        }
+        Open.push_back(box);
+        return;
+    }
+    // The grown rectangle may now be worth joining with others that stayed apart so far.
+    TRect grown = Union(Open[best], box);
+    Open[best] = Open.back();
+    Open.pop_back();
+    for (std::size_t i = 0; i < Open.size();) {
+        if (Waste(grown, Open[i]) <= WastePerRect) {
+            grown = Union(grown, Open[i]);
+            Open[i] = Open.back();
+            Open.pop_back();
+            i = 0;
+        } else {
+            ++i;
+        }
+    }
+    Open.push_back(grown);
 }
 
 void TSurfaceCanvas::Present() {
     if (DirtyTop >= DirtyBottom) {
         return;
     }
-    // A copy to the window costs about as much for its call as for a few thousand pixels: clean
-    // tiles between dirty ones are copied along when that is cheaper than another call. A tile
-    // row's dirty runs join across short gaps, and each run extends the rectangle above it when
-    // the tiles that adds needlessly cost less than a call.
-    std::vector<TRun>& open = OpenRuns;
-    std::vector<TRun>& next = NextRuns;
-    std::vector<TRect>& copies = Copies;
-    open.clear();
-    copies.clear();
-    const auto close = [this, &copies](const TRun& run) {
-        copies.push_back({run.From * TileWidth, run.Top * TileHeight, std::min(run.To * TileWidth, Width()),
-                          std::min(run.Bottom * TileHeight, Height())});
-    };
+    // Down the tile rows, the tiles' boxes of changed pixels join into rectangles where copying
+    // the joint box costs less than one rectangle more; a rectangle that could only reach the
+    // row below at a higher cost than that is finished.
+    Open.clear();
+    Copies.clear();
     for (int ty = DirtyTop; ty < DirtyBottom; ++ty) {
-        next.clear();
-        std::uint8_t* row = Dirty.data() + static_cast<std::size_t>(ty) * TilesX;
+        const int rowTop = ty * TileHeight;
+        for (std::size_t i = 0; i < Open.size();) {
+            if (Span(Open[i].Bottom, rowTop) * (Open[i].Width() + RowCost) > WastePerRect) {
+                Copies.push_back(Open[i]);
+                Open[i] = Open.back();
+                Open.pop_back();
+            } else {
+                ++i;
+            }
+        }
+        TTileBox* row = Dirty.data() + static_cast<std::size_t>(ty) * TilesX;
         for (int tx = 0; tx < TilesX; ++tx) {
-            if (row[tx] == 0) {
+            TTileBox& box = row[tx];
+            if (box.Right == 0) {
                 continue;
             }
-            row[tx] = 0;
-            if (!next.empty() && tx - next.back().To <= TilesPerCall) {
-                next.back().To = tx + 1;
-            } else {
-                next.push_back({tx, tx + 1, ty, ty + 1});
-            }
+            const int left = tx * TileWidth;
+            Gather({left + box.Left, rowTop + box.Top, left + box.Right, rowTop + box.Bottom});
+            box = TTileBox{0, 0, 0, 0};
         }
-        for (TRun& run : next) {
-            for (TRun& above : open) {
-                if (above.Bottom != ty || above.To <= run.From || run.To <= above.From) {
-                    continue;
-                }
-                const int from = std::min(above.From, run.From);
-                const int to = std::max(above.To, run.To);
-                const int wasted = (to - from) * (ty + 1 - above.Top) - (above.To - above.From) * (ty - above.Top) -
-                                   (run.To - run.From);
-                if (wasted <= TilesPerCall) {
-                    run = {from, to, above.Top, ty + 1};
-                    above.Bottom = -1;  // taken over by run
-                    break;
-                }
-            }
-        }
-        for (const TRun& above : open) {
-            if (above.Bottom >= 0) {
-                close(above);
-            }
-        }
-        std::swap(open, next);
     }
-    for (const TRun& run : open) {
-        close(run);
-    }
+    Copies.insert(Copies.end(), Open.begin(), Open.end());
     DirtyTop = TilesY;
     DirtyBottom = 0;
-    const HDC window = TargetDc.Get();
-    if (window == nullptr) {
+    if (TargetDc.Get() == nullptr) {
         return;
     }
-    for (const TRect& r : copies) {
-        BitBlt(window, r.Left, r.Top, r.Width(), r.Height(), Dc(), r.Left, r.Top, SRCCOPY);
+    // The rectangles go out in batches, each one copy clipped to its rectangles: a clip region is
+    // built in time that grows faster than its count.
+    for (std::size_t first = 0; first < Copies.size(); first += RectsPerCopy) {
+        CopyOut(first, std::min(Copies.size(), first + RectsPerCopy));
     }
+}
+
+void TSurfaceCanvas::CopyOut(std::size_t first, std::size_t last) {
+    const HDC window = TargetDc.Get();
+    const auto blit = [this, window](const TRect& r) {
+        BitBlt(window, r.Left, r.Top, r.Width(), r.Height(), Dc(), r.Left, r.Top, SRCCOPY);
+    };
+    if (last - first == 1) {
+        blit(Copies[first]);
+        return;
+    }
+    if (last - first == 2) {
+        // Two rectangles cost less as two copies, or as one when what lies between them costs
+        // less than a call, than through a clip.
+        const TRect& a = Copies[first];
+        const TRect& b = Copies[first + 1];
+        if (Waste(a, b) <= WastePerCall) {
+            blit(Union(a, b));
+        } else {
+            blit(a);
+            blit(b);
+        }
+        return;
+    }
+    TRect bounds = Copies[first];
+    const std::size_t count = last - first;
+    RegionData.resize(sizeof(RGNDATAHEADER) + count * sizeof(RECT));
+    auto* data = reinterpret_cast<RGNDATA*>(RegionData.data());
+    auto* rects = reinterpret_cast<RECT*>(data->Buffer);
+    for (std::size_t i = 0; i < count; ++i) {
+        const TRect& r = Copies[first + i];
+        rects[i] = {r.Left, r.Top, r.Right, r.Bottom};
+        bounds = Union(bounds, r);
+    }
+    data->rdh.dwSize = sizeof(RGNDATAHEADER);
+    data->rdh.iType = RDH_RECTANGLES;
+    data->rdh.nCount = static_cast<DWORD>(count);
+    data->rdh.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
+    data->rdh.rcBound = {bounds.Left, bounds.Top, bounds.Right, bounds.Bottom};
+    const UniqueGdiObject region(ExtCreateRegion(nullptr, static_cast<DWORD>(RegionData.size()), data));
+    if (!region || SelectClipRgn(window, static_cast<HRGN>(region.Get())) == ERROR) {
+        // Without a clip the rectangles go one by one: slower, the same pixels.
+        for (std::size_t i = first; i < last; ++i) {
+            blit(Copies[i]);
+        }
+        return;
+    }
+    blit(bounds);
+    // The window's DC is the surface's own (CS_OWNDC): the next copy finds it unclipped again.
+    SelectClipRgn(window, nullptr);
 }
 
 void TSurfaceCanvas::BeginPaint(HRGN region) {

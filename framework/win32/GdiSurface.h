@@ -65,7 +65,14 @@ public:
     std::unique_ptr<TBitmap> CreateBitmap(int width, int height) const override;
 
 protected:
-    // Called with every rectangle that drawing may have changed, already inside the canvas.
+    // Drawing names what it changed in pieces that keep to cells of this size, which is the size
+    // in which a surface keeps track of changes.
+    static constexpr int ChangeCellWidth = 32;
+    static constexpr int ChangeCellHeight = 16;
+
+    // Called with every rectangle that drawing may have changed, already inside the canvas: what
+    // fills, pixels and same-size copies wrote, a thin line piece by piece (its whole box would
+    // hold mostly pixels it did not touch), and whole what a GDI call may have drawn.
     virtual void Changed(const TRect& /*r*/) {}
 
     // Restricts all drawing to region (device coordinates); nullptr lifts the restriction.
@@ -75,6 +82,7 @@ protected:
 private:
     // The part of r inside the canvas; empty when none.
     TRect Inside(const TRect& r) const;
+    std::uint32_t* Row(int y) const;
     // Runs write for each part of r that the clip lets through.
     template <typename TWrite>
     void ForEachVisible(const TRect& r, TWrite write);
@@ -121,6 +129,10 @@ public:
 
     HWND Window() const { return Target; }
 
+    // Each row of a copy to the window costs about as much as this many pixels more: rows go one
+    // by one, and a short one reaches into memory that is not in the cache for few pixels.
+    static constexpr std::int64_t RowCost = 256;
+
     // Copies what changed since the last present to the window.
     void Present() override;
     // The window's client area has a new size: the pixels keep their coordinates, as the window's
@@ -135,30 +147,40 @@ protected:
     void Changed(const TRect& r) override;
 
 private:
-    // Dirty cells of TileWidth x TileHeight pixels, a byte each, row by row.
-    static constexpr int TileWidth = 32;
-    static constexpr int TileHeight = 16;
-    // Clean tiles that cost about as much to copy along as one more copy call: a tile is 512
-    // pixels, and a call under Wine costs about 5 us, what some 30,000 pixels of copying cost.
-    static constexpr int TilesPerCall = 32;
+    // Changes are kept per cell of TileWidth x TileHeight pixels, as the box of what changed in it.
+    static constexpr int TileWidth = ChangeCellWidth;
+    static constexpr int TileHeight = ChangeCellHeight;
+    // What changed goes to the window in one copy clipped to the changed rectangles. Under Wine a
+    // copy call costs about as much as 8,000 pixels copied (a few microseconds against a few tenths
+    // of a nanosecond), one rectangle more in its clip about 1,500: two areas are copied as their
+    // joint box when the box costs no more than that beyond copying each.
+    static constexpr std::int64_t WastePerRect = 1536;
+    static constexpr std::int64_t WastePerCall = 8192;
+    // Rectangles in one clipped copy; more go out in further copies.
+    static constexpr std::size_t RectsPerCopy = 64;
+    // Rectangles still growing while Present walks down the cells; beyond this many the one that
+    // ended highest goes out, so that scattered pixels cannot make the walk quadratic.
+    static constexpr std::size_t MostOpen = 32;
+    struct TTileBox {
+        std::uint8_t Left, Top, Right, Bottom;  // within the tile; Right 0: unchanged
+    };
     void ResetTiles();
+    // Adds box to the open rectangles, joined to the one it wastes least with when that costs
+    // less than a rectangle of its own.
+    void Gather(const TRect& box);
+    // Copies Copies[first, last) to the window.
+    void CopyOut(std::size_t first, std::size_t last);
 
     HWND Target;
     WindowDc TargetDc;
     int TilesX = 0;
     int TilesY = 0;
-    std::vector<std::uint8_t> Dirty;
-    // Tile rows that hold a dirty tile: [DirtyTop, DirtyBottom).
+    std::vector<TTileBox> Dirty;
+    // Tile rows that hold a changed tile: [DirtyTop, DirtyBottom).
     int DirtyTop = 0;
     int DirtyBottom = 0;
     // Present's work lists, kept so that a frame allocates nothing.
-    struct TRun {
-        int From;
-        int To;
-        int Top;
-        int Bottom;  // -1 once a rectangle below has taken it over
-    };
-    std::vector<TRun> OpenRuns;
-    std::vector<TRun> NextRuns;
+    std::vector<TRect> Open;
     std::vector<TRect> Copies;
+    std::vector<std::uint8_t> RegionData;
 };
