@@ -5,7 +5,9 @@ plug-in, with a plug-in that only makes the three player requests Skyburst makes
 are printed. Per plug-in: its share of one core beyond the do-nothing one (player plus
 wineserver), and for Skyburst also beyond the requests' plug-in, which is what is ours to cut; the
 X server's extra share, apart; and the context switches per frame drawn beyond the requests'
-plug-in's, the frames counted from the periods that frame_periods.exe measures.
+plug-in's, the frames counted from the periods that frame_periods.exe measures. Each run is
+measured over SECONDS of steady rendering, after the player has settled, with the scheduler's
+counters of every thread.
 
 The player runs the plug-in as the real player does: Init, Render and Quit on a thread of their
 own, the main window (the target of the per-render requests) on another (--same-thread: all on
@@ -22,10 +24,10 @@ its own frame_periods program, when given, measures that build's periods.)
 
 import argparse
 import os
-import resource
 import statistics
 import subprocess
 import sys
+import time
 
 # name -> (plugin.ini body, frames per second the renderers are asked for at their latencies, used
 # when no measured periods are at hand)
@@ -87,44 +89,79 @@ def xserver_pid():
 
 
 def process_usage(pid):
-    """CPU seconds and context switches of a live process, all its threads."""
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    ticks = os.sysconf("SC_CLK_TCK")
-    cpu = (int(fields[11]) + int(fields[12])) / ticks
+    """CPU seconds and context switches of a live process, all its threads. The time is the
+    scheduler's, to the nanosecond: the clock ticks of /proc/PID/stat (10 ms each) made a run's
+    figure wander by a percent of a core."""
+    cpu_ns = 0
     switches = 0
-    for task in os.listdir(f"/proc/{pid}/task"):
+    try:
+        tasks = os.listdir(f"/proc/{pid}/task")
+    except OSError:
+        return 0.0, 0
+    for task in tasks:
         try:
+            with open(f"/proc/{pid}/task/{task}/schedstat") as f:
+                cpu_ns += int(f.read().split()[0])
             with open(f"/proc/{pid}/task/{task}/status") as f:
                 for line in f:
                     if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
                         switches += int(line.split()[1])
+        except (OSError, ValueError, IndexError):
+            pass  # a thread that ended meanwhile
+    return cpu_ns / 1e9, switches
+
+
+def wait_for_process(popen, name, timeout):
+    """The pid of popen's process once it runs as name (wine execs its way there), or None."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline and popen.poll() is None:
+        try:
+            with open(f"/proc/{popen.pid}/comm") as f:
+                if f.read().strip() == name:
+                    return popen.pid
         except OSError:
             pass
-    return cpu, switches
+        time.sleep(0.05)
+    return None
+
+
+# The player's start (Wine's own start, loading, Init) costs far more than a second of rendering
+# and varies from run to run: only the steady state after it is measured.
+SETTLE_SECONDS = 2.5
 
 
 def run_player(build, dll, seconds, same_thread):
-    """CPU seconds and context switches of one run (the player and the wineserver), and the X
-    server's CPU seconds."""
+    """CPU seconds and context switches of seconds of steady rendering (the player and the
+    wineserver), and the X server's CPU seconds over the same time."""
     server = wineserver_pid()
     xserver = xserver_pid()
-    server_before = process_usage(server) if server else (0.0, 0)
-    x_before = process_usage(xserver)[0] if xserver else 0.0
-    before = resource.getrusage(resource.RUSAGE_CHILDREN)
     threading = [] if same_thread else ["--plugin-thread"]
-    subprocess.run(["wine", os.path.join(build, "player.exe"), os.path.join(build, dll),
-                    "--seconds", str(seconds), "--signal", "beat"] + threading,
-                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                   timeout=seconds + 60, check=False)
-    after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    server_after = process_usage(server) if server else (0.0, 0)
-    x_after = process_usage(xserver)[0] if xserver else 0.0
-    cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
-    cpu += server_after[0] - server_before[0]
-    switches = (after.ru_nvcsw - before.ru_nvcsw) + (after.ru_nivcsw - before.ru_nivcsw)
-    switches += server_after[1] - server_before[1]
-    return cpu, switches, x_after - x_before
+    player = subprocess.Popen(["wine", os.path.join(build, "player.exe"), os.path.join(build, dll),
+                               "--seconds", str(SETTLE_SECONDS + seconds + 1), "--signal", "beat"] + threading,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        pid = wait_for_process(player, "player.exe", 30)
+        if pid is None:
+            raise RuntimeError(f"the player did not start with {dll}")
+
+        def sample():
+            return (process_usage(pid), process_usage(server) if server else (0.0, 0),
+                    process_usage(xserver)[0] if xserver else 0.0, time.monotonic())
+
+        time.sleep(SETTLE_SECONDS)
+        p0, s0, x0, t0 = sample()
+        time.sleep(seconds)
+        p1, s1, x1, t1 = sample()
+        player.wait(timeout=seconds + 60)
+    finally:
+        if player.poll() is None:
+            player.kill()
+            player.wait()
+    # Scaled to exactly the asked seconds: the sleep may overrun a little.
+    scale = seconds / (t1 - t0)
+    cpu = ((p1[0] - p0[0]) + (s1[0] - s0[0])) * scale
+    switches = ((p1[1] - p0[1]) + (s1[1] - s0[1])) * scale
+    return cpu, switches, (x1 - x0) * scale
 
 
 def frame_periods(program, seconds, ini_body):
