@@ -90,8 +90,7 @@ def xserver_pid():
 
 def process_usage(pid):
     """CPU seconds and context switches of a live process, all its threads. The time is the
-    scheduler's, to the nanosecond: the clock ticks of /proc/PID/stat (10 ms each) made a run's
-    figure wander by a percent of a core."""
+    scheduler's, to the nanosecond, not the 10 ms clock ticks of /proc/PID/stat."""
     cpu_ns = 0
     switches = 0
     try:
