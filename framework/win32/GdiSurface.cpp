@@ -228,15 +228,21 @@ bool TDibCanvas::DrawThinLine(TPoint from, TPoint to) {
     // long diagonal's whole box would hold mostly pixels that did not change, and a call per
     // pixel costs more than the pixel.
     TRect piece;
-    const auto cell = [](int x, int y) { return std::make_pair(x / ChangeCellWidth, y / ChangeCellHeight); };
+    TRect cell;  // the cell that holds piece
     ThinLine::ForEachPixel(from, to, {0, 0, BitsWidth, BitsHeight}, [&](int x, int y) {
         Row(y)[x] = pixel;
-        if (!piece.IsEmpty() && cell(x, y) != cell(piece.Left, piece.Top)) {
-            Changed(piece);
-            piece = {};
-        }
         const TRect dot{x, y, x + 1, y + 1};
-        piece = piece.IsEmpty() ? dot : Union(piece, dot);
+        if (x >= cell.Left && x < cell.Right && y >= cell.Top && y < cell.Bottom) {
+            piece = Union(piece, dot);
+            return;
+        }
+        if (!piece.IsEmpty()) {
+            Changed(piece);
+        }
+        const int left = x / ChangeCellWidth * ChangeCellWidth;
+        const int top = y / ChangeCellHeight * ChangeCellHeight;
+        cell = {left, top, left + ChangeCellWidth, top + ChangeCellHeight};
+        piece = dot;
     });
     if (!piece.IsEmpty()) {
         Changed(piece);
