@@ -119,6 +119,14 @@ TEST(SurfaceCopies, OnlyWhatDrawingTouchedGoesOutAndSeparatorsDrawnOverThemselve
              c.MoveTo(128, 48);
              c.LineTo(131, 60);
          }},
+        {"a long diagonal, far from it inside its box",
+         {170, 4, 178, 8},
+         {95, 55},
+         [](TSurfaceCanvas& c) {
+             c.Pen = {Ink, 1};
+             c.MoveTo(0, 0);
+             c.LineTo(190, 110);
+         }},
         {"a separator over itself",
          {150, 90, 170, 92},
          {171, 95},
