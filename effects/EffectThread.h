@@ -30,9 +30,12 @@ public:
     // to see.
     static constexpr double EarlyDrawMs = 2.0;
     // A frame due this little before the host's next expected render waits for that render
-    // (and a moment more, in case it comes late) rather than wake the window thread itself.
+    // (and a moment more, in case it comes late) rather than wake the window thread itself. A
+    // host's renders wander by about a millisecond (its timeouts are whole milliseconds); a
+    // renderer that gave up on a render sooner would hand over, for nothing, the frame that the
+    // render is about to draw, and wake itself and the window thread to do so.
     static constexpr double WaitForRenderMs = 1.5;
-    static constexpr double RenderLateMs = 0.5;
+    static constexpr double RenderLateMs = 1.5;
     // A latency this close to a whole number of render intervals lets the frames lock to the
     // renders: one frame may then wait longer, up to MaxLockWaitMs and half an interval, and the
     // frames after it come with the renders.

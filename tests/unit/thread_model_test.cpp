@@ -426,29 +426,46 @@ TEST(ThreadModel, AFrameDueJustBeforeTheNextRenderWaitsForIt) {
     // With the host's next render forecast just after the frame's time, the renderer leaves the
     // frame to that render instead of handing it over at its time. (Without the forecast it hands
     // it over at once, but only a machine with time to spare shows that in time.)
-    TMemoryCanvas canvas(8, 8);
-    TQueuedHandOver handOver;
-    TProbe probe(&canvas, 150);
-    probe.RealSleep = true;
-    auto forecast = std::make_shared<TRenderForecast>();
-    probe.SetRenderForecast(forecast);
-    probe.Start(handOver);
-    ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1; }));
-    // The renderer's frame is due 150 ms after its thread saw the frame end, which is after
-    // DrawnAt however the threads are scheduled. The render comes 4 ms later, within the 5 ms a
-    // locked frame may wait: a renderer that wakes a little late still finds it ahead.
-    const auto render = probe.DrawnAt + std::chrono::microseconds(150000 + 4000);
-    forecast->Note(render - std::chrono::milliseconds(20));
-    forecast->Note(render - std::chrono::milliseconds(10));
-    bool handedOverBeforeTheRender = false;
-    while (TClock::now() < render - std::chrono::microseconds(200)) {
-        handedOverBeforeTheRender = handedOverBeforeTheRender || handOver.PendingCount() > 0;
+    struct TCase {
+        const char* Name;
+        int RenderIntervalMs;
+        int ForecastAfterDueUs;  // where the render is forecast, after the frame's time
+        int LateUs;              // how much later than forecast it really comes
+    };
+    const TCase cases[] = {
+        // Within the 5 ms a locked frame may wait: a renderer that wakes a little late still
+        // finds it ahead.
+        {"locked to the renders, 4 ms after", 10, 4000, 0},
+        // The host's timeouts are whole milliseconds, so its renders wander by about one.
+        {"not locked, 1 ms after, and 1 ms late", 11, 1000, 1000},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TMemoryCanvas canvas(8, 8);
+        TQueuedHandOver handOver;
+        TProbe probe(&canvas, 150);
+        probe.RealSleep = true;
+        auto forecast = std::make_shared<TRenderForecast>();
+        probe.SetRenderForecast(forecast);
+        probe.Start(handOver);
+        ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1; }));
+        // The renderer's frame is due 150 ms after its thread saw the frame end, which is after
+        // DrawnAt however the threads are scheduled.
+        const auto forecastRender = probe.DrawnAt + std::chrono::microseconds(150000 + c.ForecastAfterDueUs);
+        const std::chrono::milliseconds interval(c.RenderIntervalMs);
+        forecast->Note(forecastRender - 2 * interval);
+        forecast->Note(forecastRender - interval);
+        const auto render = forecastRender + std::chrono::microseconds(c.LateUs);
+        bool handedOverBeforeTheRender = false;
+        while (TClock::now() < render - std::chrono::microseconds(200)) {
+            handedOverBeforeTheRender = handedOverBeforeTheRender || handOver.PendingCount() > 0;
+        }
+        EXPECT_FALSE(handedOverBeforeTheRender);
+        probe.DrawIfDue(TClock::now() + std::chrono::milliseconds(2));
+        ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 2; }));
+        probe.TerminateNow();
+        ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
     }
-    EXPECT_FALSE(handedOverBeforeTheRender);
-    probe.DrawIfDue(TClock::now() + std::chrono::milliseconds(2));
-    ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 2; }));
-    probe.TerminateNow();
-    ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
 }
 
 TEST(ThreadOwner, DrawDueDrawsOnlyTheFramesAboutDue) {
