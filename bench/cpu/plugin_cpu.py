@@ -88,26 +88,40 @@ def xserver_pid():
     return None
 
 
-def process_usage(pid):
-    """CPU seconds and context switches of a live process, all its threads. The time is the
+def thread_usage(pid):
+    """Per thread of a live process: CPU seconds and context switches so far. The time is the
     scheduler's, to the nanosecond, not the 10 ms clock ticks of /proc/PID/stat."""
-    cpu_ns = 0
-    switches = 0
+    usage = {}
     try:
         tasks = os.listdir(f"/proc/{pid}/task")
     except OSError:
-        return 0.0, 0
+        return usage
     for task in tasks:
         try:
             with open(f"/proc/{pid}/task/{task}/schedstat") as f:
-                cpu_ns += int(f.read().split()[0])
+                cpu_ns = int(f.read().split()[0])
+            switches = 0
             with open(f"/proc/{pid}/task/{task}/status") as f:
                 for line in f:
                     if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
                         switches += int(line.split()[1])
         except (OSError, ValueError, IndexError):
-            pass  # a thread that ended meanwhile
-    return cpu_ns / 1e9, switches
+            continue  # a thread that ended meanwhile
+        usage[task] = (cpu_ns / 1e9, switches)
+    return usage
+
+
+def usage_between(before, after):
+    """CPU seconds and context switches between two thread_usage samples. Thread by thread: a
+    thread that ended in between takes its whole count out of a plain sum and could make it
+    negative; one that began in between counts from zero."""
+    cpu = 0.0
+    switches = 0
+    for task, (cpu_after, switches_after) in after.items():
+        cpu_before, switches_before = before.get(task, (0.0, 0))
+        cpu += cpu_after - cpu_before
+        switches += switches_after - switches_before
+    return cpu, switches
 
 
 def wait_for_process(popen, name, timeout):
@@ -144,8 +158,8 @@ def run_player(build, dll, seconds, same_thread):
             raise RuntimeError(f"the player did not start with {dll}")
 
         def sample():
-            return (process_usage(pid), process_usage(server) if server else (0.0, 0),
-                    process_usage(xserver)[0] if xserver else 0.0, time.monotonic())
+            return (thread_usage(pid), thread_usage(server) if server else {},
+                    thread_usage(xserver) if xserver else {}, time.monotonic())
 
         time.sleep(SETTLE_SECONDS)
         p0, s0, x0, t0 = sample()
@@ -158,9 +172,11 @@ def run_player(build, dll, seconds, same_thread):
             player.wait()
     # Scaled to exactly the asked seconds: the sleep may overrun a little.
     scale = seconds / (t1 - t0)
-    cpu = ((p1[0] - p0[0]) + (s1[0] - s0[0])) * scale
-    switches = ((p1[1] - p0[1]) + (s1[1] - s0[1])) * scale
-    return cpu, switches, (x1 - x0) * scale
+    player_cpu, player_switches = usage_between(p0, p1)
+    server_cpu, server_switches = usage_between(s0, s1)
+    cpu = (player_cpu + server_cpu) * scale
+    switches = (player_switches + server_switches) * scale
+    return cpu, switches, usage_between(x0, x1)[0] * scale
 
 
 def frame_periods(program, seconds, ini_body):
