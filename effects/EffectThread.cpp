@@ -96,7 +96,9 @@ TEffectThread::TClock::time_point TEffectThread::RenderFor(TClock::time_point du
     // A render up to EarlyDrawMs before the frame's time draws it, as does one shortly after.
     const TClock::time_point render = Forecast->NextAfter(due - ToDuration(EarlyDrawMs));
     const double wait = RenderWaitMs(std::max(Latency, MinimumYieldMs), Forecast->IntervalMs());
-    if (render == TClock::time_point{} || render > due + ToDuration(wait) || render < TClock::now()) {
+    // A render that was due a moment ago may still come: renders come a little late at times.
+    if (render == TClock::time_point{} || render > due + ToDuration(wait) ||
+        render + ToDuration(RenderLateMs) < TClock::now()) {
         return {};
     }
     return render;
