@@ -22,3 +22,11 @@ inline int PumpFor(int ms, UINT counted = 0) {
     } while (static_cast<int>(end - GetTickCount()) > 0);
     return seen;
 }
+
+// Dispatches the messages already queued for this thread, without waiting for more.
+inline void PumpPending() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageA(&msg);
+    }
+}

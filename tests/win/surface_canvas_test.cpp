@@ -23,6 +23,7 @@
 #include "framework/win32/GdiSurface.h"
 #include "settings/VisSettings.h"
 #include "tests/win/pixels.h"
+#include "tests/win/plain_window.h"
 #include "tests/win/pump.h"
 
 namespace surface_canvas_test {
@@ -33,25 +34,9 @@ constexpr int W = 320;
 constexpr int H = 220;
 constexpr const char* PlainClass = "SurfaceTestPlain";
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessageA(&msg);
-    }
-}
-
 // A window of its own DC that paints nothing: what is drawn on it stays.
 HWND MakePlainWindow(int x, int y) {
-    WNDCLASSA wc{};
-    wc.style = CS_OWNDC;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = PlainClass;
-    RegisterClassA(&wc);
-    HWND window =
-        CreateWindowExA(0, PlainClass, "", WS_POPUP | WS_VISIBLE, x, y, W, H, nullptr, nullptr, wc.hInstance, nullptr);
-    Pump();
-    return window;
+    return CreatePlainWindow(PlainClass, x, y, W, H);
 }
 
 // The window's pixels as the screen shows them.
@@ -85,7 +70,7 @@ protected:
             DestroyWindow(w);
         }
         UnregisterClassA(PlainClass, GetModuleHandleA(nullptr));
-        Pump();
+        PumpPending();
     }
     HWND Plain(int x, int y) {
         Windows.push_back(MakePlainWindow(x, y));
@@ -202,7 +187,7 @@ TEST_F(SurfaceCanvas, APaintChangesOnlyTheUpdateRegionOnScreenAndInMemory) {
         canvas.LineTo(W, H);
     };
     UpdateWindow(box.Handle());
-    Pump();
+    PumpPending();
     // Something drawn between paints, as a renderer does.
     canvas.Brush.Color = RGBColor(250, 250, 0);
     canvas.FillRect({10, 10, 300, 200});
@@ -213,7 +198,7 @@ TEST_F(SurfaceCanvas, APaintChangesOnlyTheUpdateRegionOnScreenAndInMemory) {
     InvalidateRect(box.Handle(), &first, FALSE);
     InvalidateRect(box.Handle(), &second, FALSE);
     UpdateWindow(box.Handle());
-    Pump();
+    PumpPending();
     EXPECT_EQ(canvas.GetPixel(100, 100), RGBColor(250, 250, 0)) << "outside the region, in the L's corner";
     EXPECT_EQ(canvas.GetPixel(21, 31), RGBColor(0, 0, 90 + paints)) << "inside";
     EXPECT_EQ(FirstDifference(WindowPixels(box.Handle()), CanvasPixels(canvas)), "");
@@ -237,14 +222,14 @@ TEST_F(SurfaceCanvas, AMovedAndResizedBoxStillShowsItsSurface) {
     canvas.Present();
     // As the hint strip does: the box moves down and shrinks, then comes back.
     box.SetBounds(0, 18, W, H - 18);
-    Pump();
+    PumpPending();
     EXPECT_EQ(canvas.Height(), H - 18);
     canvas.Brush.Color = clWhite;
     canvas.FillRect({0, 0, 5, 5});
     canvas.Present();
     box.SetBounds(0, 0, W, H);
     UpdateWindow(box.Handle());
-    Pump();
+    PumpPending();
     EXPECT_EQ(canvas.Height(), H);
     EXPECT_EQ(FirstDifference(WindowPixels(box.Handle()), CanvasPixels(canvas)), "");
 }

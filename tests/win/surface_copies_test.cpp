@@ -12,6 +12,7 @@
 #include "framework/win32/GdiCanvas.h"
 #include "framework/win32/GdiSurface.h"
 #include "tests/win/pixels.h"
+#include "tests/win/plain_window.h"
 
 namespace surface_copies_test {
 
@@ -22,31 +23,15 @@ const TColor Ground = RGBColor(10, 40, 70);
 const TColor Mark = RGBColor(250, 0, 250);
 const TColor Ink = RGBColor(255, 220, 0);
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessageA(&msg);
-    }
-}
-
 // A window of its own DC that paints nothing: what is drawn on it stays.
 class PlainWindow {
 public:
-    PlainWindow(int width, int height) : Width(width), Height(height) {
-        WNDCLASSA wc{};
-        wc.style = CS_OWNDC;
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = PlainClass;
-        RegisterClassA(&wc);
-        Handle = CreateWindowExA(0, PlainClass, "", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
-                                 wc.hInstance, nullptr);
-        Pump();
-    }
+    PlainWindow(int width, int height)
+        : Width(width), Height(height), Handle(CreatePlainWindow(PlainClass, 0, 0, width, height)) {}
     ~PlainWindow() {
         DestroyWindow(Handle);
         UnregisterClassA(PlainClass, GetModuleHandleA(nullptr));
-        Pump();
+        PumpPending();
     }
     PlainWindow(const PlainWindow&) = delete;
     PlainWindow& operator=(const PlainWindow&) = delete;
