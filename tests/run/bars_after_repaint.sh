@@ -11,17 +11,22 @@ bar_centre() { echo $((20 * $1 + 105 + 9)); }
 
 enter_run_dir bars_after_repaint
 write_ini EffectEnabled=0 TitleEnabled=0
-play --seconds 4 --signal full --key 1000=Space --shot "1600=$(shot_path space.bmp)" \
-    --key 2000=X --shot "3200=$(shot_path hint.bmp)"
+bar_colour() { [ "$3" -ge 200 ] && [ "$1" -ge 100 ]; }
+SERIES_ARGS=(--key 1000=Space --key 2000=X)
+add_shot_series space 1500
+add_shot_series hint 3000
+play --seconds 4 --signal full "${SERIES_ARGS[@]}"
 [ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
-for shot in space hint; do
+for series in space hint; do
+    shot=$(first_shot_where $series "$(bar_centre 0)" $((H - 1)) bar_colour) ||
+        fail "after the $series repaint no shot shows bar 0 standing"
     for k in 0 1 17 34 35; do
         x=$(bar_centre $k)
         for y in $((H - 1)) $((H - 110)) $((H - 219)); do
-            IFS=, read -r r g b <<<"$(pixel $shot.bmp "$x" "$y")"
-            [ "$b" -ge 200 ] && [ "$r" -ge 100 ] || fail "after the $shot repaint bar $k at ($x,$y) is $r,$g,$b"
+            IFS=, read -r r g b <<<"$(pixel "$shot" "$x" "$y")"
+            bar_colour "$r" "$g" "$b" || fail "after the $series repaint bar $k at ($x,$y) is $r,$g,$b"
         done
-        [ "$(pixel $shot.bmp "$x" $((H - 240)))" = "0,0,0" ] || fail "after the $shot repaint bar $k is too tall"
+        [ "$(pixel "$shot" "$x" $((H - 240)))" = "0,0,0" ] || fail "after the $series repaint bar $k is too tall"
     done
 done
 echo ok

@@ -8,24 +8,31 @@ source "$(dirname "$0")/common.inc"
 H=753
 bar_centre() { echo $((28 * $1 + 7 + 13)); }
 
+# The 3D ramp fades the base colour (red 128, blue 255) towards white: blue stays highest.
+bar_colour() { [ "$3" -ge 200 ] && [ "$1" -ge 100 ]; }
+vu_colour() { [ "$1" -ge 200 ] && [ "$3" -lt 200 ]; }
+
 enter_run_dir bars_full
 write_ini EffectEnabled=0 TitleEnabled=0 ImageEnabled=0 vusegmented=0
-play --seconds 3 --signal full --shot "2000=$(shot_path shot.bmp)"
+SERIES_ARGS=()
+add_shot_series full 1600
+play --seconds 3 --signal full "${SERIES_ARGS[@]}"
 [ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
+shot=$(first_shot_where full "$(bar_centre 0)" $((H - 1)) bar_colour) || fail "no shot shows bar 0 standing"
 for k in 0 1 17 35; do
     x=$(bar_centre $k)
     for y in $((H - 1)) $((H - 110)) $((H - 220)); do
-        IFS=, read -r r g b <<<"$(pixel shot.bmp "$x" "$y")"
-        # The 3D ramp fades the base colour (red 128, blue 255) towards white: blue stays highest.
-        [ "$b" -ge 200 ] && [ "$r" -ge 100 ] || fail "bar $k at ($x,$y) is $r,$g,$b"
+        IFS=, read -r r g b <<<"$(pixel "$shot" "$x" "$y")"
+        bar_colour "$r" "$g" "$b" || fail "bar $k at ($x,$y) is $r,$g,$b"
     done
-    [ "$(pixel shot.bmp "$x" $((H - 240)))" = "0,0,0" ] || fail "bar $k is taller than 220"
-    [ "$(pixel shot.bmp $((28 * k + 7 + 27)) $((H - 50)))" = "0,0,0" ] || fail "no gap after bar $k"
+    [ "$(pixel "$shot" "$x" $((H - 240)))" = "0,0,0" ] || fail "bar $k is taller than 220"
+    [ "$(pixel "$shot" $((28 * k + 7 + 27)) $((H - 50)))" = "0,0,0" ] || fail "no gap after bar $k"
 done
 # VU bars: left 13..505, right 517..1009, rows 2..12 of the strip below the main area.
+shot=$(first_shot_where full 504 $((H + 7)) vu_colour) || fail "no shot shows the left VU bar at full length"
 for x in 14 300 504 518 700 1008; do
-    IFS=, read -r r g b <<<"$(pixel shot.bmp "$x" $((H + 7)))"
-    [ "$r" -ge 200 ] && [ "$b" -lt 200 ] || fail "VU bar at ($x,$((H + 7))) is $r,$g,$b"
+    IFS=, read -r r g b <<<"$(pixel "$shot" "$x" $((H + 7)))"
+    vu_colour "$r" "$g" "$b" || fail "VU bar at ($x,$((H + 7))) is $r,$g,$b"
 done
 
 enter_run_dir bars_silent
@@ -40,17 +47,23 @@ for k in 0 35; do
 done
 # Loud for 2 s, then silent: the bars fall back to nothing and the blocks sink to rest (one row a
 # frame, so 220 rows take under 4 s at the default 15 ms; 7 s leaves room for a loaded machine's
-# slower frames, as the shot of the loud part at 1.8 s does for its slower start).
+# slower frames, as the shots of the loud part up to 1.8 s do for its slower start).
 enter_run_dir bars_fall
 write_ini EffectEnabled=0 TitleEnabled=0 ImageEnabled=0
 sox -n -r 44100 -c 2 -b 16 loud.wav synth 2 whitenoise vol 0.9 &&
     sox -n -r 44100 -c 2 -b 16 quiet.wav trim 0 8 &&
     sox loud.wav quiet.wav music.wav || fail "sox could not make the test sound"
-play --seconds 9.5 --wav "$(shot_path music.wav)" --shot "1800=$(shot_path loud.bmp)" --shot "9200=$(shot_path rest.bmp)"
+SERIES_ARGS=()
+add_shot_series loud 1400
+play --seconds 9.5 --wav "$(shot_path music.wav)" "${SERIES_ARGS[@]}" --shot "9200=$(shot_path rest.bmp)"
 [ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
 risen=0
-for k in $(seq 0 35); do
-    [ "$(pixel loud.bmp "$(bar_centre "$k")" $((H - 30)))" != "0,0,0" ] && risen=$((risen + 1))
+for i in $(seq 1 $SERIES_LENGTH); do
+    standing=0
+    for k in $(seq 0 35); do
+        [ "$(pixel "loud$i.bmp" "$(bar_centre "$k")" $((H - 30)))" != "0,0,0" ] && standing=$((standing + 1))
+    done
+    [ "$standing" -gt "$risen" ] && risen=$standing
 done
 [ "$risen" -ge 30 ] || fail "only $risen bars stood while the sound was loud"
 for k in 0 9 18 27 35; do
