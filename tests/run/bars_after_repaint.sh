@@ -11,11 +11,10 @@ bar_centre() { echo $((20 * $1 + 105 + 9)); }
 
 enter_run_dir bars_after_repaint
 write_ini EffectEnabled=0 TitleEnabled=0
-bar_colour() { [ "$3" -ge 200 ] && [ "$1" -ge 100 ]; }
-SERIES_ARGS=(--key 1000=Space --key 2000=X)
+SERIES_ARGS=()
 add_shot_series space 1500
 add_shot_series hint 3000
-play --seconds 4 --signal full "${SERIES_ARGS[@]}"
+play --seconds 4 --signal full --key 1000=Space --key 2000=X "${SERIES_ARGS[@]}"
 [ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
 for series in space hint; do
     shot=$(first_shot_where $series "$(bar_centre 0)" $((H - 1)) bar_colour) ||

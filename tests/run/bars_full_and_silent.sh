@@ -8,8 +8,6 @@ source "$(dirname "$0")/common.inc"
 H=753
 bar_centre() { echo $((28 * $1 + 7 + 13)); }
 
-# The 3D ramp fades the base colour (red 128, blue 255) towards white: blue stays highest.
-bar_colour() { [ "$3" -ge 200 ] && [ "$1" -ge 100 ]; }
 vu_colour() { [ "$1" -ge 200 ] && [ "$3" -lt 200 ]; }
 
 enter_run_dir bars_full
@@ -64,6 +62,7 @@ for i in $(seq 1 $SERIES_LENGTH); do
         [ "$(pixel "loud$i.bmp" "$(bar_centre "$k")" $((H - 30)))" != "0,0,0" ] && standing=$((standing + 1))
     done
     [ "$standing" -gt "$risen" ] && risen=$standing
+    [ "$risen" -ge 30 ] && break
 done
 [ "$risen" -ge 30 ] || fail "only $risen bars stood while the sound was loud"
 for k in 0 9 18 27 35; do
