@@ -96,8 +96,13 @@ LRESULT TPaintBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TPaintBox::Paint() {
-    // The handler paints the surface where the window is to be painted, and nowhere else: what
-    // lies outside the update region stays as the window shows it.
+    // The handler repaints the whole box and its renderer then forgets everything it drew there,
+    // so the whole box is painted, however little the system asked for: a paint of the rows a
+    // moved box uncovers would otherwise leave the bars and blocks drawn elsewhere on screen,
+    // never to be erased.
+    if (OnPaintHandler) {
+        InvalidateRect(Handle(), nullptr, FALSE);
+    }
     UniqueGdiObject update(CreateRectRgn(0, 0, 0, 0));
     const bool painting = update && GetUpdateRgn(Handle(), static_cast<HRGN>(update.Get()), FALSE) > NULLREGION;
     if (painting && OnPaintHandler) {

@@ -28,4 +28,16 @@ for series in space hint; do
         [ "$(pixel "$shot" "$x" $((H - 240)))" = "0,0,0" ] || fail "after the $series repaint bar $k is too tall"
     done
 done
+
+# A hint strip makes the system repaint only the rows it uncovers, yet the repaint makes the
+# renderer forget every bar and block it drew. Regression: the blocks of a loud start stayed
+# frozen high up through the silence after a key, never erased again.
+enter_run_dir blocks_after_hint
+write_ini EffectEnabled=0 TitleEnabled=0 ImageEnabled=0
+sox -V1 -R -n -r 44100 -c 2 -b 16 noise.wav synth 2 whitenoise vol 0.9 pad 0 8
+play --seconds 10 --wav noise.wav --key 2600=X --shot "9200=$(shot_path quiet.bmp)"
+[ "$RUN_STATUS" = 0 ] || { cat player.log player.out; fail "player exit status $RUN_STATUS"; }
+# At rest the blocks take rows H - 6 to H - 4 and the bars nothing: no pixel above is lit.
+lit=$(lit_pixels quiet.bmp 1024 $((H - 6)) 0 0)
+[ "$lit" = 0 ] || fail "after the hint and the silence $lit pixels are lit above the resting blocks"
 echo ok
