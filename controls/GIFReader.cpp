@@ -20,7 +20,6 @@ constexpr std::uint8_t Trailer = 0x3B;
 constexpr std::uint8_t GraphicControlLabel = 0xF9;
 constexpr std::uint8_t CommentLabel = 0xFE;
 constexpr std::uint8_t ApplicationLabel = 0xFF;
-constexpr std::uint8_t PlainTextLabel = 0x01;
 
 constexpr std::size_t ScreenDescriptorEnd = 13;  // signature, version and the 7-byte logical screen
 constexpr std::size_t ImageDescriptorSize = 10;
@@ -668,22 +667,10 @@ void TGifStream::ParseBlocks() {
                     p = position_ + LoopSubBlockEnd;
                     complete = SkipSubBlocks(d, size, p);
                 }
-            } else if (label == ApplicationLabel || label == PlainTextLabel) {
-                // Any other application extension, and plain text (never drawn): the first block, then
-                // sub-blocks.
-                if (p >= size) {
-                    complete = false;
-                } else {
-                    const std::size_t n = d[p++];
-                    complete = size - p >= n;
-                    if (complete) {
-                        p += n;
-                        complete = SkipSubBlocks(d, size, p);
-                    }
-                }
             } else {
-                Stop = TGifStop::UnknownLabel;
-                p = position_;
+                // Any other application extension, plain text (never drawn) and labels we do not know:
+                // every extension is a run of sub-blocks, so any of them can be stepped over.
+                complete = SkipSubBlocks(d, size, p);
             }
             if (!complete) {
                 truncated_ = true;

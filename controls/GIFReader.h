@@ -66,7 +66,6 @@ enum class TGifStop : std::uint8_t {
     Trailer,         // 0x3B
     EndOfData,       // the data ended between blocks
     TruncatedBlock,  // the data ended inside a block; the frame being read, if any, is kept
-    UnknownLabel,    // an extension label we do not know
     UnknownBlock,    // a byte that starts no block
     FrameLimit,      // a 257th image
 };

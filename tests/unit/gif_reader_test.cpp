@@ -238,10 +238,10 @@ TEST(GifReader, BlockLoopEndings) {
     const Picture dot = Ascii({"1"});
     const Bytes twoFrames = GifBuilder(1, 1).Image(dot).Image(dot).Trailer().bytes;
     const std::size_t afterFirst = GifBuilder(1, 1).Image(dot).bytes.size();
-    auto patched = [&](std::initializer_list<std::uint8_t> b) {
-        Bytes d(twoFrames.begin(), twoFrames.begin() + static_cast<std::ptrdiff_t>(afterFirst));
-        d.insert(d.end(), b);
-        d.insert(d.end(), twoFrames.begin() + static_cast<std::ptrdiff_t>(afterFirst), twoFrames.end());
+    const std::size_t header = GifBuilder(1, 1).bytes.size();
+    auto patched = [&](std::initializer_list<std::uint8_t> b, std::size_t at = 0) {
+        Bytes d = twoFrames;
+        d.insert(d.begin() + static_cast<std::ptrdiff_t>(at == 0 ? afterFirst : at), b);
         return d;
     };
     Bytes cutComment(twoFrames.begin(), twoFrames.begin() + static_cast<std::ptrdiff_t>(afterFirst));
@@ -254,7 +254,8 @@ TEST(GifReader, BlockLoopEndings) {
     } cases[] = {
         {"trailer", twoFrames, 2, TGifStop::Trailer},
         {"no trailer", Bytes(twoFrames.begin(), twoFrames.end() - 1), 2, TGifStop::EndOfData},
-        {"unknown label ends the loop", patched({0x21, 0x99, 0}), 1, TGifStop::UnknownLabel},
+        // Other readers show such a file: every extension is skippable by its sub-blocks.
+        {"unknown extension first is skipped", patched({0x21, 0xDF, 2, 9, 9, 1, 7, 0}, header), 2, TGifStop::Trailer},
         {"unknown block byte ends the loop", patched({0x00}), 1, TGifStop::UnknownBlock},
         {"plain text is skipped", patched({0x21, 0x01, 2, 9, 9, 1, 7, 0}), 2, TGifStop::Trailer},
         {"other application skipped", patched({0x21, 0xFF, 3, 'A', 'B', 'C', 2, 1, 2, 0}), 2, TGifStop::Trailer},
