@@ -2,6 +2,9 @@
 
 #include <windowsx.h>
 
+#include <atomic>
+#include <cstdint>
+
 #include "framework/win32/Handles.h"
 
 namespace {
@@ -12,7 +15,56 @@ constexpr const char* ControlClassName = "SkyburstControl";
 
 bool ClassesRegistered = false;
 
+// Each thread's count of calls in progress, in a slot of the system's thread-local storage that
+// the library takes when it loads and gives back when it unloads. Without a slot, all threads'
+// calls count together: a shutdown then waits for another thread's call too, but never runs
+// under a call of its own thread.
+class TCallCounts {
+public:
+    TCallCounts() : Slot(TlsAlloc()) {}
+    ~TCallCounts() {
+        if (Slot != TLS_OUT_OF_INDEXES) {
+            TlsFree(Slot);
+        }
+    }
+    TCallCounts(const TCallCounts&) = delete;
+    TCallCounts& operator=(const TCallCounts&) = delete;
+
+    int Get() const {
+        if (Slot == TLS_OUT_OF_INDEXES) {
+            return AllThreads;
+        }
+        // TlsGetValue clears the thread's last error, which the message being handled may be
+        // about to report.
+        const DWORD error = GetLastError();
+        const auto calls = static_cast<int>(reinterpret_cast<std::intptr_t>(TlsGetValue(Slot)));
+        SetLastError(error);
+        return calls;
+    }
+    void Add(int calls) {
+        if (Slot == TLS_OUT_OF_INDEXES) {
+            AllThreads += calls;
+        } else {
+            TlsSetValue(Slot, reinterpret_cast<void*>(static_cast<std::intptr_t>(Get() + calls)));
+        }
+    }
+
+private:
+    const DWORD Slot;
+    std::atomic<int> AllThreads{0};
+};
+
+TCallCounts CallCounts;
+
 }  // namespace
+
+int TCallScope::InProgress() {
+    return CallCounts.Get();
+}
+
+void TCallScope::Add(int calls) {
+    CallCounts.Add(calls);
+}
 
 bool TWindow::EnsureClasses() {
     if (ClassesRegistered) {

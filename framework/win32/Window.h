@@ -4,25 +4,26 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 
 enum class TMouseButton { Left, Right, Middle };
 
 // Marks a call of the plug-in in progress: every message to one of its windows (the hand-over's
 // too) and every render. A shutdown asked from another thread is refused while another call is
-// in progress beneath its own, since it would free what that call still uses. Counted over all
-// threads: a call on another thread (the configuration dialog's) only delays a shutdown.
+// in progress beneath its own on its thread, since it would free what that call still uses.
+// Counted per thread: a call on another thread (the configuration dialog's) uses nothing the
+// shutdown frees.
 class TCallScope {
 public:
-    TCallScope() { ++Depth; }
-    ~TCallScope() { --Depth; }
+    TCallScope() { Add(1); }
+    ~TCallScope() { Add(-1); }
     TCallScope(const TCallScope&) = delete;
     TCallScope& operator=(const TCallScope&) = delete;
-    static int InProgress() { return Depth; }
+    // The calls in progress on the calling thread.
+    static int InProgress();
 
 private:
-    static inline std::atomic<int> Depth{0};
+    static void Add(int calls);
 };
 
 class TWindow {

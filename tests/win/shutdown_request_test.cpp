@@ -70,8 +70,23 @@ TEST(ShutdownRequest, IsRefusedWhileAnotherCallRunsOnTheWindowThread) {
     EXPECT_EQ(inside, ShutdownFormBusy);
     EXPECT_TRUE(aliveAfter) << "the display was shut down under a call in progress";
 
-    // Once the call is over, the same request ends the display.
+    // Once the call is over, the same request ends the display, even while a call of ours runs
+    // on another thread (the configuration dialog's), which uses nothing the shutdown frees.
+    std::atomic<bool> holding{false};
+    std::atomic<bool> release{false};
+    std::thread dialog([&] {
+        const TCallScope call;
+        holding = true;
+        while (!release) {
+            Sleep(1);
+        }
+    });
+    while (!holding) {
+        Sleep(1);
+    }
     EXPECT_EQ(AskShutdownFromAnotherThread(form->Handle()), ShutdownFormDone);
+    release = true;
+    dialog.join();
     EXPECT_EQ(form->Handle(), nullptr);
 
     other.Destroy();
