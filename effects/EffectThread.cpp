@@ -125,10 +125,10 @@ TWaitingFrame TEffectThread::WaitingFrame(TClock::time_point now) const {
     return frame;
 }
 
-bool TEffectThread::DrawIfDue(TClock::time_point by) {
+bool TEffectThread::DrawWaitingFrame() {
     {
         std::lock_guard<TLock> guard(PaceLock);
-        if (Pace != TPace::Asleep || DueAt > by || Terminated()) {
+        if (Pace != TPace::Asleep || Terminated()) {
             return false;
         }
         Pace = TPace::Drawing;

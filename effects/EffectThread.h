@@ -4,7 +4,7 @@
 //
 // Every wake of the window thread is costly under a host's message loop, so a window thread that
 // is awake anyway (a render, another renderer's frame) may draw a sleeping renderer's next frame
-// early when it is due within a moment (DrawIfDue): the renderer then paces from that frame as if
+// early when it is due within a moment (DrawWaitingFrame): the renderer then paces from that frame as if
 // it had handed it over itself, and no wake is spent on it.
 
 #include <chrono>
@@ -53,18 +53,15 @@ public:
     // one by one on a memory canvas without a thread.
     virtual void DrawFrame() = 0;
 
-    // Window thread: when this renderer sleeps towards a frame due by the time given, draws that
-    // frame now, presents it, and lets the thread pace from it. True when a frame was drawn.
-    bool DrawIfDue(TClock::time_point by);
-    // Any thread: whether this renderer sleeps towards a frame that DrawIfDue may draw, and when
+    // Window thread: when this renderer sleeps towards its next frame, draws that frame now,
+    // presents it, and lets the thread pace from it. True when a frame was drawn.
+    bool DrawWaitingFrame();
+    // Any thread: whether this renderer sleeps towards a frame that DrawWaitingFrame may draw, and when
     // that frame is due, seen at now.
     TWaitingFrame WaitingFrame(TClock::time_point now) const;
 
     // Before Start: where the host's next render is forecast; none, and frames never wait for one.
     void SetRenderForecast(std::shared_ptr<const TRenderForecast> forecast) { Forecast = std::move(forecast); }
-
-    TCanvas* GetCanvas() const { return Canvas; }
-    int GetLatency() const { return Latency; }
 
 protected:
     void Execute() override;

@@ -88,7 +88,7 @@ int TRenderers::DrawDue() {
     // announced later, through the hand-over), so each slot is read afresh.
     for (int i = 0; i < RendererSlotCount; ++i) {
         TEffectThread* renderer = Core->Slots[i];
-        if (chosen[i] && renderer != nullptr && renderer->DrawIfDue(TEffectThread::TClock::time_point::max())) {
+        if (chosen[i] && renderer != nullptr && renderer->DrawWaitingFrame()) {
             ++drawn;
         }
     }

@@ -115,7 +115,6 @@ public:
     void Start(std::shared_ptr<TFrameHandOver> handOver);
     // The same with a hand-over that the caller keeps alive until the thread has ended.
     void Start(TFrameHandOver& handOver);
-    bool Started() const { return Worker.Joinable() || BodyFinished; }
     // Asks the body to end at its next check; a sleep in progress runs to its end.
     void Terminate() { TerminateRequested = true; }
     // Asks the body to end and cuts a sleep in progress short: for shutting down, when nothing

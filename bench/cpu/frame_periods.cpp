@@ -96,7 +96,7 @@ TTimedRenderer StartTimed(TForm1& form, const char* name, TRendererSlot slot, TC
     const auto stopAll = [&form](TThread*) { form.StopAll(); };
     if (TEffectThread* started =
             form.RunningRenderers()->Start(slot, std::make_unique<TTimed<TEffect>>(canvas, timed.Starts), stopAll)) {
-        timed.Latency = started->GetLatency();
+        timed.Latency = started->WaitingFrame(TEffectThread::TClock::now()).LatencyMs;
     }
     return timed;
 }

@@ -28,6 +28,7 @@
 #include "framework/win32/GdiSurface.h"
 #include "framework/win32/HandOver.h"
 #include "framework/win32/Handles.h"
+#include "tests/win/pump.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -57,7 +58,7 @@ public:
         }
         const auto start = Clock::now();
         TEffect::DrawFrame();
-        this->GetCanvas()->Present();
+        this->Canvas->Present();
         GdiFlush();
         Samples.Starts.push_back(start);
         Samples.DrawMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());

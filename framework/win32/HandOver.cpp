@@ -158,7 +158,6 @@ bool TWindowHandOver::Announce(bool behindOthers) {
     // Posted, never sent: the one who signals may be a renderer at its end that the window
     // thread is about to join.
     if (PostMessageA(window, WM_APP_RUN_HANDOVER, 0, 0) != FALSE) {
-        ++Posts;
         return true;
     }
     Announced = false;  // a full queue or a window gone: the caller withdraws the request
@@ -204,35 +203,5 @@ bool TWindowHandOver::ServeUntil(const std::function<bool()>& done, int timeoutM
             return done();
         }
         WaitForWork(left < PollSliceMs ? left : PollSliceMs);
-    }
-}
-
-bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0);
-    for (;;) {
-        MSG msg;
-        // One message at a time between the checks: a renderer without latency posts its next
-        // frame while this one is being drawn, so "until the queue is empty" might never come.
-        const bool got = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
-        if (got) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return done();
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (done()) {
-            return true;
-        }
-        const int left = MsUntil(deadline);
-        if (left == 0) {
-            return done();
-        }
-        if (got) {
-            continue;  // more may be queued
-        }
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left < PollSliceMs ? left : PollSliceMs),
-                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }

@@ -30,8 +30,6 @@ public:
     void Close();
 
     HWND Window() const { return Hwnd; }
-    // Announcements posted so far: each one wakes the window thread.
-    int AnnouncementsPosted() const { return Posts; }
 
     // Window thread, awake for something else (a render): runs the queued requests now and takes
     // back the announcement that would wake the thread again for them, if one is queued. Returns
@@ -69,11 +67,6 @@ private:
     // visits began.
     bool Chained = false;
     std::chrono::steady_clock::time_point ChainStart;
-    std::atomic<int> Posts{0};
     std::function<void()> OnVisit;  // window thread only
     bool Serving = false;           // window thread only: inside Serve
 };
-
-// Runs this thread's message loop until done() holds or timeoutMs passes, dispatching every
-// message; a WM_QUIT met on the way is put back for the caller's own loop. Returns done().
-bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs);

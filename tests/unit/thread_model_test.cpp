@@ -383,9 +383,8 @@ TEST(ThreadModel, AWindowThreadAwakeAnywayDrawsAFrameAboutDueAndThePacingGoesOnF
     probe.Start(handOver);
     ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1 && probe.SleepCount == 1; }));
     const auto firstEnd = TClock::now();
-    EXPECT_FALSE(probe.DrawIfDue(TClock::now())) << "a frame 200 ms away is not about due";
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ASSERT_TRUE(probe.DrawIfDue(TClock::now() + std::chrono::seconds(1)));
+    ASSERT_TRUE(probe.DrawWaitingFrame());
     EXPECT_EQ(probe.Frames, 2);
     EXPECT_EQ(probe.FrameThreads.back(), std::this_thread::get_id());
     // The renderer's own next frame comes a latency after the early one, not at its old time.
@@ -397,7 +396,6 @@ TEST(ThreadModel, AWindowThreadAwakeAnywayDrawsAFrameAboutDueAndThePacingGoesOnF
 
 TEST(ThreadModel, FramesThatMustNotBeDrawnEarlyAreNot) {
     TMemoryCanvas canvas(8, 8);
-    const auto far = TClock::now() + std::chrono::hours(1);
     {
         SCOPED_TRACE("latency too short: its frames follow each other closely anyway");
         TQueuedHandOver handOver;
@@ -407,7 +405,7 @@ TEST(ThreadModel, FramesThatMustNotBeDrawnEarlyAreNot) {
         probe.Start(handOver);
         for (int i = 0; i < 200 && !probe.Finished(); ++i) {
             handOver.Drain();
-            EXPECT_FALSE(probe.DrawIfDue(far));
+            EXPECT_FALSE(probe.DrawWaitingFrame());
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
@@ -420,7 +418,7 @@ TEST(ThreadModel, FramesThatMustNotBeDrawnEarlyAreNot) {
         probe.Start(handOver);
         ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1 && probe.SleepCount == 1; }));
         probe.Terminate();
-        EXPECT_FALSE(probe.DrawIfDue(far));
+        EXPECT_FALSE(probe.DrawWaitingFrame());
         probe.TerminateNow();
         ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
         EXPECT_EQ(probe.Frames, 1);
@@ -473,7 +471,7 @@ TEST(ThreadModel, AFrameDueJustBeforeTheNextRenderWaitsForIt) {
             handedOverBeforeTheRender = handedOverBeforeTheRender || pending;
         }
         EXPECT_FALSE(handedOverBeforeTheRender);
-        probe.DrawIfDue(TClock::now() + std::chrono::milliseconds(2));
+        probe.DrawWaitingFrame();
         ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 2; }));
         probe.TerminateNow();
         ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));

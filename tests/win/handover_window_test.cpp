@@ -17,6 +17,7 @@
 #include "framework/MemoryCanvas.h"
 #include "framework/win32/HandOver.h"
 #include "framework/win32/Messages.h"
+#include "tests/win/pump.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -359,14 +360,12 @@ TEST(HandOverWindow, ARenderThatRunsTheQueueTakesBackItsAnnouncement) {
     };
     std::atomic<int> ran{0};
     queued(handOver, ran);
-    EXPECT_EQ(handOver.AnnouncementsPosted(), 1);
     ASSERT_TRUE(announcementQueued());
     EXPECT_EQ(handOver.DrainAwake(), 1);
     EXPECT_EQ(ran, 1);
     EXPECT_FALSE(announcementQueued());
     // The next request announces itself again: nothing is left waiting for a visit that never comes.
     queued(handOver, ran);
-    EXPECT_EQ(handOver.AnnouncementsPosted(), 2);
     EXPECT_TRUE(announcementQueued());
     ASSERT_TRUE(PumpMessagesUntil([&ran] { return ran == 2; }, WaitMs));
 }

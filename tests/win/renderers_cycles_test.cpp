@@ -12,6 +12,7 @@
 #include "framework/MemoryCanvas.h"
 #include "framework/win32/HandOver.h"
 #include "tests/win/process_threads.h"
+#include "tests/win/pump.h"
 
 namespace renderers_cycles_test {
 
@@ -21,7 +22,7 @@ class TBusy : public TEffectThread {
 public:
     TBusy(TCanvas* canvas, int latency) : TEffectThread(canvas, latency) {}
     ~TBusy() override { StopAndJoin(); }
-    void DrawFrame() override { GetCanvas()->SetPixel(Frames++ % 16, 0, clWhite); }
+    void DrawFrame() override { Canvas->SetPixel(Frames++ % 16, 0, clWhite); }
     int Frames = 0;
 };
 
