@@ -16,7 +16,7 @@ REG
 run_setup /S
 [ "$SETUP_STATUS" != 0 ] || fail "a folder without winamp.exe was accepted"
 [ "$(tree_listing "$elsewhere")" = "$before" ] || { ls -lR "$elsewhere"; fail "something was written into the folder"; }
-[ -z "$(reg_value "$OWN_KEY" UninstallString)" ] || fail "an uninstall entry was written"
+[ -z "$(skyburst_entries)" ] || fail "an uninstall entry was written"
 
 # Only the player's uninstall entry names the folder, by its uninstaller's quoted command line.
 player="$RUN_DIR/Found Player"
