@@ -68,9 +68,9 @@ int main(int argc, char** argv) {
             }
             Sleep(50);
         }
-        // A message box's text is its static control 0xFFFF.
+        // A message box stands over the window it belongs to; its text is its static control 0xFFFF.
         const HWND owner = GetParent(button);
-        const std::string text = Text(GetDlgItem(owner, 0xFFFF));
+        const std::string text = GetWindow(owner, GW_OWNER) != nullptr ? Text(GetDlgItem(owner, 0xFFFF)) : "";
         if (!text.empty()) {
             std::printf("%s\n", text.c_str());
             std::fflush(stdout);

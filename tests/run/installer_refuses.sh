@@ -2,13 +2,11 @@
 # writes nothing; with the player's own key gone it finds the player through the player's uninstall
 # entry.
 source "$(dirname "$0")/installer.inc"
-enter_run_dir installer_refuses
-trap forget_player_and_plugin EXIT
+enter_installer_run_dir installer_refuses
 elsewhere="$RUN_DIR/Not a Player"
 mkdir -p "$elsewhere"
 printf '[Skyburst]\r\nGravity=333\r\n' >"$elsewhere/plugin.ini"
 before=$(tree_listing "$elsewhere")
-forget_player_and_plugin
 set_registry <<REG
 [$PLAYER_KEY]
 @="$(reg_path "$elsewhere")"

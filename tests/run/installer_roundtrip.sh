@@ -5,11 +5,9 @@
 # other plug-ins stay as they were. An uninstaller that cannot delete says so in its exit status and
 # keeps its entry.
 source "$(dirname "$0")/installer.inc"
+enter_installer_run_dir installer_roundtrip
 # No space in them: the uninstaller reads _?= to the end of its command line, unquoted.
-second="$SKYBURST_BUILD_DIR/runs/installer_roundtrip/Second"
-unlock_folder "$second/Plugins" 2>/dev/null
-enter_run_dir installer_roundtrip
-trap 'unlock_folder "$second/Plugins"; forget_player_and_plugin' EXIT
+second="$RUN_DIR/Second"
 player="$RUN_DIR/Player"
 plugins="$player/Plugins"
 make_player_folder "$player"
@@ -18,7 +16,6 @@ printf '[Skyburst]\r\nGravity=333\r\n' >"$player/plugin.ini"
 printf '[Skyburst]\r\nSpeed=7\r\n' >"$plugins/plugin.ini"
 printf 'another plug-in' >"$plugins/vis_other.dll"
 keep=$(cd "$player" && sha256sum plugin.ini Plugins/plugin.ini Plugins/vis_other.dll)
-forget_player_and_plugin
 set_registry <<REG
 [$PLAYER_KEY]
 @="$(reg_path "$player")"
@@ -51,18 +48,10 @@ done
 # The player, run from its folder, loads the installed DLL. While it holds it, the setup program
 # cannot replace it: silent, it answers its retry question with Cancel and says so in its exit status.
 # The player is then stopped, which lets go of the DLL.
-(cd "$player" && exec timeout -k 5 120 wine winamp.exe 'Plugins\vis_skyburst.dll' --seconds 100 --signal beat \
-    --log player.log </dev/null >player.out 2>&1) &
-player_pid=$!
-for i in $(seq 1 600); do
-    grep -qxF 'init result=0' "$player/player.log" 2>/dev/null && break
-    kill -0 "$player_pid" 2>/dev/null || break
-    sleep 0.1
-done
-grep -qxF 'init result=0' "$player/player.log" || { cat "$player/player.log"; fail "the installed DLL did not start"; }
+start_player "$player" winamp.exe 'Plugins\vis_skyburst.dll'
 run_setup /S
-kill "$player_pid"
-wait "$player_pid"
+kill "$PLAYER_PID"
+wait "$PLAYER_PID"
 [ "$SETUP_STATUS" = 5 ] || fail "install while the player holds the DLL: exit status $SETUP_STATUS, expected 5"
 rm -f "$player/player.log" "$player/player.out"
 
