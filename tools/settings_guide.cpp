@@ -260,10 +260,10 @@ std::string Guide(const std::string& version) {
     line();
     line("Installing");
     line("----------");
-    line("Close the player and run skyburst-" + version + "-setup.exe. It finds the player's folder");
-    line("(the one that holds winamp.exe) and puts Skyburst into its Plugins folder. On its last page,");
-    line("\"Make Skyburst the player's visualisation\" chooses it for you, and \"Start the player\"");
-    line("starts the player.");
+    line("Close the player and run skyburst-" + version + "-setup.exe. It finds the player's");
+    line("folder (the one that holds winamp.exe) and puts Skyburst into its Plugins folder. On");
+    line("its last page, \"Make Skyburst the player's visualisation\" chooses it for you, and");
+    line("\"Start the player\" starts the player.");
     line("By hand instead:");
     line("1. Close the player.");
     line("2. Copy vis_skyburst.dll into the player's Plugins folder (the folder named Plugins");
