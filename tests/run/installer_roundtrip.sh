@@ -1,6 +1,7 @@
 # The setup program, silent, into a player folder named by the player's registry key: the DLL (the
 # zip's, byte for byte) and the guide land in Plugins and the player runs it; an uninstaller is
-# registered, one entry per player folder; installing again replaces a changed DLL; the uninstaller
+# registered, one entry per player folder; the player that holds the DLL keeps it unattended, and is
+# closed on the pages when the user agrees; installing again replaces a changed DLL; the uninstaller
 # removes exactly what was installed and its own folder's entry, and the user's plugin.ini files and
 # other plug-ins stay as they were. An uninstaller that cannot delete says so in its exit status and
 # keeps its entry.
@@ -50,10 +51,16 @@ done
 # The player is then stopped, which lets go of the DLL.
 start_player "$player" winamp.exe 'Plugins\vis_skyburst.dll'
 run_setup /S
-kill "$PLAYER_PID"
-wait "$PLAYER_PID"
 [ "$SETUP_STATUS" = 5 ] || fail "install while the player holds the DLL: exit status $SETUP_STATUS, expected 5"
-rm -f "$player/player.log" "$player/player.out"
+# On its pages it offers to close the player; its finish page's ticked box then makes Skyburst the
+# player's visualisation.
+run_setup_dialogs "$player" Install Yes Finish
+[[ "$DIALOGS" == "Setup cannot replace"*"The player is running"*"Close the player now"* ]] && [ "$SETUP_STATUS" = 0 ] ||
+    fail "install on its pages while the player holds the DLL: exit status $SETUP_STATUS, boxes '$DIALOGS'"
+wait "$PLAYER_PID"
+printf '[Winamp]\r\nvisplugin_name=vis_skyburst.dll\r\nvisplugin_num=0\r\n' | cmp - "$player/winamp.ini" ||
+    fail "the finish page did not make Skyburst the player's visualisation"
+rm -f "$player/player.log" "$player/player.out" "$player/winamp.ini"
 
 # An upgrade over a different DLL replaces it and keeps the settings.
 printf 'an older build' >"$plugins/vis_skyburst.dll"
