@@ -26,6 +26,10 @@ if(PLAYER_WIN32)
     target_link_options(player PRIVATE -mwindows)
 endif()
 
+# Walks the setup program's pages and answers its message boxes for its tests (tests/run/installer_*).
+add_executable(dialog_driver ${CMAKE_SOURCE_DIR}/tests/run/dialog_driver.cpp)
+target_link_libraries(dialog_driver PRIVATE user32 ${STATIC_RUNTIME})
+
 # GoogleTest from the sources Debian installs, compiled with this toolchain.
 set(GTEST_SRC /usr/src/googletest/googletest)
 add_library(gtest_win STATIC ${GTEST_SRC}/src/gtest-all.cc ${GTEST_SRC}/src/gtest_main.cc)

@@ -10,7 +10,8 @@
 namespace player {
 namespace {
 
-constexpr char WindowClassName[] = "SkyburstTestPlayer";
+// The real player's class, by which plug-ins and the setup program find its main window.
+constexpr char WindowClassName[] = "Winamp v1.x";
 constexpr UINT_PTR ConfigTimerId = 1;
 constexpr UINT ConfigTickMs = 10;
 // Each pass over the queue is bounded, so a plug-in that keeps posting cannot starve Render.

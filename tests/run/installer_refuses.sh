@@ -1,14 +1,12 @@
 # In silent mode the setup program refuses a folder without winamp.exe with a non-zero exit status and
-# writes nothing; with the player's own key gone it finds the player through the player's uninstall
-# entry.
+# writes nothing, and on its pages one it cannot write even once the user accepts it; with the player's
+# own key gone it finds the player through the player's uninstall entry.
 source "$(dirname "$0")/installer.inc"
-enter_run_dir installer_refuses
-trap forget_player_and_plugin EXIT
+enter_installer_run_dir installer_refuses
 elsewhere="$RUN_DIR/Not a Player"
 mkdir -p "$elsewhere"
 printf '[Skyburst]\r\nGravity=333\r\n' >"$elsewhere/plugin.ini"
 before=$(tree_listing "$elsewhere")
-forget_player_and_plugin
 set_registry <<REG
 [$PLAYER_KEY]
 @="$(reg_path "$elsewhere")"
@@ -16,7 +14,13 @@ REG
 run_setup /S
 [ "$SETUP_STATUS" != 0 ] || fail "a folder without winamp.exe was accepted"
 [ "$(tree_listing "$elsewhere")" = "$before" ] || { ls -lR "$elsewhere"; fail "something was written into the folder"; }
-[ -z "$(reg_value "$OWN_KEY" UninstallString)" ] || fail "an uninstall entry was written"
+[ -z "$(skyburst_entries)" ] || fail "an uninstall entry was written"
+# On the pages, such a folder accepted with "Yes" is still tried for writing: a locked one is refused,
+# and Cancel then exits 1.
+lock_folder "$elsewhere"
+run_setup_dialogs "$elsewhere" Install Yes OK Cancel Yes
+[[ "$DIALOGS" == "There is no winamp.exe"*"|Setup cannot write"*"|Are you sure"* ]] && [ "$SETUP_STATUS" = 1 ] ||
+    fail "a locked folder without winamp.exe on the pages: exit status $SETUP_STATUS, boxes '$DIALOGS'"
 
 # Only the player's uninstall entry names the folder, by its uninstaller's quoted command line.
 player="$RUN_DIR/Found Player"
