@@ -326,8 +326,8 @@ TEST_F(ConfigDialog, TabStopsFollowThePagesOrder) {
         {Id::cb3, Id::se3, Id::SpinEdit9, Id::ComboBox1, Id::CheckBoxEnhVU, Id::SpinEdit12, Id::CheckBox8, Id::seSeg,
          Id::CheckBox10, Id::ColorButton2, Id::ColorButton3},
         {Id::Edit1, Id::SpeedButton1, Id::rg1a, Id::Edit2, Id::SpeedButton2, Id::rg1b},
-        {Id::cbAlwaysTop, Id::ColorButton1, Id::cbTitle, Id::ColorButton6, Id::ColorButton5, Id::ScrollSong,
-         Id::ClockPos},
+        {Id::cbAlwaysTop, Id::ColorButton1, Id::ComboBox4, Id::cbTitle, Id::ColorButton6, Id::ColorButton5,
+         Id::ScrollSong, Id::ClockPos},
     };
     for (const auto& want : pages) {
         std::vector<int> have;
@@ -540,6 +540,71 @@ TEST_F(ConfigDialog, RefusedWriteShowsTheErrorAndEndsTheFilling) {
     lock.Reset();
     Click(Id::cb1);
     EXPECT_EQ(Key("EffectEnabled"), "1") << "once the file is free again, changes are written";
+}
+
+BOOL CALLBACK AddMonitorRect(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(monitor, &info);
+    reinterpret_cast<std::vector<RECT>*>(data)->push_back(info.rcMonitor);
+    return TRUE;
+}
+
+// With several monitors (the two-monitor run starts this test on its desktop) the dialog opens on
+// the last one, where its owner lies, and lists every monitor with its size.
+TEST_F(ConfigDialog, OpensOnTheOwnersMonitorAndListsEveryMonitor) {
+    std::vector<RECT> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, &AddMonitorRect, reinterpret_cast<LPARAM>(&monitors));
+    ASSERT_FALSE(monitors.empty());
+    const RECT last = monitors.back();
+    // The player's window, on a thread that answers messages as the player's own would.
+    std::atomic<HWND> owner{nullptr};
+    std::atomic<DWORD> ownerThread{0};
+    std::thread player([&] {
+        HWND window = CreateWindowExA(0, "STATIC", "player", WS_POPUP | WS_VISIBLE, last.left + 50, last.top + 50, 200,
+                                      100, nullptr, nullptr, nullptr, nullptr);
+        ownerThread = GetCurrentThreadId();
+        owner = window;
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            DispatchMessageA(&msg);
+        }
+        DestroyWindow(window);
+    });
+    ASSERT_TRUE(WaitUntil([&] { return owner != nullptr; }));
+    Module->hwndParent = owner;
+    WriteIni("Monitor=" + std::to_string(monitors.size()) + "\r\n");
+    Open();
+    RECT frame{};
+    GetWindowRect(Dialog, &frame);
+    EXPECT_LE(std::abs((frame.left + frame.right) - (last.left + last.right)), 1) << frame.left << " " << last.left;
+    EXPECT_LE(std::abs((frame.top + frame.bottom) - (last.top + last.bottom)), 1) << frame.top << " " << last.top;
+
+    HWND combo = Control(Id::ComboBox4);
+    std::vector<std::string> items;
+    for (int i = 0; i < SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
+        char text[64] = {};
+        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.emplace_back(text);
+    }
+    std::vector<std::string> want{"Player's monitor"};
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const RECT& m = monitors[i];
+        want.push_back("Monitor " + std::to_string(i + 1) + " (" + std::to_string(m.right - m.left) + " x " +
+                       std::to_string(m.bottom - m.top) + ")");
+    }
+    EXPECT_EQ(items, want);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), static_cast<LRESULT>(monitors.size()));
+    const auto pick = [&](int index) {
+        SendMessageA(combo, CB_SETCURSEL, index, 0);
+        SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(Id::ComboBox4, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
+    };
+    EXPECT_EQ(Writes([&] { pick(0); }), (std::map<std::string, std::string>{{"Monitor", "0"}}));
+    CloseDialog();  // before its owner goes
+    Module->hwndParent = nullptr;
+    PostThreadMessageA(ownerThread, WM_QUIT, 0, 0);
+    player.join();
 }
 
 TEST_F(ConfigDialog, GifSetsShowOnlyForUserImagesOnTheImagesPage) {
