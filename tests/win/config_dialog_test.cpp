@@ -20,6 +20,7 @@
 #include "framework/win32/ProfileStore.h"
 #include "playerapi/VisRecords.h"
 #include "tests/unit/gif_test_support.h"
+#include "tests/win/pump.h"
 
 namespace config_dialog_test {
 
@@ -542,7 +543,7 @@ TEST_F(ConfigDialog, RefusedWriteShowsTheErrorAndEndsTheFilling) {
     EXPECT_EQ(Key("EffectEnabled"), "1") << "once the file is free again, changes are written";
 }
 
-BOOL CALLBACK AddMonitorRect(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     GetMonitorInfoA(monitor, &info);
@@ -550,60 +551,38 @@ BOOL CALLBACK AddMonitorRect(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     return TRUE;
 }
 
-// With several monitors (the two-monitor run starts this test on its desktop) the dialog opens on
-// the last one, where its owner lies, and lists every monitor with its size.
+// The two-monitor run starts this test on its desktop too: the dialog opens on the last monitor,
+// which holds its owner, and lists every monitor, up to that one with its size.
 TEST_F(ConfigDialog, OpensOnTheOwnersMonitorAndListsEveryMonitor) {
     std::vector<RECT> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, &AddMonitorRect, reinterpret_cast<LPARAM>(&monitors));
-    ASSERT_FALSE(monitors.empty());
-    const RECT last = monitors.back();
-    // The player's window, on a thread that answers messages as the player's own would.
+    EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    const RECT m = monitors.back();
     std::atomic<HWND> owner{nullptr};
-    std::atomic<DWORD> ownerThread{0};
-    std::thread player([&] {
-        HWND window = CreateWindowExA(0, "STATIC", "player", WS_POPUP | WS_VISIBLE, last.left + 50, last.top + 50, 200,
-                                      100, nullptr, nullptr, nullptr, nullptr);
-        ownerThread = GetCurrentThreadId();
-        owner = window;
-        MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            DispatchMessageA(&msg);
+    std::atomic<bool> done{false};
+    std::thread player([&] {  // the player's window, on a thread that answers its messages
+        owner = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, m.left + 50, m.top + 50, 99, 99, nullptr,
+                                nullptr, nullptr, nullptr);
+        while (!done) {
+            PumpFor(10);
         }
-        DestroyWindow(window);
+        DestroyWindow(owner);
     });
     ASSERT_TRUE(WaitUntil([&] { return owner != nullptr; }));
     Module->hwndParent = owner;
-    WriteIni("Monitor=" + std::to_string(monitors.size()) + "\r\n");
     Open();
     RECT frame{};
     GetWindowRect(Dialog, &frame);
-    EXPECT_LE(std::abs((frame.left + frame.right) - (last.left + last.right)), 1) << frame.left << " " << last.left;
-    EXPECT_LE(std::abs((frame.top + frame.bottom) - (last.top + last.bottom)), 1) << frame.top << " " << last.top;
-
-    HWND combo = Control(Id::ComboBox4);
-    std::vector<std::string> items;
-    for (int i = 0; i < SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
-        char text[64] = {};
-        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        items.emplace_back(text);
-    }
-    std::vector<std::string> want{"Player's monitor"};
-    for (std::size_t i = 0; i < monitors.size(); ++i) {
-        const RECT& m = monitors[i];
-        want.push_back("Monitor " + std::to_string(i + 1) + " (" + std::to_string(m.right - m.left) + " x " +
-                       std::to_string(m.bottom - m.top) + ")");
-    }
-    EXPECT_EQ(items, want);
-    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), static_cast<LRESULT>(monitors.size()));
-    const auto pick = [&](int index) {
-        SendMessageA(combo, CB_SETCURSEL, index, 0);
-        SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(Id::ComboBox4, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(combo));
-    };
-    EXPECT_EQ(Writes([&] { pick(0); }), (std::map<std::string, std::string>{{"Monitor", "0"}}));
-    CloseDialog();  // before its owner goes
+    EXPECT_LE(std::abs(frame.left + frame.right - m.left - m.right), 1) << frame.left << " in " << m.left;
+    EXPECT_LE(std::abs(frame.top + frame.bottom - m.top - m.bottom), 1) << frame.top << " in " << m.top;
+    const std::string want = "Monitor " + std::to_string(monitors.size()) + " (" + std::to_string(m.right - m.left) +
+                             " x " + std::to_string(m.bottom - m.top) + ")";
+    char have[64] = {};
+    SendMessageA(Control(Id::ComboBox4), CB_GETLBTEXT, monitors.size(), reinterpret_cast<LPARAM>(have));
+    EXPECT_EQ(have, want);
+    EXPECT_EQ(SendMessageA(Control(Id::ComboBox4), CB_GETCOUNT, 0, 0), static_cast<LRESULT>(monitors.size() + 1));
+    CloseDialog();  // while its owner answers
     Module->hwndParent = nullptr;
-    PostThreadMessageA(ownerThread, WM_QUIT, 0, 0);
+    done = true;
     player.join();
 }
 
@@ -716,6 +695,7 @@ TEST_F(ConfigDialog, EveryControlWritesItsOwnKey) {
         {pick(Id::ComboBox1, 2), "vustyle", "2"},
         {pick(Id::ComboBox2, 0), "SpectrumStyle", "0"},
         {pick(Id::ComboBox3, 5), "LightSpeed", "5"},
+        {pick(Id::ComboBox4, 1), "Monitor", "1"},
         {accept(Id::ColorButton1), "Background", "0"},
         {accept(Id::ColorButton2), "MeterForeground", "255"},
         {accept(Id::ColorButton3), "MeterBackground", "8388608"},
