@@ -13,7 +13,7 @@ TEST(MonitorChoice, SettingPicksAMonitorElseThePlayers) {
         int Player, Setting;
         TRect Want;
     } cases[] = {{{a, b}, 1, 0, b},     {{a, b}, 1, 1, a},    {{a, b}, 0, 2, b},
-                 {{a, b}, 1, 3, b},     {{a, b}, 0, -1, a},   {{a, b}, 1, INT_MIN, b},
+                 {{a, b}, 0, 3, a},     {{a, b}, 0, -1, a},   {{a, b}, 1, INT_MIN, b},
                  {{a, b}, -1, 0, none}, {{a, b}, 2, 0, none}, {{}, -1, 1, none}};
     for (const auto& c : cases) {
         EXPECT_TRUE(ChosenMonitor({c.Monitors, c.Player}, c.Setting, none) == c.Want)
