@@ -5,6 +5,7 @@
 
 #include "config/ConfigRanges.h"
 #include "config/config.h"
+#include "framework/win32/Monitors.h"
 
 namespace {
 
@@ -175,6 +176,8 @@ const std::vector<TForm2::TLayout::Text> TForm2::TLayout::Texts = {
     {S::About, "[>] - fast forward", {220, 132, 170, 14}, F::Normal, Navy},
     {S::About, "[Up Arrow] - volume up", {220, 148, 170, 14}, F::Normal, Navy},
     {S::About, "[Down Arrow] - volume down", {220, 164, 170, 14}, F::Normal, Navy},
+    // Misc., last so that the texts before it keep their numbers
+    {S::Misc, "Monitor:", {224, 28, 60, 14}, F::Normal, clBlack},
 };
 
 const std::vector<TForm2::TLayout::Check> TForm2::TLayout::Checks = {
@@ -358,6 +361,17 @@ void TForm2::CreateControls() {
         control.Tag = c.Tag;
         Register(control);
     }
+    {
+        // The sizes the display would cover: physical pixels, whatever scale the host runs at.
+        const TPerMonitorDpiScope perMonitor;
+        const std::vector<TRect> monitors = SystemMonitors(nullptr).Rects;
+        MonitorCount = static_cast<int>(monitors.size());
+        // In the free corner of "Misc.", right of the background colour.
+        ComboBox4.Create(Surface(S::Misc), Id::ComboBox4, {224, 46, 170, 21}, MonitorChoiceItems(monitors),
+                         Font(F::Normal));
+        ComboBox4.Tag = 4;
+        Register(ComboBox4);
+    }
     for (const auto& c : TLayout::Colours) {
         TColorButton& control = this->*c.Control;
         control.Create(Surface(c.On), c.Id, c.Bounds);
@@ -397,8 +411,8 @@ void TForm2::CreateControls() {
     for (const auto& s : TLayout::Spins) {
         (this->*s.Control).OnChange = [this](TDialogControl& sender) { se1Change(sender); };
     }
-    for (const auto& c : TLayout::Combos) {
-        (this->*c.Control).OnChange = [this](TDialogControl& sender) { ComboBox2Change(sender); };
+    for (TComboBox* combo : {&ComboBox1, &ComboBox2, &ComboBox3, &ComboBox4}) {
+        combo->OnChange = [this](TDialogControl& sender) { ComboBox2Change(sender); };
     }
     for (const auto& c : TLayout::Colours) {
         (this->*c.Control).OnClick = [this](TDialogControl& sender) { ColorButton4Click(sender); };
@@ -429,7 +443,8 @@ void TForm2::OrderTabStops() {
         &SpinEdit12,   &CheckBox8,    &seSeg,        &CheckBox10,   &ColorButton2, &ColorButton3, &cb4,
         &RadioButton3, &RadioButton4, &Edit1,        &SpeedButton1, &rg1a,         &Edit2,        &SpeedButton2,
         &rg1b,         &Edit3,        &SpeedButton3, &rg2a,         &Edit4,        &SpeedButton4, &rg2b,
-        &cbAlwaysTop,  &ColorButton1, &cbTitle,      &ColorButton6, &ColorButton5, &ScrollSong,   &ClockPos,
+        &cbAlwaysTop,  &ColorButton1, &ComboBox4,    &cbTitle,      &ColorButton6, &ColorButton5, &ScrollSong,
+        &ClockPos,
     };
     HWND surface = nullptr;
     HWND above = HWND_TOP;

@@ -9,6 +9,7 @@
 #include "framework/WidgetValues.h"
 #include "framework/win32/ActivationContext.h"
 #include "framework/win32/Application.h"
+#include "framework/win32/Monitors.h"
 #include "framework/win32/ProfileStore.h"
 
 namespace {
@@ -40,7 +41,7 @@ constexpr const char* SpinEditKeys[] = {nullptr,
                                         "Brightness",
                                         "LightCenterX",
                                         "LightCenterY"};
-constexpr const char* ComboBoxKeys[] = {nullptr, "vustyle", "SpectrumStyle", "LightSpeed"};
+constexpr const char* ComboBoxKeys[] = {nullptr, "vustyle", "SpectrumStyle", "LightSpeed", "Monitor"};
 constexpr const char* ColorButtonKeys[] = {nullptr,     "Background", "MeterForeground", "MeterBackground",
                                            "Spectrums", "ClockColor", "TitleColor"};
 constexpr const char* EditKeys[] = {nullptr, "UserGif1A", "UserGif1B", "UserGif2A", "UserGif2B"};
@@ -80,6 +81,7 @@ void TForm2::ShowModal(HWND owner) {
     alignas(4) TEmptyDialogTemplate dialog{};
     dialog.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN;
     dialog.Header.dwExtendedStyle = WS_EX_CONTROLPARENT;
+    Owner = owner;
     DialogBoxIndirectParamA(ThisModule(), &dialog.Header, owner, &TForm2::DialogProc, reinterpret_cast<LPARAM>(this));
     // A quit request arriving while the dialog is open (the display's end) ends the modal run
     // without a close; the file and the owner are let go all the same.
@@ -109,7 +111,7 @@ INT_PTR TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             CreateControls();
-            PlaceOnScreen();
+            PlaceOnScreen(Owner);
             SetFocus(PageControl1.Handle());
             return FALSE;
         case WM_ACTIVATE:
@@ -169,14 +171,16 @@ INT_PTR TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void TForm2::PlaceOnScreen() {
+void TForm2::PlaceOnScreen(HWND owner) {
     RECT frame{0, 0, Form2ClientWidth, Form2ClientHeight};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(Hwnd, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongA(Hwnd, GWL_EXSTYLE)));
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    // The dialog is the host's: measured in the host thread's own coordinates, not the display's.
+    const TRect monitor = DisplayMonitorRect(owner, 0);
+    const int x = monitor.Left + (monitor.Width() - width) / 2;
+    const int y = monitor.Top + (monitor.Height() - height) / 2;
     SetWindowPos(Hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -237,6 +241,7 @@ void TForm2::FormActivate() {
     ComboBox2.SetItemIndex(ReadSettingsInteger(ini, "SpectrumStyle", s.SpectrumStyle));
     ComboBox1.SetItemIndex(ReadSettingsInteger(ini, "vustyle", s.vustyle));
     ComboBox3.SetItemIndex(ReadSettingsInteger(ini, "LightSpeed", s.LightSpeed));
+    ComboBox4.SetItemIndex(MonitorChoiceIndex(ReadSettingsInteger(ini, "Monitor", 0), MonitorCount));
 
     Edit1.SetText(ReadSettingsText(ini, "UserGif1A", ""));
     Edit2.SetText(ReadSettingsText(ini, "UserGif1B", ""));

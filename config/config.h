@@ -84,6 +84,7 @@ enum : int {
     ScrollSong,
     ClockPos,
     GroupBox2,
+    ComboBox4,
     FirstLabel = 1000,  // captions and texts, numbered as they are made
 };
 }  // namespace Form2Ids
@@ -111,6 +112,7 @@ public:
     TSpinEdit se1, se2, se3, seGravity, seMaxRocket, seStyleVar, SpinEdit4, SpinEdit5, SpinEdit1, SpinEdit6, SpinEdit11,
         SpinEdit9, SpinEdit12, seSeg, SpinEdit2, SpinEdit3, SpinEdit7, SpinEditX, SpinEditY;
     TComboBox ComboBox1, ComboBox2, ComboBox3;
+    TComboBox ComboBox4;  // the monitor the display covers; its items are the system's monitors
     TColorButton ColorButton1, ColorButton2, ColorButton3, ColorButton4, ColorButton5, ColorButton6;
     TPanelWindow Panel1, PaintBox1;
     TPageControl pcGIF;
@@ -169,7 +171,8 @@ private:
     HWND Surface(TSurface surface) const;
     void Register(TDialogControl& control);
     void AddText(TSurface on, const char* text, const TBounds& bounds, TFontKind font, TColor color);
-    void PlaceOnScreen();
+    // Centred on the monitor that holds the owner, as the host's coordinates measure it.
+    void PlaceOnScreen(HWND owner);
     void Close();
     void PaintOrigin(HDC dc);
 
@@ -178,6 +181,8 @@ private:
     void WriteText(const char* key, const std::string& value);
 
     HWND Hwnd = nullptr;
+    HWND Owner = nullptr;
+    int MonitorCount = 0;                 // the monitors ComboBox4 lists
     std::unique_ptr<TSettingsStore> Ini;  // open while the dialog is, renewed at each activation
     std::map<int, TDialogControl*> Controls;
     std::vector<std::unique_ptr<TStaticText>> Texts;

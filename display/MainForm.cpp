@@ -11,6 +11,7 @@
 #include "effects/vumeterThread.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/Messages.h"
+#include "framework/win32/Monitors.h"
 #include "settings/VisSettings.h"
 
 namespace {
@@ -21,6 +22,10 @@ constexpr UINT_PTR Timer1Id = 1;
 constexpr UINT Timer1Interval = 100;
 constexpr TColor clGreen = RGBColor(0, 128, 0);
 constexpr int ClockMargin = 20;
+// Older SDK headers lack the message of a monitor's scale change.
+#ifndef WM_DPICHANGED
+constexpr UINT WM_DPICHANGED = 0x02E0;
+#endif
 
 }  // namespace
 
@@ -29,11 +34,15 @@ TForm1::~TForm1() {
 }
 
 bool TForm1::Create() {
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    // Made per-monitor aware, the window covers its monitor's physical pixels and the system does
+    // not stretch it on a scaled monitor; the monitor is measured in the same pixels, and the
+    // layout below is computed from them as at 100 %. The host's thread gets its own awareness
+    // back on return, so its windows are made as before.
+    const TPerMonitorDpiScope perMonitor;
+    Monitor = DisplayMonitorRect(Application().Handle, VisSettings().Monitor);
     const DWORD exStyle = VisSettings().AlwaysTop ? WS_EX_TOPMOST : 0;
-    if (!CreateTopLevel(WS_POPUP | WS_CLIPCHILDREN, exStyle, {0, 0, screenWidth, screenHeight}, Application().Handle,
-                        "Skyburst")) {
+    if (!CreateTopLevel(WS_POPUP | WS_CLIPCHILDREN, exStyle, {Monitor.Left, Monitor.Top, Monitor.Right, Monitor.Bottom},
+                        Application().Handle, "Skyburst")) {
         return false;
     }
     const HWND form = Handle();
@@ -281,6 +290,12 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // The window goes inside its own message: nothing of TWindow may run after this.
             Shutdown();
             return ShutdownFormDone;
+        case WM_DPICHANGED:
+            // Text keeps its pixel sizes at any scaling: the window only keeps to its monitor,
+            // whatever rectangle the system suggests for the new scale.
+            SetWindowPos(Handle(), nullptr, Monitor.Left, Monitor.Top, Monitor.Width(), Monitor.Height(),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
         default:
             return TWindow::HandleMessage(message, wParam, lParam);
     }

@@ -144,6 +144,8 @@ private:
     int TitleMode = TitleModeUnknown;
     bool HintVisible = false;  // the hint strip is shown (the window itself may not be yet)
     int MainPaintboxTop = 0;   // below the hint strip while it shows
+    // The monitor the window covers, in physical pixels.
+    TRect Monitor;
     // The player's window as the latest render gave it; commands and requests go there.
     HWND PlayerWindow = nullptr;
     bool CursorHidden = false;

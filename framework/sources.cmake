@@ -1,5 +1,6 @@
 set(FRAMEWORK_PORTABLE
     ${CMAKE_CURRENT_LIST_DIR}/MemoryCanvas.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Monitors.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Random.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsValue.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Thread.cpp
@@ -16,6 +17,7 @@ set(FRAMEWORK_WIN32
     ${CMAKE_CURRENT_LIST_DIR}/win32/GdiSurface.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/GraphicControl.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/HandOver.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/Monitors.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/ProfileStore.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/Timer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/Window.cpp

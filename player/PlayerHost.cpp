@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "player/DpiAwareness.h"
 #include "player/InputInjection.h"
 #include "player/PlayerLog.h"
 #include "player/RenderPacer.h"
@@ -16,6 +17,13 @@ constexpr UINT_PTR ConfigTimerId = 1;
 constexpr UINT ConfigTickMs = 10;
 // Each pass over the queue is bounded, so a plug-in that keeps posting cannot starve Render.
 constexpr int MaxMessagesPerPump = 10000;
+
+// Whether a call of the plug-in left this thread's DPI awareness as it found it.
+std::string AwarenessLine(const char* call, HANDLE before) {
+    const HANDLE after = ThreadDpiAwareness();
+    const char* verdict = before == nullptr ? "unknown" : before == after ? "kept" : "changed";
+    return std::string("dpi-awareness ") + call + " " + verdict;
+}
 
 }  // namespace
 
@@ -109,8 +117,8 @@ bool PlayerHost::CreateMainWindow() {
         log_.Write("error window-class code=" + std::to_string(GetLastError()));
         return false;
     }
-    mainWindow_.Reset(CreateWindowExA(0, WindowClassName, options_.title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 480, 160,
-                                      nullptr, nullptr, instance_, this));
+    mainWindow_.Reset(CreateWindowExA(0, WindowClassName, options_.title.c_str(), WS_OVERLAPPEDWINDOW, options_.windowX,
+                                      options_.windowY, 480, 160, nullptr, nullptr, instance_, this));
     if (!mainWindow_) {
         log_.Write("error main-window code=" + std::to_string(GetLastError()));
         return false;
@@ -188,9 +196,11 @@ int PlayerHost::RunConfig() {
     // The dialog runs its own modal loop; this timer, dispatched by that loop, takes the
     // screenshots, injects the keys and ends the run.
     UniqueTimer timer(mainWindow_.Get(), ConfigTimerId, ConfigTickMs);
+    const HANDLE awareness = ThreadDpiAwareness();
     module_->Config(module_);
     timer.Reset();
     log_.Write("config");
+    log_.Write(AwarenessLine("Config", awareness));
     return 0;
 }
 
@@ -213,8 +223,10 @@ int PlayerHost::RunDisplay() {
         log_.Write("error callback null");
         return 1;
     }
+    const HANDLE awareness = ThreadDpiAwareness();
     const int initResult = module_->Init(module_);
     log_.Write(InitLine(initResult));
+    log_.Write(AwarenessLine("Init", awareness));
     if (initResult != 0) {
         return 1;
     }
@@ -256,6 +268,7 @@ int PlayerHost::RunDisplay() {
     log_.Write(RequestSummaryLine(versionRequests_, lengthRequests_, positionRequests_, titleRequests_));
     module_->Quit(module_);
     log_.Write("quit");
+    log_.Write(AwarenessLine("Quit", awareness));
     return renderNonzero_ == 0 ? 0 : 1;
 }
 

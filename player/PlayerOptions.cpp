@@ -221,6 +221,15 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
                 return fail("bad --rclick: " + value);
             }
             options.events.push_back(TimedEvent{*ms, EventKind::RightClick, {}});
+        } else if (arg == "--window") {
+            const auto comma = value.find(',');
+            const auto x = ParseInt32(value.substr(0, comma), false);
+            const auto y = comma == std::string::npos ? std::nullopt : ParseInt32(value.substr(comma + 1), false);
+            if (!x || !y) {
+                return fail("bad --window, want X,Y: " + value);
+            }
+            options.windowX = *x;
+            options.windowY = *y;
         } else if (arg == "--log") {
             if (value.empty()) {
                 return fail("empty --log path");
@@ -246,7 +255,7 @@ const char* UsageText() {
     return "usage: player.exe PLUGIN.dll [--seconds S] [--signal silence|full|sweep|noise|beat] [--wav FILE]\n"
            "                  [--title TEXT] [--version N] [--length SECONDS]\n"
            "                  [--shot MS=FILE.bmp]... [--key MS=NAME]... [--rclick MS] [--config] [--log FILE]\n"
-           "                  [--plugin-thread]\n"
+           "                  [--plugin-thread] [--window X,Y]\n"
            "keys: Esc Space Up Down Left Right Z X C V B Period Comma\n";
 }
 

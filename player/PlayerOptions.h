@@ -47,6 +47,9 @@ struct PlayerOptions {
     // with the main thread: every request the plug-in sends then crosses threads, as in the player.
     bool pluginThread = false;
     std::string logPath;
+    // Where the main window's top-left corner goes (--window X,Y); the desktop's origin otherwise.
+    std::int32_t windowX = 0;
+    std::int32_t windowY = 0;
 };
 
 struct ParseResult {

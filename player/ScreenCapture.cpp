@@ -3,13 +3,18 @@
 #include <windows.h>
 
 #include "player/BmpImage.h"
+#include "player/DpiAwareness.h"
 #include "player/Win32Owners.h"
 
 namespace player {
 
 bool CaptureScreen(const std::string& path) {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
+    // Every monitor, in physical pixels whatever the scaling.
+    const PerMonitorAwareScope physical;
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     if (width <= 0 || height <= 0) {
         return false;
     }
@@ -35,7 +40,7 @@ bool CaptureScreen(const std::string& path) {
     }
     {
         SelectGuard select(memory.Get(), bitmap.Get());
-        if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), 0, 0, SRCCOPY | CAPTUREBLT)) {
+        if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), left, top, SRCCOPY | CAPTUREBLT)) {
             return false;
         }
         GdiFlush();

@@ -1,5 +1,6 @@
 #pragma once
-// Screenshots: the whole screen as the X server shows it, saved as a 24-bit BMP.
+// Screenshots: the whole desktop (every monitor, from its top-left corner) as the X server shows it,
+// saved as a 24-bit BMP.
 
 #include <string>
 

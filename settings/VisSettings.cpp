@@ -51,6 +51,9 @@ void WriteOrRaise(TSettingsStore& store, const char* key, const std::string& val
 void LoadSettingsFrom(TSettingsStore& store, TVisSettings& s) {
 #define SKYBURST_READ(field) Read(store, #field, s.field)
     SKYBURST_READ(AlwaysTop);
+    // Not a number is the player's monitor, whatever an earlier load found; a number that names no
+    // monitor is taken as it is and means the player's monitor too.
+    s.Monitor = ReadSettingsInteger(store, "Monitor", 0);
     SKYBURST_READ(Background);
     SKYBURST_READ(MeterForeground);
     SKYBURST_READ(MeterBackground);

@@ -10,6 +10,8 @@
 
 struct TVisSettings {
     bool AlwaysTop = true;
+    // 0 the player's monitor; 1 to n that monitor in the system's order; anything else means 0.
+    std::int32_t Monitor = 0;
     TColor Background = 0;
     TColor MeterForeground = 255;
     TColor MeterBackground = 8388608;

@@ -39,6 +39,9 @@ struct TKeyText {
 const std::vector<TKeyText>& KeyTexts() {
     static const std::vector<TKeyText> texts = {
         {KEY(AlwaysTop), "", "The display window stays in front of every other window."},
+        {KEY(Monitor), "0 to the number of monitors",
+         "Monitor the display covers: 0 the one that holds the player's window, 1 and up that monitor in the "
+         "system's order (the dialog lists them with their sizes); any other value means 0."},
         {KEY(Background), "", "Colour of the picture's background, the VU strip and the title strip."},
         {KEY(MeterForeground), "", "Colour of the VU bars."},
         {KEY(MeterBackground), "", "Colour of the troughs the VU bars run in."},

@@ -52,9 +52,11 @@ TEST(PlayerOptions, ValuesAreRead) {
 }
 
 TEST(PlayerOptions, SignalWavTitleConfigLog) {
-    ParseResult r = ParseOptions(
-        {"p.dll", "--signal", "full", "--title", "A - B - C", "--config", "--log", "x.log", "--plugin-thread"});
+    ParseResult r = ParseOptions({"p.dll", "--signal", "full", "--title", "A - B - C", "--config", "--log", "x.log",
+                                  "--plugin-thread", "--window", "1100,-20"});
     ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.options.windowX, 1100);
+    EXPECT_EQ(r.options.windowY, -20);
     EXPECT_TRUE(r.options.pluginThread);
     EXPECT_EQ(r.options.signal, SignalKind::Full);
     EXPECT_EQ(r.options.title, "A - B - C");
@@ -149,6 +151,7 @@ TEST(PlayerOptions, BadArgumentsAreRejected) {
         {"p.dll", "--key", "Esc"},
         {"p.dll", "--rclick", "soon"},
         {"p.dll", "--log", ""},
+        {"p.dll", "--window", "1100,"},
         {"p.dll", "--frobnicate"},
         {"p.dll", "--frobnicate", "1"},
     };

@@ -60,6 +60,7 @@ const std::vector<TKey>& Keys() {
     using K = TKind;
     static const std::vector<TKey> keys = {
         {"AlwaysTop", K::Boolean, "1", FIELD(AlwaysTop)},
+        {"Monitor", K::Integer, "0", FIELD(Monitor)},
         {"Background", K::Colour, "0", FIELD(Background)},
         {"MeterForeground", K::Colour, "255", FIELD(MeterForeground)},
         {"MeterBackground", K::Colour, "8388608", FIELD(MeterBackground)},
@@ -130,8 +131,8 @@ std::pair<std::string, std::string> OtherValue(const TKey& key) {
 
 }  // namespace
 
-TEST(SettingsTable, FiftyKeysWithTheirDefaultsTypesAndOrder) {
-    ASSERT_EQ(Keys().size(), 50u);
+TEST(SettingsTable, FiftyOneKeysWithTheirDefaultsTypesAndOrder) {
+    ASSERT_EQ(Keys().size(), 51u);
     const TVisSettings defaults;
     TMapStore store;
     store.Values["LoadGif"] = "mine";  // the user's image keys are read only then
@@ -158,11 +159,14 @@ TEST(SettingsTable, DefaultImagesSkipTheUserKeysAndMissingKeysKeepTheirValues) {
     store.Values["GifAlign1A"] = "3";
     TVisSettings loaded;
     loaded.Gravity = 300;  // from an earlier load: a missing key keeps it
+    loaded.Monitor = 2;    // except Monitor: missing or not a number is the player's monitor
+    store.Values["Monitor"] = "second";
     LoadSettingsFrom(store, loaded);
     EXPECT_EQ(loaded.UserGif1A, "");
     EXPECT_EQ(loaded.GifAlign1A, 0);
     EXPECT_EQ(loaded.Gravity, 300);
-    EXPECT_EQ(store.ReadOrder.size(), 42u);
+    EXPECT_EQ(loaded.Monitor, 0);
+    EXPECT_EQ(store.ReadOrder.size(), 43u);
     EXPECT_EQ(store.ReadOrder.back(), "LoadGif");
 }
 

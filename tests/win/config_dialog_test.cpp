@@ -20,6 +20,7 @@
 #include "framework/win32/ProfileStore.h"
 #include "playerapi/VisRecords.h"
 #include "tests/unit/gif_test_support.h"
+#include "tests/win/pump.h"
 
 namespace config_dialog_test {
 
@@ -326,8 +327,8 @@ TEST_F(ConfigDialog, TabStopsFollowThePagesOrder) {
         {Id::cb3, Id::se3, Id::SpinEdit9, Id::ComboBox1, Id::CheckBoxEnhVU, Id::SpinEdit12, Id::CheckBox8, Id::seSeg,
          Id::CheckBox10, Id::ColorButton2, Id::ColorButton3},
         {Id::Edit1, Id::SpeedButton1, Id::rg1a, Id::Edit2, Id::SpeedButton2, Id::rg1b},
-        {Id::cbAlwaysTop, Id::ColorButton1, Id::cbTitle, Id::ColorButton6, Id::ColorButton5, Id::ScrollSong,
-         Id::ClockPos},
+        {Id::cbAlwaysTop, Id::ColorButton1, Id::ComboBox4, Id::cbTitle, Id::ColorButton6, Id::ColorButton5,
+         Id::ScrollSong, Id::ClockPos},
     };
     for (const auto& want : pages) {
         std::vector<int> have;
@@ -542,6 +543,49 @@ TEST_F(ConfigDialog, RefusedWriteShowsTheErrorAndEndsTheFilling) {
     EXPECT_EQ(Key("EffectEnabled"), "1") << "once the file is free again, changes are written";
 }
 
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(monitor, &info);
+    reinterpret_cast<std::vector<RECT>*>(data)->push_back(info.rcMonitor);
+    return TRUE;
+}
+
+// The two-monitor run starts this test on its desktop too: the dialog opens on the last monitor,
+// which holds its owner, and lists every monitor, up to that one with its size.
+TEST_F(ConfigDialog, OpensOnTheOwnersMonitorAndListsEveryMonitor) {
+    std::vector<RECT> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    const RECT m = monitors.back();
+    std::atomic<HWND> owner{nullptr};
+    std::atomic<bool> done{false};
+    std::thread player([&] {  // the player's window, on a thread that answers its messages
+        owner = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, m.left + 50, m.top + 50, 99, 99, nullptr,
+                                nullptr, nullptr, nullptr);
+        while (!done) {
+            PumpFor(10);
+        }
+        DestroyWindow(owner);
+    });
+    ASSERT_TRUE(WaitUntil([&] { return owner != nullptr; }));
+    Module->hwndParent = owner;
+    Open();
+    RECT frame{};
+    GetWindowRect(Dialog, &frame);
+    EXPECT_LE(std::abs(frame.left + frame.right - m.left - m.right), 1) << frame.left << " in " << m.left;
+    EXPECT_LE(std::abs(frame.top + frame.bottom - m.top - m.bottom), 1) << frame.top << " in " << m.top;
+    const std::string want = "Monitor " + std::to_string(monitors.size()) + " (" + std::to_string(m.right - m.left) +
+                             " x " + std::to_string(m.bottom - m.top) + ")";
+    char have[64] = {};
+    SendMessageA(Control(Id::ComboBox4), CB_GETLBTEXT, monitors.size(), reinterpret_cast<LPARAM>(have));
+    EXPECT_EQ(have, want);
+    EXPECT_EQ(SendMessageA(Control(Id::ComboBox4), CB_GETCOUNT, 0, 0), static_cast<LRESULT>(monitors.size() + 1));
+    CloseDialog();  // while its owner answers
+    Module->hwndParent = nullptr;
+    done = true;
+    player.join();
+}
+
 TEST_F(ConfigDialog, GifSetsShowOnlyForUserImagesOnTheImagesPage) {
     Open();  // no file: the built-in images
     ShowPage(Id::PageControl1, 3);
@@ -651,6 +695,7 @@ TEST_F(ConfigDialog, EveryControlWritesItsOwnKey) {
         {pick(Id::ComboBox1, 2), "vustyle", "2"},
         {pick(Id::ComboBox2, 0), "SpectrumStyle", "0"},
         {pick(Id::ComboBox3, 5), "LightSpeed", "5"},
+        {pick(Id::ComboBox4, 1), "Monitor", "1"},
         {accept(Id::ColorButton1), "Background", "0"},
         {accept(Id::ColorButton2), "MeterForeground", "255"},
         {accept(Id::ColorButton3), "MeterBackground", "8388608"},
