@@ -1,9 +1,10 @@
 #pragma once
-// A lock and a condition for the renderer threads and the hand-over. The standard ones would do,
-// but in the Windows build they come from a pthreads layer whose every contended wait is a round
-// trip to Wine's server; the Windows build implements these two on the system's slim locks and
-// condition variables instead, which wait in the kernel. Used like std::mutex (with
-// std::unique_lock and std::lock_guard) and a reduced std::condition_variable.
+// A lock and a condition for the renderer threads and the hand-over. The native build has the standard
+// ones under them. The Windows build's compiler (the win32 thread model, which links no pthreads layer
+// into the DLL) has no std::mutex, std::condition_variable or std::thread, and its std::call_once is the
+// single-threaded one; these two sit on the system's slim locks and condition variables there, which
+// wait in the kernel. Used like std::mutex (with std::unique_lock and std::lock_guard, which both
+// builds have) and a reduced std::condition_variable; TWorker stands for std::thread.
 
 #include <chrono>
 #include <mutex>

@@ -12,10 +12,10 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "config/config.h"
+#include "framework/Worker.h"
 #include "framework/win32/Handles.h"
 #include "framework/win32/ProfileStore.h"
 #include "playerapi/VisRecords.h"
@@ -148,7 +148,7 @@ protected:
     }
 
     void StartConfig() {
-        Shown = std::thread([this] {
+        Shown.Start([this] {
             ThreadId = GetCurrentThreadId();
             Module->Config(Module);
             Finished = true;
@@ -158,14 +158,14 @@ protected:
 
     // Closes whatever the dialog's thread still shows, then waits for Config to return.
     void CloseDialog() {
-        if (!Shown.joinable()) {
+        if (!Shown.Joinable()) {
             return;
         }
         while (!Finished) {
             EnumThreadWindows(ThreadId, &PostClose, 0);
             Sleep(50);
         }
-        Shown.join();
+        Shown.Join();
     }
 
     HWND Control(int id) const {
@@ -246,7 +246,7 @@ protected:
     std::string Path;
     HMODULE Dll = nullptr;
     winampVisModule* Module = nullptr;
-    std::thread Shown;
+    TWorker Shown;
     std::atomic<DWORD> ThreadId{0};
     std::atomic<bool> Finished{false};
     HWND Dialog = nullptr;
