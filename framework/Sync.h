@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <mutex>
+
+#include "framework/Clock.h"
 #if !defined(_WIN32)
 #include <condition_variable>
 #endif
@@ -48,10 +50,9 @@ public:
     // Waits until done() holds or ms milliseconds passed; returns done().
     template <typename TPredicate>
     bool WaitFor(std::unique_lock<TLock>& guard, double ms, TPredicate done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double, std::milli>(ms);
+        const auto deadline = TSteadyClock::now() + std::chrono::duration<double, std::milli>(ms);
         while (!done()) {
-            const double left =
-                std::chrono::duration<double, std::milli>(deadline - std::chrono::steady_clock::now()).count();
+            const double left = std::chrono::duration<double, std::milli>(deadline - TSteadyClock::now()).count();
             if (left <= 0) {
                 return done();
             }
