@@ -1,6 +1,12 @@
 # The cross build: the plug-in DLL, the test player and the Windows-side tests, all linked
 # statically so that they import nothing but system DLLs.
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+# A tree first configured with the -posix compilers keeps them (CMake does not take up a toolchain file's new
+# compilers): it would link the pthreads layer into the DLL again.
+if(NOT CMAKE_CXX_COMPILER MATCHES "-win32$")
+    message(FATAL_ERROR "${CMAKE_BINARY_DIR} builds with ${CMAKE_CXX_COMPILER}, not the win32 thread model's compiler "
+        "that cmake/mingw-i686.cmake names: remove the folder and configure again")
+endif()
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 set(WIN32_SYSTEM_LIBS user32 gdi32 comctl32 comdlg32 kernel32)
@@ -13,11 +19,15 @@ file(GLOB RESOURCE_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
 # The resource scripts name files of resources/ relative to the source root; a changed file rebuilds them.
 file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.gif)
 set_source_files_properties(${RESOURCE_SCRIPTS} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
-add_library(vis_skyburst SHARED ${CMAKE_SOURCE_DIR}/host/Vis_skyburst.cpp ${RESOURCE_SCRIPTS})
+# The DLL's own replacements for parts of the static runtimes (host/StaticRuntime.cpp) are linked as an object
+# of its own, ahead of the runtimes, which then give only the rest; the link wraps the unwinder's registration.
+add_library(vis_skyburst SHARED ${CMAKE_SOURCE_DIR}/host/Vis_skyburst.cpp ${CMAKE_SOURCE_DIR}/host/StaticRuntime.cpp
+    ${RESOURCE_SCRIPTS})
 set_target_properties(vis_skyburst PROPERTIES PREFIX "" OUTPUT_NAME vis_skyburst)
 target_link_libraries(vis_skyburst PRIVATE skyburst_win ${STATIC_RUNTIME})
 # Only the one entry the player looks for is exported; no import library is needed.
-target_link_options(vis_skyburst PRIVATE -Wl,--exclude-all-symbols -Wl,--kill-at)
+target_link_options(vis_skyburst PRIVATE -Wl,--exclude-all-symbols -Wl,--kill-at
+    -Wl,--wrap=__register_frame_info -Wl,--wrap=__deregister_frame_info)
 
 if(PLAYER_WIN32)
     add_executable(player ${PLAYER_WIN32})
@@ -34,6 +44,9 @@ target_link_libraries(dialog_driver PRIVATE user32 ${STATIC_RUNTIME})
 set(GTEST_SRC /usr/src/googletest/googletest)
 add_library(gtest_win STATIC ${GTEST_SRC}/src/gtest-all.cc ${GTEST_SRC}/src/gtest_main.cc)
 target_include_directories(gtest_win SYSTEM PUBLIC ${GTEST_SRC}/include PRIVATE ${GTEST_SRC})
+# Its customisation point, found before Debian's: a Notification on the system's own event (GoogleTest's
+# is written on std::mutex, which the win32 thread model does not have).
+target_include_directories(gtest_win BEFORE PUBLIC ${CMAKE_SOURCE_DIR}/tests/win/gtest-port)
 # Neither GoogleTest nor the tests' own code needs optimising or GoogleTest's debug information;
 # without them they compile in a third of the time. The units they test keep the build type's flags.
 target_compile_options(gtest_win PRIVATE -w -O0 -g0)

@@ -12,13 +12,14 @@
 
 #include "effects/EarlyFrames.h"
 #include "effects/RenderForecast.h"
+#include "framework/Clock.h"
 #include "framework/Graphics.h"
 #include "framework/Sync.h"
 #include "framework/Thread.h"
 
 class TEffectThread : public TThread {
 public:
-    using TClock = std::chrono::steady_clock;
+    using TClock = TSteadyClock;
 
     // The least a renderer sleeps between frames, whatever its latency setting.
     static constexpr int MinimumYieldMs = 1;

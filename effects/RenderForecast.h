@@ -8,9 +8,11 @@
 #include <chrono>
 #include <cstdint>
 
+#include "framework/Clock.h"
+
 class TRenderForecast {
 public:
-    using TClock = std::chrono::steady_clock;
+    using TClock = TSteadyClock;
 
     // Window thread, at each render.
     void Note(TClock::time_point at);

@@ -1,12 +1,15 @@
 #pragma once
-// A lock and a condition for the renderer threads and the hand-over. The standard ones would do,
-// but in the Windows build they come from a pthreads layer whose every contended wait is a round
-// trip to Wine's server; the Windows build implements these two on the system's slim locks and
-// condition variables instead, which wait in the kernel. Used like std::mutex (with
-// std::unique_lock and std::lock_guard) and a reduced std::condition_variable.
+// A lock and a condition for the renderer threads and the hand-over. The native build has the standard
+// ones under them. The Windows build's compiler (the win32 thread model, which links no pthreads layer
+// into the DLL) has no std::mutex, std::condition_variable or std::thread, and its std::call_once is the
+// single-threaded one; these two sit on the system's slim locks and condition variables there, which
+// wait in the kernel. Used like std::mutex (with std::unique_lock and std::lock_guard, which both
+// builds have) and a reduced std::condition_variable; TWorker stands for std::thread.
 
 #include <chrono>
 #include <mutex>
+
+#include "framework/Clock.h"
 #if !defined(_WIN32)
 #include <condition_variable>
 #endif
@@ -47,10 +50,9 @@ public:
     // Waits until done() holds or ms milliseconds passed; returns done().
     template <typename TPredicate>
     bool WaitFor(std::unique_lock<TLock>& guard, double ms, TPredicate done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double, std::milli>(ms);
+        const auto deadline = TSteadyClock::now() + std::chrono::duration<double, std::milli>(ms);
         while (!done()) {
-            const double left =
-                std::chrono::duration<double, std::milli>(deadline - std::chrono::steady_clock::now()).count();
+            const double left = std::chrono::duration<double, std::milli>(deadline - TSteadyClock::now()).count();
             if (left <= 0) {
                 return done();
             }

@@ -5,7 +5,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = TSteadyClock;
 
 // Slice of a wait in which a condition that nobody signals (a flag set by another thread) is
 // looked at again.
@@ -269,7 +269,6 @@ void TThread::Doze(double ms, bool learn) {
     if (ms <= 0) {
         return;
     }
-    using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const double asked = ms;
     const double wait = std::max(0.0, asked - SleepLeadMs);

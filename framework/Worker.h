@@ -1,8 +1,8 @@
 #pragma once
-// The thread under a renderer. std::thread would do, but in the Windows build it comes from a
-// pthreads layer that keeps part of every thread's record after the thread has ended, and a host
-// that starts and stops the display again and again would pay for it each time; the Windows build
-// starts the system's own threads instead. Used like a reduced std::thread.
+// The thread under a renderer. The native build has std::thread under it. The Windows build's
+// compiler (the win32 thread model) has no std::thread, and a pthreads layer would keep TLS slots and
+// handles of every load of the library; the Windows build starts the system's own threads. Used like a
+// reduced std::thread.
 
 #include <functional>
 #if !defined(_WIN32)

@@ -5,9 +5,11 @@ set(FRAMEWORK_PORTABLE
     ${CMAKE_CURRENT_LIST_DIR}/SettingsValue.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Thread.cpp
 )
-# The lock, condition and worker thread are portable in use, with one implementation per build.
+# The clock, lock, condition and worker thread are portable in use, with one implementation per build
+# (the clock natively is the standard one).
 if(WIN32)
-    list(APPEND FRAMEWORK_PORTABLE ${CMAKE_CURRENT_LIST_DIR}/win32/Sync.cpp ${CMAKE_CURRENT_LIST_DIR}/win32/Worker.cpp)
+    list(APPEND FRAMEWORK_PORTABLE ${CMAKE_CURRENT_LIST_DIR}/win32/Clock.cpp ${CMAKE_CURRENT_LIST_DIR}/win32/Sync.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/win32/Worker.cpp)
 else()
     list(APPEND FRAMEWORK_PORTABLE ${CMAKE_CURRENT_LIST_DIR}/Sync.cpp ${CMAKE_CURRENT_LIST_DIR}/Worker.cpp)
 endif()

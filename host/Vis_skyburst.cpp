@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "host/StaticRuntime.h"
 #include "host/Vis.h"
 #include "playerapi/VisRecords.h"
 
@@ -46,9 +47,10 @@ namespace __gnu_cxx {
 void __freeres();
 }
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        DisableThreadLibraryCalls(instance);
+// Told of every thread that ends while the library is loaded, to free the thread's exception record.
+BOOL WINAPI DllMain(HINSTANCE /*instance*/, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_THREAD_DETACH) {
+        ReleaseThreadExceptionRecord();
     } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
         ShutdownOnUnload();
         __gnu_cxx::__freeres();

@@ -12,7 +12,7 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = TSteadyClock;
 
 int MsUntil(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <functional>
 
+#include "framework/Clock.h"
 #include "framework/Thread.h"
 
 class TWindowHandOver : public TQueuedHandOver {
@@ -66,7 +67,7 @@ private:
     // Window thread only: this visit was announced by the one before, and when that run of
     // visits began.
     bool Chained = false;
-    std::chrono::steady_clock::time_point ChainStart;
+    TSteadyClock::time_point ChainStart;
     std::function<void()> OnVisit;  // window thread only
     bool Serving = false;           // window thread only: inside Serve
 };

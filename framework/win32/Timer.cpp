@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "framework/Clock.h"
 #include "framework/Sync.h"
 
 namespace {
@@ -32,7 +33,7 @@ TLiveTimers& LiveTimers() {
 
 std::int64_t NowUs() {
     using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+    return duration_cast<microseconds>(TSteadyClock::now().time_since_epoch()).count();
 }
 
 constexpr std::int64_t Us(std::int64_t ms) {

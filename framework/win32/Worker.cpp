@@ -7,8 +7,7 @@
 #include <system_error>
 
 // The Windows build: a thread of the system's own, started through the C runtime so that the
-// runtime's per-thread data is set up and given back with it. Nothing of the pthreads layer is
-// touched, on the new thread or by the one that owns it.
+// runtime's per-thread data is set up and given back with it.
 
 static_assert(sizeof(TThreadId) == sizeof(DWORD), "a thread id is a DWORD");
 

@@ -11,4 +11,8 @@ for dll in $imports; do
         *) fail "imports a non-system DLL: $dll" ;;
     esac
 done
+# Nor does it carry a pthreads layer or emulated thread-local storage: each load of theirs keeps TLS slots and
+# handles that no unload gives back.
+kept=$(i686-w64-mingw32-nm "$PLUGIN_DLL" | grep -E ' (_pthread_[a-z_]+|___emutls_get_address)$' | head -3)
+[ -z "$kept" ] || fail "carries what a load keeps: $(echo $kept)"
 echo "exports: $exports; imports: $(echo $imports)"

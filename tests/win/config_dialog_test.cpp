@@ -12,10 +12,10 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "config/config.h"
+#include "framework/Worker.h"
 #include "framework/win32/Handles.h"
 #include "framework/win32/ProfileStore.h"
 #include "playerapi/VisRecords.h"
@@ -149,7 +149,7 @@ protected:
     }
 
     void StartConfig() {
-        Shown = std::thread([this] {
+        Shown.Start([this] {
             ThreadId = GetCurrentThreadId();
             Module->Config(Module);
             Finished = true;
@@ -159,14 +159,14 @@ protected:
 
     // Closes whatever the dialog's thread still shows, then waits for Config to return.
     void CloseDialog() {
-        if (!Shown.joinable()) {
+        if (!Shown.Joinable()) {
             return;
         }
         while (!Finished) {
             EnumThreadWindows(ThreadId, &PostClose, 0);
             Sleep(50);
         }
-        Shown.join();
+        Shown.Join();
     }
 
     HWND Control(int id) const {
@@ -247,7 +247,7 @@ protected:
     std::string Path;
     HMODULE Dll = nullptr;
     winampVisModule* Module = nullptr;
-    std::thread Shown;
+    TWorker Shown;
     std::atomic<DWORD> ThreadId{0};
     std::atomic<bool> Finished{false};
     HWND Dialog = nullptr;
@@ -559,7 +559,8 @@ TEST_F(ConfigDialog, OpensOnTheOwnersMonitorAndListsEveryMonitor) {
     const RECT m = monitors.back();
     std::atomic<HWND> owner{nullptr};
     std::atomic<bool> done{false};
-    std::thread player([&] {  // the player's window, on a thread that answers its messages
+    TWorker player;
+    player.Start([&] {  // the player's window, on a thread that answers its messages
         owner = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, m.left + 50, m.top + 50, 99, 99, nullptr,
                                 nullptr, nullptr, nullptr);
         while (!done) {
@@ -583,7 +584,7 @@ TEST_F(ConfigDialog, OpensOnTheOwnersMonitorAndListsEveryMonitor) {
     CloseDialog();  // while its owner answers
     Module->hwndParent = nullptr;
     done = true;
-    player.join();
+    player.Join();
 }
 
 TEST_F(ConfigDialog, GifSetsShowOnlyForUserImagesOnTheImagesPage) {

@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
-#include <thread>
 #include <vector>
 
 #include "framework/win32/Messages.h"
@@ -151,7 +150,8 @@ TEST(ForeignHosts, QuitFromAnotherThreadEndsTheDisplayOnItsOwnThread) {
     ASSERT_NO_FATAL_FAILURE(LoadAndInit(host, module, idle));
     Play(host, 200);
     std::atomic<bool> returned{false};
-    std::thread quitter([&] {
+    TWorker quitter;
+    quitter.Start([&] {
         module->Quit(module);
         returned = true;
     });
@@ -159,12 +159,12 @@ TEST(ForeignHosts, QuitFromAnotherThreadEndsTheDisplayOnItsOwnThread) {
     for (int i = 0; i < 500 && !returned; ++i) {
         PumpFor(10);
     }
-    quitter.join();
+    quitter.Join();
     EXPECT_TRUE(returned);
     EXPECT_EQ(DisplayWindow(), nullptr) << "the window went on its own thread";
     // Render after Quit, from either thread, is ignored.
     EXPECT_EQ(host.Render(0), 0);
-    std::thread([&] { EXPECT_EQ(host.Render(0), 0); }).join();
+    RunOnAnotherThread([&] { EXPECT_EQ(host.Render(0), 0); });
     UnloadLeavingNothing(host, idle);
 }
 
@@ -175,7 +175,7 @@ TEST(ForeignHosts, QuitFromAnotherThreadReturnsWhenTheWindowThreadDoesNotAnswer)
     ASSERT_NO_FATAL_FAILURE(LoadAndInit(host, module, idle));
     Play(host, 200);
     // This thread waits without pumping: Quit on the other thread must still come back.
-    std::thread([&] { module->Quit(module); }).join();
+    RunOnAnotherThread([&] { module->Quit(module); });
     EXPECT_NE(DisplayWindow(), nullptr) << "nothing of the window was touched from the other thread";
     // The host's own thread later ends it properly.
     module->Quit(module);
@@ -223,7 +223,8 @@ TEST(ForeignHosts, AForeignQuitMetByACloseWaitsUntilTheCloseIsOver) {
             std::atomic<bool> closeReturned{false};
             std::atomic<bool> quitReturned{false};
             std::atomic<bool> closeOverAtQuit{false};
-            std::thread quitter([&] {
+            TWorker quitter;
+            quitter.Start([&] {
                 module->Quit(module);
                 closeOverAtQuit = closeReturned.load();
                 quitReturned = true;
@@ -240,7 +241,7 @@ TEST(ForeignHosts, AForeignQuitMetByACloseWaitsUntilTheCloseIsOver) {
             for (int i = 0; i < 1000 && !quitReturned; ++i) {
                 PumpFor(10);
             }
-            quitter.join();
+            quitter.Join();
             UnhookWindowsHookEx(hook);
             met = CloseWatch.ShutdownAskedWhileClosing;
             EXPECT_FALSE(CloseWatch.DestroyedWhileClosing) << "the display was shut down inside its own close";
@@ -260,7 +261,8 @@ TEST(ForeignHosts, RenderFromAnotherThreadDrawsOnTheWindowThread) {
     int idle = 0;
     ASSERT_NO_FATAL_FAILURE(LoadAndInit(host, module, idle));
     std::atomic<bool> stop{false};
-    std::thread renderer([&] {
+    TWorker renderer;
+    renderer.Start([&] {
         for (int i = 0; !stop; ++i) {
             EXPECT_EQ(host.Render((i * 37) & 0xFF), 0);
             Sleep(10);
@@ -273,7 +275,7 @@ TEST(ForeignHosts, RenderFromAnotherThreadDrawsOnTheWindowThread) {
     while (ThreadsOfThisProcess() > idle + 3) {
         PumpFor(10);
     }
-    renderer.join();
+    renderer.Join();
     module->Quit(module);
     UnloadLeavingNothing(host, idle);
 }
@@ -289,7 +291,8 @@ TEST(ForeignHosts, RenderFromAnotherThreadNeverWaitsForABusyWindowThread) {
     std::atomic<long long> worstUs{0};
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    std::thread renderer([&] {
+    TWorker renderer;
+    renderer.Start([&] {
         for (int i = 0; !stop; ++i) {
             LARGE_INTEGER before, after;
             QueryPerformanceCounter(&before);
@@ -307,7 +310,7 @@ TEST(ForeignHosts, RenderFromAnotherThreadNeverWaitsForABusyWindowThread) {
     PumpFor(300);
     EXPECT_NE(ScreenChecksum(), stalled) << "the display draws again once the window thread is back";
     stop = true;
-    renderer.join();
+    renderer.Join();
     std::printf("worst Render on the host's thread: %.2f ms\n", worstUs / 1000.0);
     EXPECT_LT(worstUs, 50000) << "a Render waited for the window thread";
     module->Quit(module);

@@ -10,13 +10,13 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "effects/Renderers.h"
 #include "framework/MemoryCanvas.h"
 #include "framework/win32/HandOver.h"
 #include "framework/win32/Messages.h"
+#include "tests/win/process_threads.h"
 #include "tests/win/pump.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -104,15 +104,15 @@ TEST(HandOverWindow, ShutdownReleasesWaitersAndRefusesLaterRequests) {
     int ran = 0;
     std::atomic<int> result{-1};
     // Nobody pumps: the request stays queued until the shutdown cancels it.
-    std::thread worker([&] { result = handOver.Run([&] { ++ran; }) ? 1 : 0; });
+    TWorker worker;
+    worker.Start([&] { result = handOver.Run([&] { ++ran; }) ? 1 : 0; });
     while (handOver.PendingCount() == 0) {
         Sleep(1);
     }
     handOver.Shutdown();
-    worker.join();
+    worker.Join();
     EXPECT_EQ(result, 0);
-    std::thread late([&] { result = handOver.Run([&] { ++ran; }) ? 1 : 0; });
-    late.join();
+    RunOnAnotherThread([&] { result = handOver.Run([&] { ++ran; }) ? 1 : 0; });
     EXPECT_EQ(result, 0);
     // The announcements still queued find nothing to run.
     PumpMessagesUntil([] { return false; }, 50);
@@ -352,7 +352,7 @@ TEST(HandOverWindow, ARenderThatRunsTheQueueTakesBackItsAnnouncement) {
     // would wake the thread once more for nothing, so the render takes it back.
     TWindowHandOver handOver;
     const auto queued = [](TWindowHandOver& h, std::atomic<int>& ran) {
-        std::thread([&h, &ran] { EXPECT_TRUE(h.Post([&ran] { ++ran; })); }).join();
+        RunOnAnotherThread([&h, &ran] { EXPECT_TRUE(h.Post([&ran] { ++ran; })); });
     };
     const auto announcementQueued = [&handOver] {
         MSG msg;

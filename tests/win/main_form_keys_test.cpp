@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <thread>
 #include <vector>
 
 #include "display/KeyCommands.h"
 #include "display/MainForm.h"
 #include "display/PlayerRequests.h"
 #include "displaystate/DisplayState.h"
+#include "framework/Worker.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/GdiCanvas.h"
 #include "framework/win32/GdiSurface.h"
@@ -229,7 +229,8 @@ TEST_F(MainFormKeys, APlayerThatDoesNotAnswerCostsABoundedWait) {
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HWND silent = nullptr;
-    std::thread owner([&] {
+    TWorker owner;
+    owner.Start([&] {
         silent = MakePlayerWindow();
         SetEvent(ready);
         WaitForSingleObject(release, INFINITE);  // owns the window, pumps nothing
@@ -247,7 +248,7 @@ TEST_F(MainFormKeys, APlayerThatDoesNotAnswerCostsABoundedWait) {
     EXPECT_EQ(Form->TitleLabel().Items(), std::vector<std::string>{"7. Artist - Song < 3:45 >"})
         << "no answer changes nothing";
     SetEvent(release);
-    owner.join();
+    owner.Join();
     CloseHandle(release);
     CloseHandle(ready);
 }

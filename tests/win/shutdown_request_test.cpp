@@ -7,10 +7,10 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "display/MainForm.h"
 #include "displaystate/DisplayState.h"
+#include "framework/Worker.h"
 #include "framework/win32/Messages.h"
 #include "framework/win32/Window.h"
 #include "settings/VisSettings.h"
@@ -33,7 +33,8 @@ protected:
 LRESULT AskShutdownFromAnotherThread(HWND form) {
     std::atomic<bool> answered{false};
     DWORD_PTR answer = 0;
-    std::thread asker([&] {
+    TWorker asker;
+    asker.Start([&] {
         SendMessageTimeoutA(form, WM_APP_SHUTDOWN_FORM, 0, 0, SMTO_BLOCK, 5000, &answer);
         answered = true;
     });
@@ -43,7 +44,7 @@ LRESULT AskShutdownFromAnotherThread(HWND form) {
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         Sleep(1);
     }
-    asker.join();
+    asker.Join();
     return static_cast<LRESULT>(answer);
 }
 
@@ -74,7 +75,8 @@ TEST(ShutdownRequest, IsRefusedWhileAnotherCallRunsOnTheWindowThread) {
     // on another thread (the configuration dialog's), which uses nothing the shutdown frees.
     std::atomic<bool> holding{false};
     std::atomic<bool> release{false};
-    std::thread dialog([&] {
+    TWorker dialog;
+    dialog.Start([&] {
         const TCallScope call;
         holding = true;
         while (!release) {
@@ -86,7 +88,7 @@ TEST(ShutdownRequest, IsRefusedWhileAnotherCallRunsOnTheWindowThread) {
     }
     EXPECT_EQ(AskShutdownFromAnotherThread(form->Handle()), ShutdownFormDone);
     release = true;
-    dialog.join();
+    dialog.Join();
     EXPECT_EQ(form->Handle(), nullptr);
 
     other.Destroy();

@@ -9,9 +9,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "controls/GIFImageWin.h"
+#include "framework/Worker.h"
 #include "framework/win32/GdiSurface.h"
 #include "tests/unit/gif_test_support.h"
 #include "tests/win/pump.h"
@@ -106,7 +106,8 @@ TEST(TimerTicks, RunDueRunsOnlyTheCallingThreadsTimers) {
     int ticks = 0;
     HANDLE made = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::thread other([&] {
+    TWorker other;
+    other.Start([&] {
         TTimer timer;
         timer.OnTick = [&] { ++ticks; };
         timer.SetInterval(10);
@@ -119,7 +120,7 @@ TEST(TimerTicks, RunDueRunsOnlyTheCallingThreadsTimers) {
     Sleep(30);
     TTimer::RunDue();
     SetEvent(done);
-    other.join();
+    other.Join();
     EXPECT_EQ(ticks, 0) << "another thread's timer ticked here";
     CloseHandle(made);
     CloseHandle(done);
