@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot create the window\n");
         return 1;
     }
-    PumpMessagesUntil([] { return false; }, 200);
+    PumpUntil([] { return false; }, 200);
     std::printf("screen %d x %d\n", width, height);
     {
         WindowDc dc(window);
@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
                 canvas.Present();
                 TSamples samples;
                 renderers.Start(TRendererSlot::EffectThread, make(samples), [](TThread*) {});
-                PumpMessagesUntil([] { return false; }, seconds * 1000);
+                PumpUntil([] { return false; }, seconds * 1000);
                 renderers.StopAndWait();
                 Report(name, latency, samples);
             };

@@ -96,24 +96,14 @@ LRESULT TPaintBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TPaintBox::Paint() {
-    // The handler repaints the whole box and its renderer then forgets everything it drew there,
-    // so the whole box is painted, however little the system asked for: a paint of the rows a
-    // moved box uncovers would otherwise leave the bars and blocks drawn elsewhere on screen,
-    // never to be erased.
+    // The handler repaints the whole box, and its renderer then forgets everything it drew there:
+    // the whole box goes to the window, however little the system asked for. A paint of only the
+    // rows a moved box uncovers would leave the bars and blocks drawn elsewhere on screen, never
+    // to be erased. Validated first, so that the copy is not cut to the update region.
+    { const PaintDc dc(Handle()); }
     if (OnPaintHandler) {
-        InvalidateRect(Handle(), nullptr, FALSE);
-    }
-    UniqueGdiObject update(CreateRectRgn(0, 0, 0, 0));
-    const bool painting = update && GetUpdateRgn(Handle(), static_cast<HRGN>(update.Get()), FALSE) > NULLREGION;
-    if (painting && OnPaintHandler) {
-        ControlCanvas->BeginPaint(static_cast<HRGN>(update.Get()));
-    }
-    {
-        PaintDc dc(Handle());
-        if (painting && OnPaintHandler) {
-            OnPaintHandler();
-            ControlCanvas->EndPaint();
-        }
+        OnPaintHandler();
+        ControlCanvas->Present();
     }
 }
 

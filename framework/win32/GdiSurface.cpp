@@ -128,18 +128,8 @@ void TDibCanvas::ForEachVisible(const TRect& r, TWrite write) {
         return;
     }
     SyncBits();
-    if (!Clipped) {
-        write(inside);
-        Changed(inside);
-        return;
-    }
-    for (const TRect& clip : ClipRects) {
-        const TRect part = Intersect(inside, clip);
-        if (!part.IsEmpty()) {
-            write(part);
-            Changed(part);
-        }
-    }
+    write(inside);
+    Changed(inside);
 }
 
 void TDibCanvas::SyncBits() const {
@@ -152,18 +142,8 @@ void TDibCanvas::SyncBits() const {
 void TDibCanvas::DrewWithGdi(const TRect& bounds) {
     GdiPending = true;
     const TRect inside = Inside(bounds);
-    if (inside.IsEmpty()) {
-        return;
-    }
-    if (!Clipped) {
+    if (!inside.IsEmpty()) {
         Changed(inside);
-        return;
-    }
-    for (const TRect& clip : ClipRects) {
-        const TRect part = Intersect(inside, clip);
-        if (!part.IsEmpty()) {
-            Changed(part);
-        }
     }
 }
 
@@ -218,8 +198,7 @@ bool TDibCanvas::DrawThinLine(TPoint from, TPoint to) {
     // reaching further itself; those keep its path, so that they too look as before.
     constexpr int Limit = 1 << 15;
     const auto inRange = [](int v) { return v >= -Limit && v <= Limit; };
-    if (Clipped || std::max(Pen.Width, 1) != 1 || !inRange(from.X) || !inRange(from.Y) || !inRange(to.X) ||
-        !inRange(to.Y)) {
+    if (std::max(Pen.Width, 1) != 1 || !inRange(from.X) || !inRange(from.Y) || !inRange(to.X) || !inRange(to.Y)) {
         return false;
     }
     SyncBits();
@@ -256,8 +235,7 @@ bool TDibCanvas::StampLine(TPoint from, TPoint to) {
     const bool across = from.Y == to.Y && from.X != to.X;
     const bool down = from.X == to.X && from.Y != to.Y;
     const auto inRange = [](int v) { return v > -Limit && v < Limit; };
-    if (Clipped || !(across || down) || width > 16 || !inRange(from.X) || !inRange(from.Y) || !inRange(to.X) ||
-        !inRange(to.Y)) {
+    if (!(across || down) || width > 16 || !inRange(from.X) || !inRange(from.Y) || !inRange(to.X) || !inRange(to.Y)) {
         return false;
     }
     const int dx = to.X - from.X;
@@ -355,29 +333,6 @@ void TDibCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect&
 
 std::unique_ptr<TBitmap> TDibCanvas::CreateBitmap(int width, int height) const {
     return std::make_unique<TDibBitmap>(width, height);
-}
-
-void TDibCanvas::ClipTo(HRGN region) {
-    SyncBits();
-    ClipRects.clear();
-    Clipped = region != nullptr;
-    SelectClipRgn(Dc(), region);
-    if (region == nullptr) {
-        return;
-    }
-    const DWORD size = GetRegionData(region, 0, nullptr);
-    if (size < sizeof(RGNDATAHEADER)) {
-        return;  // nothing readable: everything is clipped away
-    }
-    std::vector<std::uint8_t> buffer(size);
-    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-    if (GetRegionData(region, size, data) == 0) {
-        return;
-    }
-    const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
-    for (DWORD i = 0; i < data->rdh.nCount; ++i) {
-        ClipRects.push_back({rects[i].left, rects[i].top, rects[i].right, rects[i].bottom});
-    }
 }
 
 bool TDibCanvas::Resize(int width, int height) {
@@ -584,14 +539,4 @@ void TSurfaceCanvas::CopyOut(std::size_t first, std::size_t last) {
     blit(bounds);
     // The window's DC is the surface's own (CS_OWNDC): the next copy finds it unclipped again.
     SelectClipRgn(window, nullptr);
-}
-
-void TSurfaceCanvas::BeginPaint(HRGN region) {
-    Present();
-    ClipTo(region);
-}
-
-void TSurfaceCanvas::EndPaint() {
-    Present();
-    ClipTo(nullptr);
 }

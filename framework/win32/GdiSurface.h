@@ -7,8 +7,7 @@
 //
 // A TSurfaceCanvas is a TDibCanvas the size of a window's client area, kept identical to the
 // window's pixels: what is drawn lands in memory, and Present copies the parts that changed to
-// the window. A paint of the window draws into the surface clipped to the window's update region,
-// as it would have drawn on the window itself.
+// the window.
 
 #include <windows.h>
 
@@ -75,22 +74,20 @@ protected:
     // hold mostly pixels it did not touch), and whole what a GDI call may have drawn.
     virtual void Changed(const TRect& /*r*/) {}
 
-    // Restricts all drawing to region (device coordinates); nullptr lifts the restriction.
-    void ClipTo(HRGN region);
     bool Resize(int width, int height);
 
 private:
     // The part of r inside the canvas; empty when none.
     TRect Inside(const TRect& r) const;
     std::uint32_t* Row(int y) const;
-    // Runs write for each part of r that the clip lets through.
+    // Runs write for the part of r inside the canvas, if any, and notes it changed.
     template <typename TWrite>
     void ForEachVisible(const TRect& r, TWrite write);
     // GDI may batch its drawing: it must be done before the bits are touched directly.
     void SyncBits() const;
     void DrewWithGdi(const TRect& bounds);
     // A thin line written straight into the bits, lighting the pixels the device would; false when
-    // it does not apply (a wider pen, a clip, end points the device's own canvas would cut first).
+    // it does not apply (a wider pen, end points the device's own canvas would cut first).
     bool DrawThinLine(TPoint from, TPoint to);
     // A straight line across or down (a meter's separators) drawn from the device's own
     // rasterisation of the same line, made once per length and width; false when it does not apply.
@@ -101,8 +98,6 @@ private:
     static constexpr std::size_t MaxStamps = 64;
     std::map<TStampKey, std::vector<TPoint>> Stamps;
 
-    std::vector<TRect> ClipRects;  // the clip as rectangles, while Clipped
-    bool Clipped = false;
     mutable bool GdiPending = false;
 };
 
@@ -138,10 +133,6 @@ public:
     // The window's client area has a new size: the pixels keep their coordinates, as the window's
     // do, and what is new is painted by the window's next paint.
     void ClientResized(int width, int height);
-    // A paint of the window: first what was drawn before goes out whole, then the paint draws
-    // clipped to region (client coordinates) until EndPaint, which presents it.
-    void BeginPaint(HRGN region);
-    void EndPaint();
 
 protected:
     void Changed(const TRect& r) override;

@@ -17,6 +17,7 @@
 #include "config/config.h"
 #include "framework/Worker.h"
 #include "framework/win32/Handles.h"
+#include "framework/win32/Monitors.h"
 #include "framework/win32/ProfileStore.h"
 #include "playerapi/VisRecords.h"
 #include "tests/unit/gif_test_support.h"
@@ -543,25 +544,16 @@ TEST_F(ConfigDialog, RefusedWriteShowsTheErrorAndEndsTheFilling) {
     EXPECT_EQ(Key("EffectEnabled"), "1") << "once the file is free again, changes are written";
 }
 
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    GetMonitorInfoA(monitor, &info);
-    reinterpret_cast<std::vector<RECT>*>(data)->push_back(info.rcMonitor);
-    return TRUE;
-}
-
 // The two-monitor run starts this test on its desktop too: the dialog opens on the last monitor,
 // which holds its owner, and lists every monitor, up to that one with its size.
 TEST_F(ConfigDialog, OpensOnTheOwnersMonitorAndListsEveryMonitor) {
-    std::vector<RECT> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-    const RECT m = monitors.back();
+    const std::vector<TRect> monitors = SystemMonitors(nullptr).Rects;
+    const TRect m = monitors.back();
     std::atomic<HWND> owner{nullptr};
     std::atomic<bool> done{false};
     TWorker player;
     player.Start([&] {  // the player's window, on a thread that answers its messages
-        owner = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, m.left + 50, m.top + 50, 99, 99, nullptr,
+        owner = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, m.Left + 50, m.Top + 50, 99, 99, nullptr,
                                 nullptr, nullptr, nullptr);
         while (!done) {
             PumpFor(10);
@@ -573,10 +565,10 @@ TEST_F(ConfigDialog, OpensOnTheOwnersMonitorAndListsEveryMonitor) {
     Open();
     RECT frame{};
     GetWindowRect(Dialog, &frame);
-    EXPECT_LE(std::abs(frame.left + frame.right - m.left - m.right), 1) << frame.left << " in " << m.left;
-    EXPECT_LE(std::abs(frame.top + frame.bottom - m.top - m.bottom), 1) << frame.top << " in " << m.top;
-    const std::string want = "Monitor " + std::to_string(monitors.size()) + " (" + std::to_string(m.right - m.left) +
-                             " x " + std::to_string(m.bottom - m.top) + ")";
+    EXPECT_LE(std::abs(frame.left + frame.right - m.Left - m.Right), 1) << frame.left << " in " << m.Left;
+    EXPECT_LE(std::abs(frame.top + frame.bottom - m.Top - m.Bottom), 1) << frame.top << " in " << m.Top;
+    const std::string want = "Monitor " + std::to_string(monitors.size()) + " (" + std::to_string(m.Width()) + " x " +
+                             std::to_string(m.Height()) + ")";
     char have[64] = {};
     SendMessageA(Control(Id::ComboBox4), CB_GETLBTEXT, monitors.size(), reinterpret_cast<LPARAM>(have));
     EXPECT_EQ(have, want);

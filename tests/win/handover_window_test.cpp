@@ -64,17 +64,17 @@ TEST(HandOverWindow, FramesAndHandlersRunOnTheWindowThread) {
         renderers.Start(TRendererSlot::EffectThread, std::move(probe),
                         [&](TThread*) { handlerThreads.push_back(GetCurrentThreadId()); });
         if (c.framesBeforeStop > 0) {
-            ASSERT_TRUE(PumpMessagesUntil([&] { return raw->Frames >= c.framesBeforeStop; }, WaitMs));
+            ASSERT_TRUE(PumpUntil([&] { return raw->Frames >= c.framesBeforeStop; }, WaitMs));
             renderers.RequestStopAll();
         } else {
-            const bool ended = PumpMessagesUntil([&] { return renderers.Count() == 0; }, WaitMs);
+            const bool ended = PumpUntil([&] { return renderers.Count() == 0; }, WaitMs);
             ASSERT_TRUE(ended);
             EXPECT_EQ(handlerThreads.size(), 1u);
             continue;  // raw is gone
         }
         const int framesAtStop = raw->Frames;
         const std::vector<DWORD> threads = raw->FrameThreads;
-        ASSERT_TRUE(PumpMessagesUntil([&] { return renderers.Count() == 0; }, WaitMs));
+        ASSERT_TRUE(PumpUntil([&] { return renderers.Count() == 0; }, WaitMs));
         EXPECT_EQ(handlerThreads, std::vector<DWORD>{GetCurrentThreadId()});
         EXPECT_GE(framesAtStop, c.framesBeforeStop);
         for (DWORD id : threads) {
@@ -91,9 +91,9 @@ TEST(HandOverWindow, TerminateDuringSleepEndsWithoutAnotherFrame) {
     TProbe* raw = probe.get();
     int framesSeen = -1;
     renderers.Start(TRendererSlot::VUMeterThread, std::move(probe), [&](TThread*) { framesSeen = raw->Frames; });
-    ASSERT_TRUE(PumpMessagesUntil([&] { return raw->Frames == 1; }, WaitMs));
+    ASSERT_TRUE(PumpUntil([&] { return raw->Frames == 1; }, WaitMs));
     renderers.RequestStopAll();  // the renderer is in its 400 ms sleep now
-    ASSERT_TRUE(PumpMessagesUntil([&] { return renderers.Count() == 0; }, WaitMs));
+    ASSERT_TRUE(PumpUntil([&] { return renderers.Count() == 0; }, WaitMs));
     EXPECT_EQ(framesSeen, 1);
 }
 
@@ -115,7 +115,7 @@ TEST(HandOverWindow, ShutdownReleasesWaitersAndRefusesLaterRequests) {
     RunOnAnotherThread([&] { result = handOver.Run([&] { ++ran; }) ? 1 : 0; });
     EXPECT_EQ(result, 0);
     // The announcements still queued find nothing to run.
-    PumpMessagesUntil([] { return false; }, 50);
+    PumpUntil([] { return false; }, 50);
     EXPECT_EQ(ran, 0);
 }
 
@@ -367,6 +367,6 @@ TEST(HandOverWindow, ARenderThatRunsTheQueueTakesBackItsAnnouncement) {
     // The next request announces itself again: nothing is left waiting for a visit that never comes.
     queued(handOver, ran);
     EXPECT_TRUE(announcementQueued());
-    ASSERT_TRUE(PumpMessagesUntil([&ran] { return ran == 2; }, WaitMs));
+    ASSERT_TRUE(PumpUntil([&ran] { return ran == 2; }, WaitMs));
 }
 }  // namespace handover_window_test

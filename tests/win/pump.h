@@ -3,26 +3,40 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <functional>
 
-// Dispatches this thread's messages for ms milliseconds; quit requests are dropped (they are
-// the plug-in's, and the caller decides what ends its run). Returns how many messages numbered
+// Dispatches this thread's messages until done() holds or ms milliseconds pass, one at a time
+// between the checks (a renderer without latency posts its next frame while this one is drawn, so
+// an empty queue might never come). Quit requests are dropped: they are the plug-in's, and the
+// caller decides what ends its run. Counts in *seen the messages numbered counted. Returns done().
+inline bool PumpUntil(const std::function<bool()>& done, int ms, UINT counted = 0, int* seen = nullptr) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(ms > 0 ? ms : 0);
+    for (;;) {
+        if (done()) {
+            return true;
+        }
+        const int left = static_cast<int>(end - GetTickCount());
+        if (left <= 0) {
+            return done();
+        }
+        MSG msg;
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left < 2 ? left : 2), QS_ALLINPUT);
+        } else if (msg.message != WM_QUIT) {
+            if (seen != nullptr && counted != 0 && msg.message == counted) {
+                ++*seen;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+// Dispatches this thread's messages for ms milliseconds; returns how many messages numbered
 // counted it met.
 inline int PumpFor(int ms, UINT counted = 0) {
     int seen = 0;
-    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    do {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
-        MSG msg;
-        while (static_cast<int>(end - GetTickCount()) > 0 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            seen += counted != 0 && msg.message == counted ? 1 : 0;
-            if (msg.message != WM_QUIT) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
-    } while (static_cast<int>(end - GetTickCount()) > 0);
+    PumpUntil([] { return false; }, ms, counted, &seen);
     return seen;
 }
 
@@ -31,37 +45,5 @@ inline void PumpPending() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         DispatchMessageA(&msg);
-    }
-}
-
-// Runs this thread's message loop until done() holds or timeoutMs passes, dispatching every
-// message one at a time between the checks (a renderer without latency posts its next frame
-// while this one is drawn, so an empty queue might never come); a WM_QUIT met on the way is put
-// back for the caller's own loop. Returns done().
-inline bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0);
-    for (;;) {
-        MSG msg;
-        const bool got = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
-        if (got) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return done();
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (done()) {
-            return true;
-        }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-        if (left <= 0) {
-            return done();
-        }
-        if (!got) {
-            MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left < 10 ? left : 10), QS_ALLINPUT,
-                                        MWMO_INPUTAVAILABLE);
-        }
     }
 }

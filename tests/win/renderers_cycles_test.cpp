@@ -66,7 +66,7 @@ TEST(RenderersCycles, ManyLifetimesLeaveNoThreadBehind) {
             renderers->Start(TRendererSlot::EffectThread,
                              std::make_unique<TLightSpeed>(&mainCanvas, display, settings, random), stopAll);
         }
-        PumpMessagesUntil([] { return false; }, cycle % 5 * 7);
+        PumpUntil([] { return false; }, cycle % 5 * 7);
         if (cycle % 3 == 1) {
             stopAll(nullptr);  // Esc just before Quit: the threads are ending when Quit comes
         }
@@ -74,7 +74,7 @@ TEST(RenderersCycles, ManyLifetimesLeaveNoThreadBehind) {
         renderers.reset();
         handOver.reset();
         // What the player's loop may still hold for the dead window is harmless.
-        PumpMessagesUntil([] { return false; }, 1);
+        PumpUntil([] { return false; }, 1);
     }
     EXPECT_EQ(ThreadsOfThisProcess(), before);
 }
