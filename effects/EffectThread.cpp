@@ -1,20 +1,7 @@
 #include "effects/EffectThread.h"
 
 #include <algorithm>
-#include <cmath>
 #include <mutex>
-
-namespace {
-
-double MsBetween(TEffectThread::TClock::time_point from, TEffectThread::TClock::time_point to) {
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-TEffectThread::TClock::duration ToDuration(double ms) {
-    return std::chrono::duration_cast<TEffectThread::TClock::duration>(std::chrono::duration<double, std::milli>(ms));
-}
-
-}  // namespace
 
 void TEffectThread::DrawAndPresent() {
     DrawFrame();
@@ -28,38 +15,42 @@ void TEffectThread::Execute() {
     }
     // The flag is looked at only before a frame, so a stop request finishes the frame and sleep.
     while (!Terminated()) {
-        if (!Synchronize([this] { DrawAndPresent(); })) {
-            return;  // the window thread is shutting down: no more frames
+        const TClock::time_point handedOver = TClock::now();
+        TClock::time_point start = handedOver;
+        if (!Synchronize([this, &start] {
+                start = TClock::now();
+                DrawAndPresent();
+            })) {
+            break;  // the window thread is shutting down: no more frames
         }
-        // However small the latency, the window thread gets a moment between two frames of a
-        // renderer: back-to-back frames would keep its queue from ever emptying, and a host that
-        // reads messages until none are left would never get out of its loop.
-        SleepAfter(TClock::now());
+        HandOverLagsMs[NextLag] = std::chrono::duration<double, std::milli>(start - handedOver).count();
+        NextLag = (NextLag + 1) % static_cast<int>(HandOverLagsMs.size());
+        SleepAfter(start);
+    }
+    if (Clock) {
+        Clock->Forget(this);
     }
 }
 
-void TEffectThread::SleepAfter(TClock::time_point frameEnd) {
-    const int latency = std::max(Latency, MinimumYieldMs);
-    if (latency < MinimumEarlyLatencyMs) {
-        SleepMs(latency);
+void TEffectThread::SleepAfter(TClock::time_point start) {
+    const auto latency = std::chrono::milliseconds(std::max(Latency, MinimumYieldMs));
+    if (!Clock) {
+        SleepMs(static_cast<double>(latency.count()));
         return;
     }
-    TClock::time_point render;
     {
         std::lock_guard<TLock> guard(PaceLock);
-        DueAt = frameEnd + std::chrono::milliseconds(latency);
+        DueAt = start + latency;
         Pace = TPace::Asleep;
-        render = RenderFor(DueAt);
     }
-    // A frame that a render will draw is slept through until just after that render: one wake a
-    // frame, whoever draws it.
-    bool waitedForRender = render != TClock::time_point{};
-    if (waitedForRender) {
-        SleepPreciseMs(MsBetween(TClock::now(), render) + RenderLateMs);
-    } else {
-        SleepMs(latency);  // the whole latency, as asked
-    }
-    for (;;) {
+    for (bool first = true;; first = false) {
+        const TClock::time_point now = TClock::now();
+        const TFrameClock::THandOver handOver = Clock->HandOverAt(this, DueAt, HandOverLagMs(), now);
+        // However short the latency, the window thread gets a moment between two frames.
+        const double sleepMs = std::chrono::duration<double, std::milli>(handOver.At - now).count();
+        if (first || !handOver.Now) {
+            SleepMs(first ? std::max(sleepMs, double{MinimumYieldMs}) : sleepMs);
+        }
         std::unique_lock<TLock> guard(PaceLock);
         // A frame the window thread is drawing is waited for, as a handed-over one would be.
         while (Pace == TPace::Drawing) {
@@ -69,70 +60,30 @@ void TEffectThread::SleepAfter(TClock::time_point frameEnd) {
             Pace = TPace::Busy;
             return;
         }
-        TClock::time_point wakeAt;
         if (Pace == TPace::Drawn) {
-            // Drawn early by the window thread: the latency runs from that frame.
-            DueAt = DrawnAt + std::chrono::milliseconds(latency);
+            // Drawn by the window thread: the latency runs from that frame.
+            DueAt = DrawnFrom + latency;
             Pace = TPace::Asleep;
-            render = RenderFor(DueAt);
-            waitedForRender = render != TClock::time_point{};
-            wakeAt = waitedForRender ? render + ToDuration(RenderLateMs) : DueAt;
-        } else if (!waitedForRender && (render = RenderFor(DueAt)) != TClock::time_point{}) {
-            waitedForRender = true;
-            wakeAt = render + ToDuration(RenderLateMs);
-        } else {
+        } else if (handOver.Now && !first) {
             Pace = TPace::Busy;  // the frame is this thread's to hand over
             return;
         }
-        guard.unlock();
-        SleepPreciseMs(MsBetween(TClock::now(), wakeAt));
     }
 }
 
-TEffectThread::TClock::time_point TEffectThread::RenderFor(TClock::time_point due) const {
-    if (!Forecast) {
-        return {};
-    }
-    // A render up to EarlyDrawMs before the frame's time draws it, as does one shortly after.
-    const TClock::time_point render = Forecast->NextAfter(due - ToDuration(EarlyDrawMs));
-    const double wait = RenderWaitMs(std::max(Latency, MinimumYieldMs), Forecast->IntervalMs());
-    // A render that was due a moment ago may still come: renders come a little late at times.
-    if (render == TClock::time_point{} || render > due + ToDuration(wait) ||
-        render + ToDuration(RenderLateMs) < TClock::now()) {
-        return {};
-    }
-    return render;
+double TEffectThread::HandOverLagMs() const {
+    return *std::min_element(HandOverLagsMs.begin(), HandOverLagsMs.end());
 }
 
-double TEffectThread::RenderWaitMs(int latencyMs, double renderIntervalMs) {
-    if (!(renderIntervalMs > 0)) {
-        return WaitForRenderMs;
-    }
-    const double intervals = std::round(latencyMs / renderIntervalMs);
-    if (intervals < 1 || std::fabs(latencyMs - intervals * renderIntervalMs) > LockToleranceMs) {
-        // Frames between renders: a long wait would stretch every period.
-        return WaitForRenderMs;
-    }
-    return std::max(WaitForRenderMs, std::min(MaxLockWaitMs, renderIntervalMs / 2));
-}
-
-TWaitingFrame TEffectThread::WaitingFrame(TClock::time_point now) const {
-    std::lock_guard<TLock> guard(PaceLock);
-    TWaitingFrame frame;
-    frame.Waiting = Pace == TPace::Asleep && !Terminated();
-    frame.LatencyMs = Latency;
-    frame.DueInMs = MsBetween(now, DueAt);
-    return frame;
-}
-
-bool TEffectThread::DrawWaitingFrame() {
+bool TEffectThread::DrawWaitingFrame(TClock::time_point now) {
     {
         std::lock_guard<TLock> guard(PaceLock);
-        if (Pace != TPace::Asleep || Terminated()) {
+        if (Pace != TPace::Asleep || Terminated() || !TFrameClock::DrawsNow(DueAt, now)) {
             return false;
         }
         Pace = TPace::Drawing;
     }
+    const TClock::time_point from = TClock::now();
     bool drawn = true;
     try {
         DrawAndPresent();
@@ -143,7 +94,7 @@ bool TEffectThread::DrawWaitingFrame() {
     }
     {
         std::lock_guard<TLock> guard(PaceLock);
-        DrawnAt = TClock::now();
+        DrawnFrom = from;
         Pace = TPace::Drawn;
     }
     PaceChanged.NotifyAll();

@@ -2,16 +2,16 @@
 // The common shape of the four renderers: a thread that, until told to stop, has the window
 // thread draw one frame on the canvas and then sleeps its latency.
 //
-// Every wake of the window thread is costly under a host's message loop, so a window thread that
-// is awake anyway (a render, another renderer's frame) may draw a sleeping renderer's next frame
-// early when it is due within a moment (DrawWaitingFrame): the renderer then paces from that frame as if
-// it had handed it over itself, and no wake is spent on it.
+// With a frame clock (the display gives its renderers one), the sleep is the clock's: a window
+// thread that is awake anyway may draw the waiting frame when the clock says it is due
+// (DrawWaitingFrame), and the renderer then paces from that frame as if it had handed it over
+// itself; a frame due just before such a wake is left to it.
 
+#include <array>
 #include <chrono>
 #include <memory>
 
-#include "effects/EarlyFrames.h"
-#include "effects/RenderForecast.h"
+#include "effects/FrameClock.h"
 #include "framework/Clock.h"
 #include "framework/Graphics.h"
 #include "framework/Sync.h"
@@ -21,31 +21,10 @@ class TEffectThread : public TThread {
 public:
     using TClock = TSteadyClock;
 
-    // The least a renderer sleeps between frames, whatever its latency setting.
+    // The least a renderer sleeps between frames, whatever its latency setting: however small the
+    // latency, the window thread gets a moment between two frames of a renderer, so that a host
+    // that reads messages until none are left gets out of its loop.
     static constexpr int MinimumYieldMs = 1;
-    // Renderers with a shorter latency are never drawn early: their frames follow each other
-    // closely enough, and the yield between two of them stays the window thread's.
-    static constexpr int MinimumEarlyLatencyMs = 5;
-    // How far ahead of its time a frame is drawn by a window thread that is awake anyway: early
-    // enough to save a wake of its own (a host's renders come with a little jitter), too little
-    // to see.
-    static constexpr double EarlyDrawMs = 2.0;
-    // A frame due this little before the host's next expected render waits for that render
-    // (and a moment more, in case it comes late) rather than wake the window thread itself. A
-    // host's renders wander by about a millisecond (its timeouts are whole milliseconds); a
-    // renderer that gave up on a render sooner would hand over, for nothing, the frame that the
-    // render is about to draw, and wake itself and the window thread to do so.
-    static constexpr double WaitForRenderMs = 1.5;
-    static constexpr double RenderLateMs = 1.5;
-    // A latency this close to a whole number of render intervals lets the frames lock to the
-    // renders: one frame may then wait longer, up to MaxLockWaitMs and half an interval, and the
-    // frames after it come with the renders.
-    static constexpr double LockToleranceMs = 1.0;
-    static constexpr double MaxLockWaitMs = 5.0;
-
-    // How long after its time a frame of a renderer with latencyMs may wait for a render, when
-    // the renders come every renderIntervalMs (0: no forecast).
-    static double RenderWaitMs(int latencyMs, double renderIntervalMs);
 
     TEffectThread(TCanvas* canvas, int latency) : Canvas(canvas), Latency(latency) {}
     ~TEffectThread() override { StopAndJoin(); }
@@ -54,15 +33,15 @@ public:
     // one by one on a memory canvas without a thread.
     virtual void DrawFrame() = 0;
 
-    // Window thread: when this renderer sleeps towards its next frame, draws that frame now,
-    // presents it, and lets the thread pace from it. True when a frame was drawn.
-    bool DrawWaitingFrame();
-    // Any thread: whether this renderer sleeps towards a frame that DrawWaitingFrame may draw, and when
-    // that frame is due, seen at now.
-    TWaitingFrame WaitingFrame(TClock::time_point now) const;
+    int LatencyMs() const { return Latency; }
 
-    // Before Start: where the host's next render is forecast; none, and frames never wait for one.
-    void SetRenderForecast(std::shared_ptr<const TRenderForecast> forecast) { Forecast = std::move(forecast); }
+    // Window thread, awake anyway at now: when this renderer sleeps towards a frame that the
+    // clock says is due, draws that frame, presents it, and lets the thread pace from it. True
+    // when a frame was drawn.
+    bool DrawWaitingFrame(TClock::time_point now);
+
+    // Before Start: the clock that times the frames; without one the thread sleeps its latency.
+    void SetFrameClock(std::shared_ptr<TFrameClock> clock) { Clock = std::move(clock); }
 
 protected:
     void Execute() override;
@@ -76,21 +55,24 @@ private:
         Busy,     // handing a frame over, or not started
         Asleep,   // sleeping towards DueAt: the window thread may draw that frame
         Drawing,  // the window thread draws it
-        Drawn,    // the window thread drew it, ending at DrawnAt
+        Drawn,    // the window thread drew it, from DrawnFrom
     };
     // The frame and its presentation.
     void DrawAndPresent();
-    // Sleeps its latency after a frame that ended at frameEnd, then claims the next frame for
-    // its own hand-over. When the window thread drew that frame meanwhile, sleeps on from there.
-    void SleepAfter(TClock::time_point frameEnd);
-    // The host's render that will draw a frame due at due, when one is forecast close enough to
-    // it and still to come; TClock::time_point{} for none.
-    TClock::time_point RenderFor(TClock::time_point due) const;
+    // Sleeps after a frame whose drawing began at start until the clock says to hand the next one
+    // over. When the window thread drew that one meanwhile, sleeps on from there.
+    void SleepAfter(TClock::time_point start);
 
-    std::shared_ptr<const TRenderForecast> Forecast;
+    std::shared_ptr<TFrameClock> Clock;
     mutable TLock PaceLock;
     TCondition PaceChanged;
     TPace Pace = TPace::Busy;
     TClock::time_point DueAt;
-    TClock::time_point DrawnAt;
+    TClock::time_point DrawnFrom;  // when the window thread began to draw the frame it drew
+    // How long after a hand-over its frame began to be drawn, for the recent hand-overs (a ring).
+    std::array<double, 8> HandOverLagsMs{};
+    int NextLag = 0;
+    // The shortest of those lags: a frame handed over that much ahead of its time is drawn at its
+    // time at the soonest, and most visits come about that soon.
+    double HandOverLagMs() const;
 };

@@ -37,7 +37,7 @@ TEffectThread* TRenderers::Start(TRendererSlot slot,
     const std::uint64_t id = Core->NextId++;
     TEffectThread* started = renderer.get();
     started->OnTerminate = std::move(onTerminate);
-    started->SetRenderForecast(Forecast);
+    started->SetFrameClock(Clock);
     // The worker's last act: ask the window thread to reap it. The request holds the core only
     // weakly, so one that is served after this owner is gone does nothing.
     std::weak_ptr<TCore> core = Core;
@@ -76,19 +76,12 @@ int TRenderers::DrawDue() {
         return 0;
     }
     const auto now = TEffectThread::TClock::now();
-    TWaitingFrames frames{};
-    for (int i = 0; i < RendererSlotCount; ++i) {
-        if (const TEffectThread* renderer = Core->Slots[i]) {
-            frames[i] = renderer->WaitingFrame(now);
-        }
-    }
-    const TFramesToDraw chosen = FramesToDrawNow(frames, TEffectThread::EarlyDrawMs);
     int drawn = 0;
     // The background first, then the bars over it. A frame may stop the renderers (its own end is
     // announced later, through the hand-over), so each slot is read afresh.
     for (int i = 0; i < RendererSlotCount; ++i) {
         TEffectThread* renderer = Core->Slots[i];
-        if (chosen[i] && renderer != nullptr && renderer->DrawWaitingFrame()) {
+        if (renderer != nullptr && renderer->DrawWaitingFrame(now)) {
             ++drawn;
         }
     }
@@ -96,7 +89,7 @@ int TRenderers::DrawDue() {
 }
 
 void TRenderers::NoteRender() {
-    Forecast->Note(TEffectThread::TClock::now());
+    Clock->NoteRender(TEffectThread::TClock::now());
 }
 
 void TRenderers::RequestStopAll() {

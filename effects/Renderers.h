@@ -17,7 +17,6 @@
 
 enum class TRendererSlot { EffectThread, SpectrumBarsThread, VUMeterThread };
 constexpr int RendererSlotCount = 3;
-static_assert(RendererSlotCount == MaxWaitingFrames, "one waiting frame per slot");
 
 class TRenderers {
 public:
@@ -47,9 +46,9 @@ public:
     // Inside StopAndWait: every renderer is being stopped for good.
     bool Stopping() const { return Core->Stopping; }
 
-    // Draws the frames of the running renderers that FramesToDrawNow picks (those about due, and
-    // those that keep renderers of the same latency together); for a window thread that is awake
-    // anyway (a render, another renderer's frame). Returns how many were drawn.
+    // Draws the waiting frames of the running renderers that the frame clock says are due; for a
+    // window thread that is awake anyway (a render, another renderer's frame). Returns how many
+    // were drawn.
     int DrawDue();
     // Window thread, at each of the host's renders: the renderers' frames due just before the
     // next one wait for it.
@@ -88,5 +87,5 @@ private:
     std::shared_ptr<TFrameHandOver> HandOver;
     std::shared_ptr<TCore> Core;
     // Shared with the renderers, which may outlive this owner when they are let go.
-    std::shared_ptr<TRenderForecast> Forecast = std::make_shared<TRenderForecast>();
+    std::shared_ptr<TFrameClock> Clock = std::make_shared<TFrameClock>();
 };

@@ -1,11 +1,10 @@
 set(EFFECTS_PORTABLE
-    ${CMAKE_CURRENT_LIST_DIR}/EarlyFrames.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EffectThread.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FrameClock.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SpectrumThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/vumeterThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LightThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Renderers.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/RenderForecast.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RocketThread.cpp
 )
 set(EFFECTS_WIN32

@@ -257,15 +257,7 @@ bool TThread::Synchronize(const std::function<void()>& work) {
     return ran && !threw;
 }
 
-void TThread::SleepMs(int ms) {
-    Doze(ms, true);
-}
-
-void TThread::SleepPreciseMs(double ms) {
-    Doze(ms, false);
-}
-
-void TThread::Doze(double ms, bool learn) {
+void TThread::SleepMs(double ms) {
     if (ms <= 0) {
         return;
     }
@@ -275,7 +267,7 @@ void TThread::Doze(double ms, bool learn) {
     {
         std::unique_lock<TLock> guard(WakeLock);
         Wake.WaitFor(guard, wait, [this] { return WakeRequested; });
-        if (WakeRequested || !learn) {
+        if (WakeRequested) {
             return;  // cut short on purpose: nothing to learn from this one
         }
     }

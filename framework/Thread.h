@@ -149,15 +149,10 @@ protected:
     bool Synchronize(const std::function<void()>& work);
     // Sleeps ms milliseconds (nothing for 0 or less); TerminateNow ends it early. Virtual so that
     // a test can see the pacing without waiting for it.
-    virtual void SleepMs(int ms);
-    // The same for a time in fractions of a millisecond, without learning from it: the rest of
-    // a sleep that was interrupted.
-    void SleepPreciseMs(double ms);
+    virtual void SleepMs(double ms);
 
 private:
     void Body();
-    // Sleeps ms unless cut short; learn: adjusts SleepLeadMs from how late this wake-up came.
-    void Doze(double ms, bool learn);
 
     TWorker Worker;
     std::shared_ptr<TFrameHandOver> HandOver;

@@ -96,7 +96,7 @@ TTimedRenderer StartTimed(TForm1& form, const char* name, TRendererSlot slot, TC
     const auto stopAll = [&form](TThread*) { form.StopAll(); };
     if (TEffectThread* started =
             form.RunningRenderers()->Start(slot, std::make_unique<TTimed<TEffect>>(canvas, timed.Starts), stopAll)) {
-        timed.Latency = started->WaitingFrame(TEffectThread::TClock::now()).LatencyMs;
+        timed.Latency = started->LatencyMs();
     }
     return timed;
 }
@@ -145,9 +145,17 @@ void Report(const TTimedRenderer& timed) {
         periods.push_back(
             std::chrono::duration<double, std::milli>((*timed.Starts)[i] - (*timed.Starts)[i - 1]).count());
     }
-    std::printf("%-9s latency %2d ms: %4zu periods, median %5.1f ms, p95 %5.1f ms, latency + 2 ms %d ms\n", timed.Name,
-                timed.Latency, periods.size(), Percentile(periods, 0.5), Percentile(periods, 0.95),
-                std::max(timed.Latency, TEffectThread::MinimumYieldMs) + 2);
+    if (periods.empty()) {
+        return;
+    }
+    // The rate over the whole run, against the one the latency asks for.
+    const double seconds = std::chrono::duration<double>(timed.Starts->back() - timed.Starts->front()).count();
+    const double perSecond = seconds > 0 ? periods.size() / seconds : 0.0;
+    const int latency = std::max(timed.Latency, TEffectThread::MinimumYieldMs);
+    std::printf("%-9s latency %2d ms: %4zu periods, median %6.2f ms, p95 %6.2f ms, shortest %6.2f ms, %5.1f frames/s "
+                "(%5.1f%% of the latency's)\n",
+                timed.Name, timed.Latency, periods.size(), Percentile(periods, 0.5), Percentile(periods, 0.95),
+                *std::min_element(periods.begin(), periods.end()), perSecond, perSecond * latency / 10.0);
 }
 
 // "render T" and "NAME T" lines, T in ms from the first render, in the order they were noted: for

@@ -111,17 +111,18 @@ def thread_usage(pid):
     return usage
 
 
+def switches_by_thread(before, after):
+    """Context switches of each thread between two thread_usage samples, most first. Thread by
+    thread: a thread that ended in between takes its whole count out of a plain sum and could make
+    it negative; one that began in between counts from zero."""
+    return sorted((switches_after - before.get(task, (0.0, 0))[1] for task, (_, switches_after) in after.items()),
+                  reverse=True)
+
+
 def usage_between(before, after):
-    """CPU seconds and context switches between two thread_usage samples. Thread by thread: a
-    thread that ended in between takes its whole count out of a plain sum and could make it
-    negative; one that began in between counts from zero."""
-    cpu = 0.0
-    switches = 0
-    for task, (cpu_after, switches_after) in after.items():
-        cpu_before, switches_before = before.get(task, (0.0, 0))
-        cpu += cpu_after - cpu_before
-        switches += switches_after - switches_before
-    return cpu, switches
+    """CPU seconds and context switches between two thread_usage samples."""
+    cpu = sum(cpu_after - before.get(task, (0.0, 0))[0] for task, (cpu_after, _) in after.items())
+    return cpu, sum(switches_by_thread(before, after))
 
 
 def wait_for_process(popen, name, timeout):
@@ -145,7 +146,8 @@ SETTLE_SECONDS = 2.5
 
 def run_player(build, dll, seconds, same_thread):
     """CPU seconds and context switches of seconds of steady rendering (the player and the
-    wineserver), and the X server's CPU seconds over the same time."""
+    wineserver), the X server's CPU seconds over the same time, and the switches per second of
+    each thread of the player, most first, then the wineserver's."""
     server = wineserver_pid()
     xserver = xserver_pid()
     threading = [] if same_thread else ["--plugin-thread"]
@@ -176,7 +178,9 @@ def run_player(build, dll, seconds, same_thread):
     server_cpu, server_switches = usage_between(s0, s1)
     cpu = (player_cpu + server_cpu) * scale
     switches = (player_switches + server_switches) * scale
-    return cpu, switches, usage_between(x0, x1)[0] * scale
+    threads = [round(n * scale / seconds) for n in switches_by_thread(p0, p1)] + [
+        round(server_switches * scale / seconds)]
+    return cpu, switches, usage_between(x0, x1)[0] * scale, threads
 
 
 def frame_periods(program, seconds, ini_body):
@@ -238,11 +242,13 @@ def main():
             cpu = {p: [] for p in measured}
             xcpu = {p: [] for p in measured}
             switches = {p: [] for p in measured}
+            threads = {p: [] for p in measured}
             loads = [load_note()]
             for _ in range(args.reps):
-                base_cpu, base_switches, base_x = run_player(args.build, NULL_PLUGIN, args.seconds, args.same_thread)
+                base_cpu, base_switches, base_x, _ = run_player(args.build, NULL_PLUGIN, args.seconds, args.same_thread)
                 for plugin in measured:
-                    c, w, x = run_player(args.build, plugin, args.seconds, args.same_thread)
+                    c, w, x, t = run_player(args.build, plugin, args.seconds, args.same_thread)
+                    threads[plugin].append(t)
                     cpu[plugin].append(100 * (c - base_cpu) / args.seconds)
                     xcpu[plugin].append(100 * (x - base_x) / args.seconds)
                     switches[plugin].append((w - base_switches) / args.seconds)
@@ -251,7 +257,15 @@ def main():
             # Without the title strip Skyburst asks the player nothing: the requests are not subtracted.
             asks = requests and "TitleEnabled=0" not in body
             print(f"{args.screen:>10}  {name:<10}  ({loads[0]} before, {loads[1]} after the rounds)", flush=True)
+            def by_thread(plugin):
+                # Thread by thread, the median over the rounds of each rank's switches per second.
+                ranks = min(len(t) for t in threads[plugin])
+                rates = [statistics.median(t[i] for t in threads[plugin]) for i in range(ranks - 1)]
+                server = statistics.median(t[-1] for t in threads[plugin])
+                return f"switches per second by thread {' '.join(f'{r:.0f}' for r in rates if r)}, wineserver {server:.0f}"
+
             if requests:
+                print(f"{args.screen:>10}  {name:<10}  requests only  {by_thread(requests)}", flush=True)
                 print(f"{args.screen:>10}  {name:<10}  requests only  cost {statistics.median(cpu[requests]):5.2f}% "
                       f"of a core beyond nothing (runs {', '.join(f'{v:.2f}' for v in cpu[requests])})  "
                       f"X server +{statistics.median(xcpu[requests]):5.2f}%", flush=True)
@@ -277,6 +291,7 @@ def main():
                              f"round: median {statistics.median(paired):5.2f}% "
                              f"(rounds {', '.join(f'{v:.2f}' for v in paired)})")
                 print(line, flush=True)
+                print(f"{args.screen:>10}  {name:<10}  {by_thread(dll)}{label}", flush=True)
                 for period in periods[dll]:
                     print(f"{args.screen:>10}  {name:<10}  {period}{label}", flush=True)
     finally:

@@ -86,7 +86,7 @@ TEST(SpectrumBars, ConstructionRestartsBandsAndBars) {
     scene.state.BarDrawn.fill(7);
     scene.state.BarPeaks.fill(9);
     TSpectrumThr fresh(&scene.canvas, scene.display, scene.settings, scene.state);
-    EXPECT_EQ(fresh.WaitingFrame(TEffectThread::TClock::now()).LatencyMs, 25);
+    EXPECT_EQ(fresh.LatencyMs(), 25);
     for (int i = 0; i < BandCount; ++i) {
         ASSERT_EQ(scene.display.BandHeights[i], 0) << "band " << i;
         ASSERT_EQ(scene.state.BarDrawn[i], 0) << "band " << i;

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "effects/EarlyFrames.h"
+#include "effects/FrameClock.h"
 #include "effects/Renderers.h"
 #include "framework/MemoryCanvas.h"
 
@@ -49,14 +49,14 @@ public:
     std::atomic<int> SleepCount{0};  // how many sleeps so far, for watching a running thread
 
 protected:
-    void SleepMs(int ms) override {
-        Sleeps.push_back(ms);
+    void SleepMs(double ms) override {
+        Sleeps.push_back(static_cast<int>(ms));
         ++SleepCount;
         if (StopInSleep > 0 && SleepCount == StopInSleep) {
             Terminate();
         }
         if (RealSleep && PlainSleep) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
         } else if (RealSleep) {
             TEffectThread::SleepMs(ms);
         }
@@ -284,7 +284,7 @@ TEST(ThreadOwner, ARendererLetGoAfterTheTimeoutReachesNothingFreed) {
         }
 
     protected:
-        void SleepMs(int) override {
+        void SleepMs(double) override {
             // Deaf to the stop: a sleep the platform does not cut short.
             std::this_thread::sleep_for(std::chrono::milliseconds(400));
         }
@@ -312,117 +312,101 @@ namespace {
 
 using TClock = TEffectThread::TClock;
 
-TClock::time_point At(int ms) {
-    return TClock::time_point(std::chrono::milliseconds(1000000 + ms));
-}
-
 double MsSince(TClock::time_point from) {
     return std::chrono::duration<double, std::milli>(TClock::now() - from).count();
 }
 
 }  // namespace
 
-TEST(RenderForecast, ExpectsTheUsualIntervalAfterTheLatestRender) {
+TEST(FrameClock, AFrameIsLeftToAWakeThatComesAnywayAndNeverDrawnMoreThan1MsEarly) {
+    // Times in ms; the renders noted come every 10 ms from 0 to 30, so the next is expected at 40.
+    // Another renderer may plan to hand its own frame over at other (a negative time: none). A frame
+    // is drawn lagMs after its renderer hands it over.
     struct Case {
         const char* name;
-        std::vector<int> renders;  // ms
-        int wantNext;              // ms; -1: no forecast
-        int after;                 // the first render expected at or after this time (ms)...
-        int wantAfter;             // ...is this one; -1: none
+        bool renders;
+        double other;
+        double due;
+        double now;
+        bool wantNow;
+        double wantAt;
+        double lagMs = 0;
     };
     const Case cases[] = {
-        {"nothing to go by yet", {}, -1, 0, -1},
-        {"one render is no pace", {0}, -1, 5, -1},
-        {"steady 10 ms", {0, 10, 20, 30}, 40, 35, 40},
-        {"further on, at the same pace", {0, 10, 20, 30}, 40, 51, 60},
-        {"not so far on that a stopped host seems to render", {0, 10, 20, 30}, 40, 75, -1},
-        {"one early render does not move the pace", {0, 10, 20, 30, 45, 50}, 60, 61, 70},
-        {"a pause is the host stopping", {0, 10, 20, 1020}, -1, 1025, -1},
-        {"after a pause the pace comes back", {0, 10, 20, 1020, 1030, 1040}, 1050, 1050, 1050},
+        {"nothing comes: hands over at its time", false, -1, 25, 5, false, 25},
+        {"at its time", false, -1, 25, 25, true, 25},
+        {"1 ms before it", false, -1, 25, 24, true, 25},
+        {"not sooner", false, -1, 25, 23.9, false, 25},
+        {"handed over early by the lag, drawn at its time", false, -1, 25, 5, false, 24.4, 0.6},
+        {"never more than 1 ms early", false, -1, 25, 5, false, 24, 1.5},
+        {"due just before a render: waits for it", true, -1, 39.6, 20, false, 40.5},
+        {"due at most 1 ms after it: the render draws it", true, -1, 41, 20, false, 40.5},
+        {"a render further on, at the usual pace", true, -1, 59.6, 20, false, 60.5},
+        {"due too long before a render", true, -1, 39.4, 20, false, 39.4},
+        {"due too long after it", true, -1, 41.1, 20, false, 41.1},
+        {"a render late by more than the usual jitter", true, -1, 39.6, 40.6, true, 39.6},
+        {"a host that stopped rendering", true, -1, 300, 299, true, 300},
+        {"due just before another renderer's frame", false, 25.4, 25, 20, false, 25.9},
+        {"another's frame too long before its own", false, 23.9, 25, 20, false, 25},
+        {"the earlier of a render and another's frame", true, 38.8, 39.6, 20, false, 39.3},
+        {"another's frame that came and went", false, 26, 25, 27.1, true, 25},
     };
+    const auto at = [](double ms) { return TFrameClock::TTime{} + std::chrono::hours(1) + TFrameClock::Ms(ms); };
+    const auto ms = [&](TFrameClock::TTime t) { return std::chrono::duration<double, std::milli>(t - at(0)).count(); };
+    const auto plan = [&](TFrameClock& clock, const void* who, double due, double now, double lagMs = 0) {
+        return clock.HandOverAt(who, at(due), lagMs, at(now));
+    };
+    int other = 0;
+    int self = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TRenderForecast forecast;
-        for (int ms : c.renders) {
-            forecast.Note(At(ms));
+        TFrameClock clock;
+        for (int ms = 0; c.renders && ms <= 30; ms += 10) {
+            clock.NoteRender(at(ms));
         }
-        EXPECT_EQ(forecast.Next(), c.wantNext < 0 ? TClock::time_point{} : At(c.wantNext));
-        EXPECT_EQ(forecast.NextAfter(At(c.after)), c.wantAfter < 0 ? TClock::time_point{} : At(c.wantAfter));
+        if (c.other >= 0) {
+            ASSERT_NEAR(ms(plan(clock, &other, c.other, c.now).At), c.other, 1e-3);
+        }
+        const TFrameClock::THandOver got = plan(clock, &self, c.due, c.now, c.lagMs);
+        EXPECT_EQ(got.Now, c.wantNow);
+        EXPECT_NEAR(ms(got.At), c.wantAt, 1e-3);
+        // The window thread, awake anyway, draws the frame no earlier either.
+        EXPECT_EQ(TFrameClock::DrawsNow(at(c.due), at(c.now)), c.due - c.now <= TFrameClock::EarlyMs);
+    }
+    {
+        SCOPED_TRACE("a renderer that leaves its frame to a wake is no wake for the others");
+        TFrameClock clock;
+        ASSERT_FALSE(plan(clock, &self, 25, 0).Now);
+        ASSERT_NEAR(ms(plan(clock, &other, 24.6, 0).At), 25.5, 1e-3) << "rides on self's frame";
+        int third = 0;
+        EXPECT_NEAR(ms(plan(clock, &third, 24.7, 0).At), 25.5, 1e-3);
     }
 }
 
-TEST(RenderForecast, OnlyALatencyOfWholeRenderIntervalsWaitsLongerForARender) {
-    struct Case {
-        int latency;
-        double interval;
-        double want;
-    };
-    const Case cases[] = {
-        {20, 0.0, TEffectThread::WaitForRenderMs},   // no forecast
-        {20, 10.0, TEffectThread::MaxLockWaitMs},    // two intervals: locks
-        {20, 10.4, TEffectThread::MaxLockWaitMs},    // a little off: still locks
-        {20, 10.6, TEffectThread::WaitForRenderMs},  // 1.2 ms off
-        {15, 10.0, TEffectThread::WaitForRenderMs},  // one and a half: would stretch every period
-        {25, 10.0, TEffectThread::WaitForRenderMs},
-        {10, 10.0, TEffectThread::MaxLockWaitMs},
-        {20, 4.0, 2.0},                             // half an interval at most
-        {20, 2.0, TEffectThread::WaitForRenderMs},  // never less than the short wait
-        {5, 30.0, TEffectThread::WaitForRenderMs},  // less than one interval
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.latency) + " ms at renders every " + std::to_string(c.interval));
-        EXPECT_DOUBLE_EQ(TEffectThread::RenderWaitMs(c.latency, c.interval), c.want);
-    }
-}
-
-TEST(ThreadModel, AWindowThreadAwakeAnywayDrawsAFrameAboutDueAndThePacingGoesOnFromIt) {
+TEST(ThreadModel, AWindowThreadAwakeAnywayDrawsAFrameOnlyWhenDueAndThePacingGoesOnFromIt) {
     TMemoryCanvas canvas(8, 8);
     TQueuedHandOver handOver;
     TProbe probe(&canvas, 200);
     probe.RealSleep = true;
+    probe.SetFrameClock(std::make_shared<TFrameClock>());
     probe.Start(handOver);
     ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1 && probe.SleepCount == 1; }));
     const auto firstEnd = TClock::now();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ASSERT_TRUE(probe.DrawWaitingFrame());
+    EXPECT_FALSE(probe.DrawWaitingFrame(TClock::now())) << "due in about 100 ms";
+    // A wake that finds the frame due (the test's clock runs ahead) draws it.
+    ASSERT_TRUE(probe.DrawWaitingFrame(TClock::now() + std::chrono::milliseconds(100)));
     EXPECT_EQ(probe.Frames, 2);
     EXPECT_EQ(probe.FrameThreads.back(), std::this_thread::get_id());
-    // The renderer's own next frame comes a latency after the early one, not at its old time.
+    EXPECT_FALSE(probe.DrawWaitingFrame(TClock::now() + std::chrono::milliseconds(100))) << "drawn once";
+    // The renderer's own next frame comes a latency after the one drawn, not at its old time.
     ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 3; }));
     EXPECT_GE(MsSince(firstEnd), 100 + 200 - 10);
+    probe.Terminate();
+    EXPECT_FALSE(probe.DrawWaitingFrame(TClock::now() + std::chrono::hours(1))) << "asked to stop";
     probe.TerminateNow();
     ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
-}
-
-TEST(ThreadModel, FramesThatMustNotBeDrawnEarlyAreNot) {
-    TMemoryCanvas canvas(8, 8);
-    {
-        SCOPED_TRACE("latency too short: its frames follow each other closely anyway");
-        TQueuedHandOver handOver;
-        TProbe probe(&canvas, TEffectThread::MinimumEarlyLatencyMs - 1);
-        probe.RealSleep = true;
-        probe.StopAtFrame = 20;
-        probe.Start(handOver);
-        for (int i = 0; i < 200 && !probe.Finished(); ++i) {
-            handOver.Drain();
-            EXPECT_FALSE(probe.DrawWaitingFrame());
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
-    }
-    {
-        SCOPED_TRACE("asked to stop");
-        TQueuedHandOver handOver;
-        TProbe probe(&canvas, 1000000);
-        probe.RealSleep = true;
-        probe.Start(handOver);
-        ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1 && probe.SleepCount == 1; }));
-        probe.Terminate();
-        EXPECT_FALSE(probe.DrawWaitingFrame());
-        probe.TerminateNow();
-        ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
-        EXPECT_EQ(probe.Frames, 1);
-    }
+    EXPECT_EQ(probe.Frames, 3);
 }
 
 TEST(ThreadModel, AFrameDueJustBeforeTheNextRenderWaitsForIt) {
@@ -436,11 +420,8 @@ TEST(ThreadModel, AFrameDueJustBeforeTheNextRenderWaitsForIt) {
         int LateUs;              // how much later than forecast it really comes
     };
     const TCase cases[] = {
-        // Within the 5 ms a locked frame may wait: a renderer that wakes a little late still
-        // finds it ahead.
-        {"locked to the renders, 4 ms after", 10, 4000, 0},
-        // The host's timeouts are whole milliseconds, so its renders wander by about one.
-        {"not locked, 1 ms after, and 1 ms late", 11, 1000, 1000},
+        {"0.3 ms after, on time", 10, 300, 0},
+        {"0.3 ms after, and 0.2 ms late", 11, 300, 200},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -449,16 +430,15 @@ TEST(ThreadModel, AFrameDueJustBeforeTheNextRenderWaitsForIt) {
         TProbe probe(&canvas, 150);
         probe.RealSleep = true;
         probe.PlainSleep = true;
-        auto forecast = std::make_shared<TRenderForecast>();
-        probe.SetRenderForecast(forecast);
+        auto clock = std::make_shared<TFrameClock>();
+        probe.SetFrameClock(clock);
         probe.Start(handOver);
         ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 1; }));
-        // The renderer's frame is due 150 ms after its thread saw the frame end, which is after
-        // DrawnAt however the threads are scheduled.
+        // The renderer's frame is due 150 ms after its frame began, which is just before DrawnAt.
         const auto forecastRender = probe.DrawnAt + std::chrono::microseconds(150000 + c.ForecastAfterDueUs);
         const std::chrono::milliseconds interval(c.RenderIntervalMs);
-        forecast->Note(forecastRender - 2 * interval);
-        forecast->Note(forecastRender - interval);
+        clock->NoteRender(forecastRender - 2 * interval);
+        clock->NoteRender(forecastRender - interval);
         const auto render = forecastRender + std::chrono::microseconds(c.LateUs);
         // A request counts only when the clock, read after it was seen, still shows the render to
         // come: this thread may be held up between the two.
@@ -471,7 +451,7 @@ TEST(ThreadModel, AFrameDueJustBeforeTheNextRenderWaitsForIt) {
             handedOverBeforeTheRender = handedOverBeforeTheRender || pending;
         }
         EXPECT_FALSE(handedOverBeforeTheRender);
-        probe.DrawWaitingFrame();
+        probe.DrawWaitingFrame(TClock::now());
         ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Frames == 2; }));
         probe.TerminateNow();
         ASSERT_TRUE(ServeUntil(handOver, [&] { return probe.Finished(); }));
@@ -486,7 +466,7 @@ TEST(ThreadOwner, DrawDueDrawsOnlyTheFramesAboutDue) {
         using TProbe::TProbe;
 
     protected:
-        void SleepMs(int) override { std::this_thread::sleep_for(std::chrono::milliseconds(300)); }
+        void SleepMs(double) override { std::this_thread::sleep_for(std::chrono::milliseconds(300)); }
     };
     TMemoryCanvas canvas(8, 8);
     TQueuedHandOver handOver;
@@ -510,34 +490,6 @@ TEST(ThreadOwner, DrawDueDrawsOnlyTheFramesAboutDue) {
     EXPECT_EQ(farRaw->Frames, 1);
     EXPECT_EQ(renderers.DrawDue(), 0) << "a frame is drawn early once";
     EXPECT_TRUE(renderers.StopAndWait(WaitMs));
-}
-
-TEST(EarlyFrames, AwakeAnywayTheWindowThreadDrawsWhatIsAboutDueAndKeepsPartnersTogether) {
-    constexpr double early = 2.0;
-    const TWaitingFrame none{};
-    const auto asleep = [](int latency, double dueIn) { return TWaitingFrame{true, latency, dueIn}; };
-    struct Case {
-        const char* name;
-        TWaitingFrames frames;
-        TFramesToDraw want;
-    };
-    const Case cases[] = {
-        {"nothing waits", {none, none, none}, {false, false, false}},
-        {"overdue and about due", {asleep(20, -3), asleep(15, 1.9), none}, {true, true, false}},
-        {"not yet", {asleep(20, 2.1), asleep(15, 9), asleep(25, 2.5)}, {false, false, false}},
-        {"not waiting however due", {TWaitingFrame{false, 15, -1}, none, none}, {false, false, false}},
-        {"close to one drawn", {none, asleep(15, 1.5), asleep(20, 3.4)}, {false, true, true}},
-        {"an earlier slot close to a later one", {asleep(20, 3.4), asleep(15, 1.5), none}, {true, true, false}},
-        {"twice the reach at most", {asleep(20, 1.9), asleep(15, 3.9), asleep(25, 4.1)}, {true, true, false}},
-        {"a partner of the same latency comes along", {none, asleep(15, 1.0), asleep(15, 7.4)}, {false, true, true}},
-        {"up to half a period", {none, asleep(15, 1.0), asleep(15, 7.6)}, {false, true, false}},
-        {"only with a partner drawn", {none, asleep(15, 5), asleep(15, 7)}, {false, false, false}},
-        {"only of the same latency", {asleep(20, 1.0), asleep(15, 7), none}, {true, false, false}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(FramesToDrawNow(c.frames, early), c.want);
-    }
 }
 
 }  // namespace thread_model_test

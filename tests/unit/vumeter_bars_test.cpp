@@ -72,7 +72,7 @@ TEST(VumeterBars, ANewMeterStartsWithItsBlocksAtRest) {
     // The new window paints its strip with the blocks at rest; its first render starts a meter.
     PaintVUFrame(scene.canvas, scene.display, scene.settings, StripHeight);
     TvumeterThr fresh(&scene.canvas, scene.display, scene.settings, scene.state);
-    EXPECT_EQ(fresh.WaitingFrame(TEffectThread::TClock::now()).LatencyMs, 35);
+    EXPECT_EQ(fresh.LatencyMs(), 35);
     scene.display.VULevels = {0, 0};
     fresh.DrawFrame();
     for (int ch = 0; ch < 2; ++ch) {
