@@ -26,6 +26,7 @@
 #include "effects/RocketThread.h"
 #include "effects/SpectrumThread.h"
 #include "effects/vumeterThread.h"
+#include "framework/Clock.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/Handles.h"
 #include "host/Vis.h"
@@ -65,7 +66,7 @@ double Percentile(std::vector<double> v, double p) {
     return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
 }
 
-using TStarts = std::vector<std::chrono::steady_clock::time_point>;
+using TStarts = std::vector<TSteadyClock::time_point>;
 
 // A renderer that notes when each of its frames starts; on the window thread, like the frame. The
 // notes outlive the renderer, which the display may reap before the end of the run.
@@ -76,7 +77,7 @@ public:
     ~TTimed() override { this->StopAndJoin(); }
 
     void DrawFrame() override {
-        Starts->push_back(std::chrono::steady_clock::now());
+        Starts->push_back(TSteadyClock::now());
         TEffect::DrawFrame();
     }
 
@@ -168,7 +169,7 @@ void Dump(const std::string& path, const TStarts& renders, const std::vector<TTi
         }
         return;
     }
-    const auto ms = [&renders](std::chrono::steady_clock::time_point t) {
+    const auto ms = [&renders](TSteadyClock::time_point t) {
         return std::chrono::duration<double, std::milli>(t - renders.front()).count();
     };
     for (const auto& t : renders) {
@@ -225,7 +226,7 @@ DWORD WINAPI PluginThread(void* param) {
                                             static_cast<double>(frequency.QuadPart));
                 }
                 last = now;
-                renderStarts.push_back(std::chrono::steady_clock::now());
+                renderStarts.push_back(TSteadyClock::now());
                 form.RenderFrame(module);
             }
             std::printf("host      delay %2d ms:   %4zu periods, median %5.1f ms, p95 %5.1f ms\n", HostDelayMs,
