@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <memory>
+#include <random>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -380,6 +384,64 @@ TEST(FrameClock, AFrameIsLeftToAWakeThatComesAnywayAndNeverDrawnMoreThan1MsEarly
         ASSERT_NEAR(ms(plan(clock, &other, 24.6, 0).At), 25.5, 1e-3) << "rides on self's frame";
         int third = 0;
         EXPECT_NEAR(ms(plan(clock, &third, 24.7, 0).At), 25.5, 1e-3);
+    }
+}
+
+TEST(FrameClock, DrivenThroughJitteredRendersNoFrameIsEarlySkippedOrLongLate) {
+    // Renderers of 20 and 15 ms paced by the clock alone, on a fake clock: the host renders every
+    // 10 ms give or take 1 ms (a fixed seed), a visit draws a handed-over frame at once, and every
+    // wake draws what the clock says is due. Each frame is drawn exactly once, never more than
+    // EarlyMs after the previous one's latency, and never later than the longest wait allows.
+    using TTime = TFrameClock::TTime;
+    const auto at = [](double ms) { return TTime{} + std::chrono::hours(1) + TFrameClock::Ms(ms); };
+    const auto ms = [&](TTime t) { return std::chrono::duration<double, std::milli>(t - at(0)).count(); };
+    struct TRenderer {
+        double latency;
+        TTime due;
+        std::vector<double> starts;
+    };
+    std::array<TRenderer, 2> renderers{{{20, at(20), {}}, {15, at(15), {}}}};
+    TFrameClock clock;
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> jitter(-1.0, 1.0);
+    double nextRender = 10 + jitter(random);
+    const auto drawDue = [&](TTime now, TRenderer* handedOver) {
+        for (TRenderer& r : renderers) {
+            if (&r == handedOver || TFrameClock::DrawsNow(r.due, now)) {
+                r.starts.push_back(ms(now));
+                r.due = now + TFrameClock::Ms(r.latency);
+            }
+        }
+    };
+    for (TTime now = at(0); now < at(10000);) {
+        // The next event: a render, or the earliest wake a renderer plans.
+        TTime next = at(nextRender);
+        TRenderer* waking = nullptr;
+        for (TRenderer& r : renderers) {
+            const TFrameClock::THandOver plan = clock.HandOverAt(&r, r.due, 0, now);
+            const TTime wake = plan.Now ? now : plan.At;
+            if (wake < next) {
+                next = wake;
+                waking = &r;
+            }
+        }
+        now = std::max(now, next);
+        if (waking == nullptr) {
+            clock.NoteRender(now);
+            drawDue(now, nullptr);
+            nextRender = std::round(ms(now) / 10) * 10 + 10 + jitter(random);
+        } else if (clock.HandOverAt(waking, waking->due, 0, now).Now) {
+            drawDue(now, waking);
+        }
+    }
+    for (const TRenderer& r : renderers) {
+        SCOPED_TRACE(r.latency);
+        ASSERT_GT(r.starts.size(), 9000 / r.latency) << "frames were skipped";
+        for (std::size_t i = 1; i < r.starts.size(); ++i) {
+            const double period = r.starts[i] - r.starts[i - 1];
+            ASSERT_GE(period, r.latency - TFrameClock::EarlyMs - 1e-6) << "frame " << i;
+            ASSERT_LE(period, r.latency + TFrameClock::WaitMs + TFrameClock::LateMs + 1e-6) << "frame " << i;
+        }
     }
 }
 
