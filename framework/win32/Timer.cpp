@@ -117,11 +117,14 @@ void TTimer::RunDue(TNextRunDue next) {
             continue;
         }
         // This thread's own timer stays until this thread destroys it, which it is not doing now.
-        timer->Promised = next == TNextRunDue::WithinSlack;
+        const std::int64_t now = NowUs();  // the ticks run before this one may have taken a while
+        // A promise counts once the calls keep it: a caller whose calls come further apart (long
+        // renderer latencies, a slow host) gets the ticks of a caller that promised nothing.
+        timer->Promised = next == TNextRunDue::WithinSlack && timer->LastRunDue >= now - Us(SlackMs);
+        timer->LastRunDue = now;
         if (!timer->IsEnabled || timer->Ticking) {
             continue;
         }
-        const std::int64_t now = NowUs();  // the ticks run before this one may have taken a while
         if (timer->Pace.IsDue(now, Us(EarlyMs))) {
             timer->Tick(now, TSource::RunDue);
         } else {
@@ -196,7 +199,9 @@ void TTimer::Arm(std::int64_t now, TSource source) {
             SetSystemTimer(BackstopMs, TArmed::Backstop, now);
         }
     } else if (source == TSource::RunDue) {
-        // While RunDue keeps coming, it runs the next tick before the system timer would fire.
+        // While RunDue keeps coming, it runs the next tick before the system timer would fire. Set
+        // for the due time itself, the system timer would fire at a moment a call of this thread
+        // can hardly beat (calls every 10 ms and ticks on multiples of 10 ms keep the same phase).
         if (!armedFor(TArmed::PushedBack) || ArmedFor != Pace.DueAt()) {
             SetSystemTimer(MsUntil(Pace.DueAt(), now) + SlackMs, TArmed::PushedBack, now);
         }

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 
 #include "framework/TickPace.h"
 #include "framework/win32/Handles.h"
@@ -31,9 +32,10 @@ public:
     // second) without a wake. The price comes once, when the calls stop: that tick is up to 40 ms late.
     static constexpr unsigned SlackMs = 40;
     // While RunDue is promised, how far away the system timer waits: it only catches a thread that
-    // stops calling without saying so. It is set again when half of it has passed, never in time
-    // to fire while the calls come: the display's three timers (title, two images) cost 0.6 SetTimer
-    // a second, where pushing each back at every tick cost 54 (measured under Wine, default settings).
+    // stops calling without saying so. It is set again once half of it has passed, long before it
+    // could fire while the calls come: the display's three timers (title, two images) then cost 0.6
+    // SetTimer a second, where pushing each back at every tick cost 27 (measured under Wine at the
+    // default settings; a WM_TIMER that runs no tick: none in either case).
     static constexpr unsigned BackstopMs = 10000;
     // The id of the system timer on the timer's window (a WM_TIMER with another id is not its own).
     static constexpr UINT_PTR SystemTimerId = 1;
@@ -41,7 +43,7 @@ public:
     // When the calling thread will call RunDue again.
     enum class TNextRunDue {
         Unknown,      // perhaps never: each tick's system timer waits only SlackMs past its due time
-        WithinSlack,  // within SlackMs, and so on until a call says Unknown
+        WithinSlack,  // within SlackMs, and so on until a call says Unknown (believed while they do)
     };
 
     TTimer() = default;
@@ -109,7 +111,8 @@ private:
     std::int64_t ArmedAt = 0;   // when the system timer was last set
     std::int64_t ArmedFor = 0;  // the due time of the count then
     bool Promised = false;      // the last RunDue of this thread promised the next
-    DWORD Thread = 0;           // the thread that made the window
-    int Slot = -1;              // this timer's place among the live timers; -1 when not there
-    std::uint64_t Serial = 0;   // tells it apart from the timers that had the place before
+    std::int64_t LastRunDue = std::numeric_limits<std::int64_t>::min();  // when RunDue last came
+    DWORD Thread = 0;                                                    // the thread that made the window
+    int Slot = -1;             // this timer's place among the live timers; -1 when not there
+    std::uint64_t Serial = 0;  // tells it apart from the timers that had the place before
 };

@@ -78,7 +78,6 @@ TEST_P(TimerRenders, RunTheTicksAndTheSystemTimerStaysAsleepUntilTheyStop) {
     timer.SetInterval(100);
     ASSERT_TRUE(timer.Create());
     timer.SetEnabled(true);
-    SetTimerCalls = 0;
     // One call is enough for the system timer to wait past the due time for the next.
     TTimer::RunDue(GetParam());
     (void)PumpFor(120);
@@ -86,6 +85,7 @@ TEST_P(TimerRenders, RunTheTicksAndTheSystemTimerStaysAsleepUntilTheyStop) {
     bool judged = false;
     for (int attempt = 0; attempt < 3 && !judged; ++attempt) {
         ticks = 0;
+        SetTimerCalls = 0;
         const TRenders renders = RenderFor(1000, timer.Handle(), GetParam());
         // A machine busy enough to hold this thread past the slack lets the system timer fire, rightly.
         judged = renders.LongestGapMs < static_cast<int>(TTimer::SlackMs);
@@ -93,12 +93,12 @@ TEST_P(TimerRenders, RunTheTicksAndTheSystemTimerStaysAsleepUntilTheyStop) {
             EXPECT_EQ(renders.SystemTicks, 0) << "WM_TIMER while RunDue ran every 10 ms";
             EXPECT_GE(ticks, 8);
             EXPECT_LE(ticks, 11);
+            // After the pause above, the first call pushes the system timer back, the next sets the backstop.
+            EXPECT_TRUE(GetParam() == TTimer::TNextRunDue::Unknown || SetTimerCalls <= 2)
+                << "SetTimer at each tick while the calls were promised: " << SetTimerCalls;
         }
     }
     EXPECT_TRUE(judged) << "the thread was never free to call RunDue every 10 ms";
-    if (GetParam() == TTimer::TNextRunDue::WithinSlack) {
-        EXPECT_LE(SetTimerCalls, 1) << "SetTimer at each tick while the calls were promised";
-    }
 
     ticks = 0;
     TTimer::RunDue(TTimer::TNextRunDue::Unknown);  // the last call promises no more
