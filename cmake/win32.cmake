@@ -56,6 +56,8 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 add_executable(skyburst_win_tests ${WIN_TEST_SOURCES} ${RESOURCE_SCRIPTS})
 target_compile_options(skyburst_win_tests PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-O0>)
 target_link_libraries(skyburst_win_tests PRIVATE skyburst_win gtest_win ${STATIC_RUNTIME})
+# The timer tests count the SetTimer calls of the code under test (tests/win/timer_test.cpp).
+target_link_options(skyburst_win_tests PRIVATE -Wl,--wrap=_imp__SetTimer@16)
 # The test files in a unity build; the units they test (the DLL's own library) stay file by file.
 include(${CMAKE_SOURCE_DIR}/cmake/unity.cmake)
 skyburst_unity(skyburst_win_tests)

@@ -96,7 +96,8 @@ bool TForm1::Create() {
         if (Renderers) {
             Renderers->DrawDue();
         }
-        TTimer::RunDue();
+        TTimer::RunDue(Renderers && Renderers->AnyRunning() ? TTimer::TNextRunDue::WithinSlack
+                                                            : TTimer::TNextRunDue::Unknown);
     });
     // Every window starts a fresh display: its renderers start at its own first render, whatever
     // an earlier window of this library did.
@@ -384,7 +385,9 @@ void TForm1::RenderFrame(const winampVisModule& module) {
         Renderers->NoteRender();
         Renderers->DrawDue();
     }
-    TTimer::RunDue();
+    // While renderers run, their frames bring the thread back here or to a visit within a latency.
+    TTimer::RunDue(Renderers && Renderers->AnyRunning() ? TTimer::TNextRunDue::WithinSlack
+                                                        : TTimer::TNextRunDue::Unknown);
     PlayerWindow = static_cast<HWND>(module.hwndParent);
     RefreshSongInfo();
 }

@@ -67,6 +67,10 @@ TEffectThread* TRenderers::Get(TRendererSlot slot) const {
     return Core->Slots[SlotIndex(slot)];
 }
 
+bool TRenderers::AnyRunning() const {
+    return std::any_of(Core->Slots.begin(), Core->Slots.end(), [](const TEffectThread* r) { return r != nullptr; });
+}
+
 int TRenderers::Count() const {
     return static_cast<int>(Core->Owned.size());
 }

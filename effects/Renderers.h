@@ -41,6 +41,8 @@ public:
     // The reference of the slot: nil when none was started or it was released.
     TEffectThread* Get(TRendererSlot slot) const;
     bool IsRunning(TRendererSlot slot) const { return Get(slot) != nullptr; }
+    // Some slot holds a renderer: its frames bring the window thread back every latency or so.
+    bool AnyRunning() const;
     // Renderers owned, running or ending.
     int Count() const;
     // Inside StopAndWait: every renderer is being stopped for good.

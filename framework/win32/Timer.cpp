@@ -97,7 +97,7 @@ void TTimer::SetInterval(unsigned intervalMs) {
     }
 }
 
-void TTimer::RunDue() {
+void TTimer::RunDue(TNextRunDue next) {
     const DWORD thread = GetCurrentThreadId();
     TLiveTimers& live = LiveTimers();
     for (std::size_t place = 0;; ++place) {
@@ -113,17 +113,22 @@ void TTimer::RunDue() {
                 timer = held;
             }
         }
-        // This thread's own timer stays until this thread destroys it, which it is not doing now.
-        if (timer == nullptr || !timer->IsEnabled || timer->Ticking) {
+        if (timer == nullptr) {
             continue;
         }
+        // This thread's own timer stays until this thread destroys it, which it is not doing now.
         const std::int64_t now = NowUs();  // the ticks run before this one may have taken a while
+        // A promise counts once the calls keep it: a caller whose calls come further apart (long
+        // renderer latencies, a slow host) gets the ticks of a caller that promised nothing.
+        timer->Promised = next == TNextRunDue::WithinSlack && timer->LastRunDue >= now - Us(SlackMs);
+        timer->LastRunDue = now;
+        if (!timer->IsEnabled || timer->Ticking) {
+            continue;
+        }
         if (timer->Pace.IsDue(now, Us(EarlyMs))) {
             timer->Tick(now, TSource::RunDue);
-        } else if (!timer->PushedBack) {
-            // Its system timer fires when the tick is due, at a moment a call of this thread can
-            // hardly beat (calls every 10 ms and ticks on multiples of 10 ms keep the same phase).
-            timer->PushBack(now);
+        } else {
+            timer->Arm(now, TSource::RunDue);
         }
     }
 }
@@ -133,13 +138,16 @@ void TTimer::OnTimer(UINT_PTR id) {
     if (id != SystemTimerId || !IsEnabled || Ticking) {
         return;
     }
+    if (Armed == TArmed::Backstop) {
+        Promised = false;  // the thread stopped calling RunDue without saying so
+    }
     const std::int64_t now = NowUs();
     if (Pace.IsDue(now, Us(EarlyMs))) {
         Tick(now, TSource::SystemTimer);
-    } else if (!PushedBack) {
+    } else if (!System.Active() || Armed != TArmed::PushedBack) {
         // The system timer fired before the tick was due (its own period runs on from when it was
         // set, while the count may have started again since): once more, for when the tick is due.
-        SetSystemTimer(MsUntil(Pace.DueAt(), now), true);
+        SetSystemTimer(MsUntil(Pace.DueAt(), now), TArmed::DueTime, now);
     }
     // Otherwise RunDue has set the system timer past the due time since this WM_TIMER was on its
     // way, and has run the tick it was for.
@@ -173,35 +181,45 @@ void TTimer::Tick(std::int64_t now, TSource source) {
         return;
     }
     Pace.Ticked(now, Us(IntervalMs));
-    if (source == TSource::RunDue) {
-        PushBack(now);
-    } else {
-        // Nobody ran the tick in time: the system timer ticks at the plain interval again.
-        SetSystemTimer(IntervalMs, false);
-    }
+    Arm(now, source);
 }
 
 void TTimer::Restart() {
-    Pace.Start(NowUs(), Us(IntervalMs));
-    SetSystemTimer(IntervalMs, true);
+    const std::int64_t now = NowUs();
+    Pace.Start(now, Us(IntervalMs));
+    Arm(now, TSource::Start);
 }
 
-void TTimer::PushBack(std::int64_t now) {
-    // While RunDue keeps coming, it runs the next tick before the system timer would fire.
-    SetSystemTimer(MsUntil(Pace.DueAt(), now) + SlackMs, true);
-    PushedBack = true;
-}
-
-void TTimer::SetSystemTimer(std::int64_t ms, bool restart) {
-    const auto period = static_cast<unsigned>(std::clamp<std::int64_t>(ms, 1, USER_TIMER_MAXIMUM));
-    PushedBack = false;
-    if (System.Active() && SystemMs == period && !restart) {
-        return;
+void TTimer::Arm(std::int64_t now, TSource source) {
+    const auto armedFor = [this](TArmed armed) { return System.Active() && Armed == armed; };
+    if (Promised) {
+        // RunDue runs every tick, whatever the interval: the system timer is there only in case
+        // the calls stop without a word.
+        if (!armedFor(TArmed::Backstop) || now - ArmedAt >= Us(BackstopMs) / 2) {
+            SetSystemTimer(BackstopMs, TArmed::Backstop, now);
+        }
+    } else if (source == TSource::RunDue) {
+        // While RunDue keeps coming, it runs the next tick before the system timer would fire. Set
+        // for the due time itself, the system timer would fire at a moment a call of this thread
+        // can hardly beat (calls every 10 ms and ticks on multiples of 10 ms keep the same phase).
+        if (!armedFor(TArmed::PushedBack) || ArmedFor != Pace.DueAt()) {
+            SetSystemTimer(MsUntil(Pace.DueAt(), now) + SlackMs, TArmed::PushedBack, now);
+        }
+    } else if (source == TSource::Start || !armedFor(TArmed::Interval) || SystemMs != IntervalMs) {
+        // Nobody runs the ticks but the system timer: it ticks at the plain interval, in step.
+        SetSystemTimer(IntervalMs, TArmed::Interval, now);
     }
+}
+
+void TTimer::SetSystemTimer(std::int64_t ms, TArmed armed, std::int64_t now) {
+    const auto period = static_cast<unsigned>(std::clamp<std::int64_t>(ms, 1, USER_TIMER_MAXIMUM));
     if (!System.Active() || !System.Restart(period)) {
         System = UniqueTimer(Handle(), SystemTimerId, period);
     }
     SystemMs = period;
+    Armed = armed;
+    ArmedAt = now;
+    ArmedFor = Pace.DueAt();
 }
 
 bool TTimer::Lives(int slot, std::uint64_t serial) {

@@ -3,14 +3,18 @@
 // own, on the thread that created it. Windowless controls drive their animation with it.
 //
 // Every wake of a thread for WM_TIMER costs round trips to the window system (under Wine, several
-// to its server). A thread that is awake anyway, as the window thread is for each of the host's
-// renders, calls RunDue: the timers due then tick at once, and their system timers are pushed back
-// past the next due time, so that they wake the thread only when RunDue stops coming.
+// to its server), and so does every SetTimer (a call into the window manager on Windows, a request
+// to the server under Wine). A thread that is awake anyway, as the window thread is for each of the
+// host's renders, calls RunDue: the timers due then tick at once, and their system timers are set
+// so that they wake the thread only when RunDue stops coming. A thread that knows it will call
+// again soon (its renderers' frames bring it back) says so, and the system timers are then left
+// alone as a distant backstop instead of being pushed back at every tick.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 
 #include "framework/TickPace.h"
 #include "framework/win32/Handles.h"
@@ -27,8 +31,20 @@ public:
     // other hosts render less often: 40 ms leaves gaps of up to 40 ms between calls (25 renders a
     // second) without a wake. The price comes once, when the calls stop: that tick is up to 40 ms late.
     static constexpr unsigned SlackMs = 40;
+    // While RunDue is promised, how far away the system timer waits: it only catches a thread that
+    // stops calling without saying so. It is set again once half of it has passed, long before it
+    // could fire while the calls come: the display's three timers (title, two images) then cost 0.6
+    // SetTimer a second, where pushing each back at every tick cost 27 (measured under Wine at the
+    // default settings; a WM_TIMER that runs no tick: none in either case).
+    static constexpr unsigned BackstopMs = 10000;
     // The id of the system timer on the timer's window (a WM_TIMER with another id is not its own).
     static constexpr UINT_PTR SystemTimerId = 1;
+
+    // When the calling thread will call RunDue again.
+    enum class TNextRunDue {
+        Unknown,      // perhaps never: each tick's system timer waits only SlackMs past its due time
+        WithinSlack,  // within SlackMs, and so on until a call says Unknown (believed while they do)
+    };
 
     TTimer() = default;
     ~TTimer() override;
@@ -52,26 +68,34 @@ public:
     using TWindow::Handle;
 
     // Runs, once each, the tick of every enabled timer of the calling thread that is due now or
-    // within EarlyMs, and sets the system timers of this thread's timers to fire only SlackMs after
-    // their next due time. Call it on a thread that is awake for other work anyway.
-    static void RunDue();
+    // within EarlyMs, and sets the system timers of this thread's timers for when RunDue may not
+    // come: SlackMs after their next due time, or BackstopMs away while next promises the calls.
+    // Call it on a thread that is awake for other work anyway.
+    static void RunDue(TNextRunDue next = TNextRunDue::Unknown);
 
 protected:
     void OnTimer(UINT_PTR id) override;
 
 private:
-    enum class TSource { SystemTimer, RunDue };
+    // What moved the count: it started (enabled, new interval), or a tick ran from the system timer
+    // or from RunDue (or RunDue came and nothing was due).
+    enum class TSource { Start, SystemTimer, RunDue };
+    // What the system timer is set for.
+    enum class TArmed {
+        Interval,    // every interval, in step with the count
+        DueTime,     // once more, for the tick due
+        PushedBack,  // SlackMs after the tick due at ArmedFor
+        Backstop,    // BackstopMs after ArmedAt, while RunDue is promised
+    };
 
-    // Runs OnTick, then counts the next tick from this one's due time and sets the system timer
-    // for it as the source of the tick wants.
+    // Runs OnTick, then counts the next tick from this one's due time and arms the system timer.
     void Tick(std::int64_t now, TSource source);
-    // Sets the system timer to fire SlackMs after the next tick is due.
-    void PushBack(std::int64_t now);
-    // Restarts the count from now and sets the system timer to the plain interval.
+    // Restarts the count from now and arms the system timer.
     void Restart();
-    // Sets the system timer to fire every ms; unless restart, a timer already set to ms is left
-    // running as it is.
-    void SetSystemTimer(std::int64_t ms, bool restart);
+    // Sets the system timer for the count as it now stands, when what it is set for no longer fits.
+    void Arm(std::int64_t now, TSource source);
+    // Sets the system timer to fire every ms from now.
+    void SetSystemTimer(std::int64_t ms, TArmed armed, std::int64_t now);
     void Register();
     void Unregister();
     // The timer that took place slot as serial is still there.
@@ -82,9 +106,13 @@ private:
     bool Ticking = false;  // in OnTick: the count is taken up again when it returns
     TTickPace Pace;
     UniqueTimer System;
-    unsigned SystemMs = 0;     // the period the system timer was last set to
-    bool PushedBack = false;   // RunDue set the system timer to fire past the next due time
-    DWORD Thread = 0;          // the thread that made the window
+    unsigned SystemMs = 0;  // the period the system timer was last set to
+    TArmed Armed = TArmed::Interval;
+    std::int64_t ArmedAt = 0;   // when the system timer was last set
+    std::int64_t ArmedFor = 0;  // the due time of the count then
+    bool Promised = false;      // the last RunDue of this thread promised the next
+    std::int64_t LastRunDue = std::numeric_limits<std::int64_t>::min();  // when RunDue last came
+    DWORD Thread = 0;                                                    // the thread that made the window
     int Slot = -1;             // this timer's place among the live timers; -1 when not there
     std::uint64_t Serial = 0;  // tells it apart from the timers that had the place before
 };

@@ -1,6 +1,7 @@
 // The message timer with a thread that is awake anyway: while RunDue comes about every 10 ms, as the
 // host's renders do, the ticks run there at their rate and the system timer never wakes the thread;
-// when RunDue stops, the system timer ticks again. The GIF host's ticks reach the window either way.
+// when RunDue stops, the system timer ticks again; while the calls are promised, it is not set again
+// at each tick. The GIF host's ticks reach the window either way.
 
 #include "framework/win32/Timer.h"
 
@@ -8,6 +9,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 
 #include "controls/GIFImageWin.h"
@@ -15,6 +17,17 @@
 #include "framework/win32/GdiSurface.h"
 #include "tests/unit/gif_test_support.h"
 #include "tests/win/pump.h"
+
+// Every SetTimer of the test program's code comes here first: the link wraps its import.
+std::atomic<int> SetTimerCalls{0};
+extern "C" {
+extern void* RealSetTimer asm("___real__imp__SetTimer@16");
+UINT_PTR WINAPI CountingSetTimer(HWND window, UINT_PTR id, UINT ms, TIMERPROC proc) {
+    ++SetTimerCalls;
+    return reinterpret_cast<decltype(&CountingSetTimer)>(RealSetTimer)(window, id, ms, proc);
+}
+void* WrappedSetTimer asm("___wrap__imp__SetTimer@16") = reinterpret_cast<void*>(&CountingSetTimer);
+}
 
 namespace timer_test {
 
@@ -32,12 +45,12 @@ struct TRenders {
 };
 
 // For ms, calls RunDue about every 10 ms and runs the thread's messages in between.
-TRenders RenderFor(int ms, HWND timerWindow) {
+TRenders RenderFor(int ms, HWND timerWindow, TTimer::TNextRunDue next) {
     TRenders seen;
     const Clock::time_point start = Clock::now();
     Clock::time_point last = start;
     while (MsSince(start) < ms) {
-        TTimer::RunDue();
+        TTimer::RunDue(next);
         seen.LongestGapMs = std::max(seen.LongestGapMs, MsSince(last));
         last = Clock::now();
         while (MsSince(last) < 10) {
@@ -54,36 +67,52 @@ TRenders RenderFor(int ms, HWND timerWindow) {
 
 }  // namespace
 
-TEST(TimerTicks, RendersRunTheTicksAndTheSystemTimerStaysAsleepUntilTheyStop) {
+// Renders that promise the next call, or do not.
+class TimerRenders : public testing::TestWithParam<TTimer::TNextRunDue> {};
+
+TEST_P(TimerRenders, RunTheTicksAndTheSystemTimerStaysAsleepUntilTheyStop) {
     TTimer timer;
     int ticks = 0;
-    timer.OnTick = [&] { ++ticks; };
+    // Each tick sets the next interval, as an image's frame delays do: 100 ms on average.
+    timer.OnTick = [&] { timer.SetInterval(++ticks % 2 == 1 ? 60 : 140); };
     timer.SetInterval(100);
     ASSERT_TRUE(timer.Create());
     timer.SetEnabled(true);
     // One call is enough for the system timer to wait past the due time for the next.
-    TTimer::RunDue();
+    TTimer::RunDue(GetParam());
     (void)PumpFor(120);
     EXPECT_EQ(ticks, 0) << "the system timer fired when the tick was due, after RunDue had come";
     bool judged = false;
-    for (int attempt = 0; attempt < 3 && !judged; ++attempt) {
+    for (int attempt = 0; attempt < 5 && !judged; ++attempt) {
         ticks = 0;
-        const TRenders renders = RenderFor(1000, timer.Handle());
+        SetTimerCalls = 0;
+        const TRenders renders = RenderFor(1000, timer.Handle(), GetParam());
         // A machine busy enough to hold this thread past the slack lets the system timer fire, rightly.
         judged = renders.LongestGapMs < static_cast<int>(TTimer::SlackMs);
         if (judged) {
             EXPECT_EQ(renders.SystemTicks, 0) << "WM_TIMER while RunDue ran every 10 ms";
             EXPECT_GE(ticks, 8);
             EXPECT_LE(ticks, 11);
+            // After the pause above, the first call pushes the system timer back, the next sets the backstop.
+            EXPECT_TRUE(GetParam() == TTimer::TNextRunDue::Unknown || SetTimerCalls <= 2)
+                << "SetTimer at each tick while the calls were promised: " << SetTimerCalls;
         }
     }
     EXPECT_TRUE(judged) << "the thread was never free to call RunDue every 10 ms";
 
+    TTimer::RunDue(TTimer::TNextRunDue::Unknown);  // the last call promises no more
     ticks = 0;
     const int systemTicks = PumpFor(1000, WM_TIMER);
     EXPECT_GE(ticks, 8) << "without RunDue, the system timer ticks at the interval again";
     EXPECT_GE(systemTicks, ticks);
 }
+
+INSTANTIATE_TEST_SUITE_P(TimerTicks,
+                         TimerRenders,
+                         testing::Values(TTimer::TNextRunDue::Unknown, TTimer::TNextRunDue::WithinSlack),
+                         [](const auto& p) {
+                             return p.param == TTimer::TNextRunDue::Unknown ? "NotPromised" : "Promised";
+                         });
 
 TEST(TimerTicks, AWmTimerAfterRunDueRanTheTickDoesNotRunItAgain) {
     TTimer timer;
