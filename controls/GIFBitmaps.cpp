@@ -1,6 +1,8 @@
 #include "controls/GIFBitmaps.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 
 #include "framework/MemoryCanvas.h"
 
@@ -167,6 +169,26 @@ std::unique_ptr<TBitmap> TMemoryGifDevice::CreateMaskFrom(int width, int height,
     return bitmap;
 }
 
+namespace {
+
+// The transparency flags of eight pixels as the mask stores them: bit 7 - i set where pixel i is `index`. Eight at
+// a time in one 64-bit word (a byte of the XOR is zero exactly at a transparent pixel; adding within 7 bits never
+// carries across bytes, and one multiplication gathers the eight flags into the top byte): the check of every
+// pixel at a load took as long as decoding a frame of sprites.
+unsigned TransparencyFlags8(const std::uint8_t* pixels, std::uint8_t index) {
+    constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7Full;
+    constexpr std::uint64_t Gather = 0x8040201008040201ull;
+    std::uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) {
+        v = v << 8 | pixels[i];
+    }
+    const std::uint64_t d = v ^ (0x0101010101010101ull * index);
+    const std::uint64_t nonzero = ((d & Low7) + Low7) | d;
+    return static_cast<unsigned>((((~nonzero & ~Low7) >> 7) * Gather) >> 56);
+}
+
+}  // namespace
+
 bool EightBitPicture(const TFrame& frame) {
     if (!frame.Transparent) {
         return true;
@@ -175,19 +197,25 @@ bool EightBitPicture(const TFrame& frame) {
     const auto maskStride = static_cast<std::size_t>(frame.MaskStride);
     const auto height = static_cast<std::size_t>(frame.Height);
     if (frame.Width <= 0 || frame.Pixels.size() < stride * height || frame.MaskBits.size() < maskStride * height ||
-        maskStride * 8 < static_cast<std::size_t>(frame.Width)) {
+        maskStride * 8 < static_cast<std::size_t>(frame.Width) || stride < static_cast<std::size_t>(frame.Width)) {
         return false;
     }
+    const auto width = static_cast<std::size_t>(frame.Width);
+    const std::uint8_t index = frame.TransparentIndex;
     for (std::size_t y = 0; y < height; ++y) {
         const std::uint8_t* pixels = &frame.Pixels[y * stride];
         const std::uint8_t* mask = &frame.MaskBits[y * maskStride];
-        bool differ = false;
-        for (int x = 0; x < frame.Width; ++x) {
-            const bool masked = (mask[x >> 3] & (0x80 >> (x & 7))) != 0;
-            differ |= (pixels[x] == frame.TransparentIndex) != masked;
+        std::size_t x = 0;
+        for (; x + 8 <= width; x += 8) {
+            if (TransparencyFlags8(pixels + x, index) != mask[x >> 3]) {
+                return false;
+            }
         }
-        if (differ) {
-            return false;
+        for (; x < width; ++x) {
+            const bool masked = (mask[x >> 3] & (0x80 >> (x & 7))) != 0;
+            if ((pixels[x] == index) != masked) {
+                return false;
+            }
         }
     }
     return true;

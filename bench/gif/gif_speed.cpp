@@ -2,6 +2,8 @@
 //   ours     today's reader, the processor's fastest path
 //   plain    today's reader held to the plain path (no SSE2), as on a processor without it
 //   base     the reader of the baseline commit (GIF_BASELINE), when the build could make it
+//   view     (Windows) the GIF view control's load, as the plug-in loads a file: the reader and each frame made into
+//            device bitmaps
 //   giflib   giflib's DGifSlurp (Debian's library natively; on Windows, built from giflib's sources with the
 //            same compiler and flags as ours, when the build was given them)
 // in turns, kind by kind, so that a load on the machine falls on all of them alike. Each figure is the best of
@@ -30,6 +32,9 @@
 #endif
 #if defined(HAVE_GIFLIB)
 #include <gif_lib.h>
+#endif
+#if defined(_WIN32)
+#include "controls/GIFImageWin.h"
 #endif
 
 namespace {
@@ -142,6 +147,11 @@ int main(int argc, char** argv) {
     gifbase::TGifStream base;
     decoders.push_back({"base", [&](const Bytes& b) { return base.DecodeData(b.data(), b.size()); }});
 #endif
+#if defined(_WIN32)
+    TGifWindowHost viewHost;
+    TGIFImagX view(viewHost);
+    decoders.push_back({"view", [&](const Bytes& b) { return view.LoadFromData(b); }});
+#endif
 #if defined(HAVE_GIFLIB)
     decoders.push_back({"giflib", DecodeWithGiflib});
 #endif
@@ -160,6 +170,9 @@ int main(int argc, char** argv) {
 #endif
 #if defined(HAVE_GIFLIB)
     std::printf(" %12s", "ours/giflib");
+#if defined(_WIN32)
+    std::printf(" %12s", "view/giflib");
+#endif
 #endif
     std::printf("\n");
 
@@ -235,6 +248,9 @@ int main(int argc, char** argv) {
 #endif
 #if defined(HAVE_GIFLIB)
         std::printf(" %12.2f", best[0] / best.back());
+#if defined(_WIN32)
+        std::printf(" %12.2f", best[best.size() - 2] / best.back());
+#endif
 #endif
         std::printf("\n");
         std::fflush(stdout);
