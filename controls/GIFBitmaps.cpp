@@ -90,6 +90,10 @@ std::uint64_t MonoBytes(std::uint64_t w, std::uint64_t h) {
 }  // namespace
 
 TFrameBitmaps TGifDevice::CreateFrame(const TFrame& frame) {
+    return CreateFrame(frame, EightBitPicture(frame));
+}
+
+TFrameBitmaps TGifDevice::CreateFrame(const TFrame& frame, bool eightBit) {
     TFrameBitmaps out;
     if (!HasPixels(frame)) {
         out.Bitmap = CreateColor(frame.Width, frame.Height);
@@ -104,7 +108,7 @@ TFrameBitmaps TGifDevice::CreateFrame(const TFrame& frame) {
     for (int i = 0; i < count; ++i) {
         colours[i] = Dib(frame.Colors[i * 3], frame.Colors[i * 3 + 1], frame.Colors[i * 3 + 2]);
     }
-    if (EightBitPicture(frame)) {
+    if (eightBit) {
         // The reader's rows are already a top-down 8-bit picture's: the transparent index is made black.
         if (frame.Transparent) {
             colours[frame.TransparentIndex] = 0;
@@ -237,7 +241,8 @@ TFrameCost FrameCost(const TFrame& f) {
     cost.Held = !f.Deferred;
     if (cost.Held) {
         cost.Buffers = f.Pixels.size() + f.MaskBits.size();
-        cost.Bitmaps = (EightBitPicture(f) ? pixels : ColorBytes(w, h)) + monoMask;
+        cost.EightBit = EightBitPicture(f);
+        cost.Bitmaps = (cost.EightBit ? pixels : ColorBytes(w, h)) + monoMask;
     }
     // The decoder's own output run holds every pixel (and a string's overrun) before it is placed in rows.
     const std::uint64_t run = w * h + LzwTableSize + 32;
