@@ -44,12 +44,15 @@ private:
     // nothing, and the next use tries again.
     TGdiCanvas& Attached() const {
         if (!Dc) {
-            Surface.reset();
-            Dc = MemoryDc(CreateCompatibleDC(nullptr));
-            if (Dc) {
-                Selection.emplace(Dc.Get(), Bitmap.Get());
+            MemoryDc dc(CreateCompatibleDC(nullptr));
+            if (dc || !Surface) {
+                Surface.reset();
+                Dc = std::move(dc);
+                if (Dc) {
+                    Selection.emplace(Dc.Get(), Bitmap.Get());
+                }
+                Surface.emplace(Dc.Get(), BitmapWidth, BitmapHeight);
             }
-            Surface.emplace(Dc.Get(), BitmapWidth, BitmapHeight);
         }
         return *Surface;
     }
