@@ -1,6 +1,9 @@
 #include "controls/GIFBitmaps.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 #include "framework/MemoryCanvas.h"
 
@@ -87,6 +90,10 @@ std::uint64_t MonoBytes(std::uint64_t w, std::uint64_t h) {
 }  // namespace
 
 TFrameBitmaps TGifDevice::CreateFrame(const TFrame& frame) {
+    return CreateFrame(frame, EightBitPicture(frame));
+}
+
+TFrameBitmaps TGifDevice::CreateFrame(const TFrame& frame, bool eightBit) {
     TFrameBitmaps out;
     if (!HasPixels(frame)) {
         out.Bitmap = CreateColor(frame.Width, frame.Height);
@@ -101,7 +108,7 @@ TFrameBitmaps TGifDevice::CreateFrame(const TFrame& frame) {
     for (int i = 0; i < count; ++i) {
         colours[i] = Dib(frame.Colors[i * 3], frame.Colors[i * 3 + 1], frame.Colors[i * 3 + 2]);
     }
-    if (EightBitPicture(frame)) {
+    if (eightBit) {
         // The reader's rows are already a top-down 8-bit picture's: the transparent index is made black.
         if (frame.Transparent) {
             colours[frame.TransparentIndex] = 0;
@@ -167,6 +174,31 @@ std::unique_ptr<TBitmap> TMemoryGifDevice::CreateMaskFrom(int width, int height,
     return bitmap;
 }
 
+namespace {
+
+// The transparency flags of four pixels, bit 3 - i set where pixel i is `index`, in one 32-bit word (a machine word on
+// the 32-bit build): a byte of the XOR is zero exactly at a transparent pixel, adding within 7 bits never carries
+// across bytes, and one multiplication, whose partial products never overlap, gathers the four flags into bits 24
+// to 27. The check of every pixel, one at a time, took as long at a load as decoding a frame of sprites.
+unsigned TransparencyFlags4(const std::uint8_t* pixels, std::uint8_t index) {
+    constexpr std::uint32_t Low7 = 0x7F7F7F7Fu;
+    std::uint32_t v;
+    std::memcpy(&v, pixels, sizeof v);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    v = __builtin_bswap32(v);
+#endif
+    const std::uint32_t d = v ^ (0x01010101u * index);
+    const std::uint32_t nonzero = ((d & Low7) + Low7) | d;
+    return ((((~nonzero & ~Low7) >> 7) * 0x08040201u) >> 24) & 0xF;
+}
+
+// Eight pixels' flags as the mask stores them: bit 7 - i set where pixel i is `index`.
+unsigned TransparencyFlags8(const std::uint8_t* pixels, std::uint8_t index) {
+    return TransparencyFlags4(pixels, index) << 4 | TransparencyFlags4(pixels + 4, index);
+}
+
+}  // namespace
+
 bool EightBitPicture(const TFrame& frame) {
     if (!frame.Transparent) {
         return true;
@@ -175,19 +207,25 @@ bool EightBitPicture(const TFrame& frame) {
     const auto maskStride = static_cast<std::size_t>(frame.MaskStride);
     const auto height = static_cast<std::size_t>(frame.Height);
     if (frame.Width <= 0 || frame.Pixels.size() < stride * height || frame.MaskBits.size() < maskStride * height ||
-        maskStride * 8 < static_cast<std::size_t>(frame.Width)) {
+        maskStride * 8 < static_cast<std::size_t>(frame.Width) || stride < static_cast<std::size_t>(frame.Width)) {
         return false;
     }
+    const auto width = static_cast<std::size_t>(frame.Width);
+    const std::uint8_t index = frame.TransparentIndex;
     for (std::size_t y = 0; y < height; ++y) {
         const std::uint8_t* pixels = &frame.Pixels[y * stride];
         const std::uint8_t* mask = &frame.MaskBits[y * maskStride];
-        bool differ = false;
-        for (int x = 0; x < frame.Width; ++x) {
-            const bool masked = (mask[x >> 3] & (0x80 >> (x & 7))) != 0;
-            differ |= (pixels[x] == frame.TransparentIndex) != masked;
+        std::size_t x = 0;
+        for (; x + 8 <= width; x += 8) {
+            if (TransparencyFlags8(pixels + x, index) != mask[x >> 3]) {
+                return false;
+            }
         }
-        if (differ) {
-            return false;
+        for (; x < width; ++x) {
+            const bool masked = (mask[x >> 3] & (0x80 >> (x & 7))) != 0;
+            if ((pixels[x] == index) != masked) {
+                return false;
+            }
         }
     }
     return true;
@@ -203,7 +241,8 @@ TFrameCost FrameCost(const TFrame& f) {
     cost.Held = !f.Deferred;
     if (cost.Held) {
         cost.Buffers = f.Pixels.size() + f.MaskBits.size();
-        cost.Bitmaps = (EightBitPicture(f) ? pixels : ColorBytes(w, h)) + monoMask;
+        cost.EightBit = EightBitPicture(f);
+        cost.Bitmaps = (cost.EightBit ? pixels : ColorBytes(w, h)) + monoMask;
     }
     // The decoder's own output run holds every pixel (and a string's overrun) before it is placed in rows.
     const std::uint64_t run = w * h + LzwTableSize + 32;

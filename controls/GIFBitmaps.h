@@ -32,6 +32,9 @@ public:
     // The frame's picture and, when transparent, its mask, made in bulk from the frame's indices: 8 bits a pixel
     // where the frame allows it (EightBitPicture), else 32.
     TFrameBitmaps CreateFrame(const TFrame& frame);
+    // The same for a frame whose EightBitPicture is known already (as FrameCost found it), so that a load checks
+    // each frame's pixels once.
+    TFrameBitmaps CreateFrame(const TFrame& frame, bool eightBit);
 
     // Pixels as a device-independent picture stores them: blue in bits 0 to 7, green, red, then 0.
     using TDibColor = std::uint32_t;
@@ -84,6 +87,7 @@ struct TFrameCost {
     std::uint64_t OnDemand = 0;  // decoding it, at load or as it is shown: the buffers, the decoder's copy of its
                                  // data and its output, and bitmaps of 32 bits, all at once
     bool Held = true;            // decoded at load, not as it is shown
+    bool EightBit = false;       // a held frame's picture is 8 bits a pixel (EightBitPicture)
 };
 
 // The cost of a frame as the stream holds it now: Held unless the frame is Deferred. Needs a held frame's

@@ -338,7 +338,7 @@ bool TGIFImagX::DecodeData() {
             return;
         }
         try {
-            FrameBitmaps.back() = device.CreateFrame(frame);
+            FrameBitmaps.back() = device.CreateFrame(frame, FrameCostsHeld.back().EightBit);
         } catch (...) {
             made = false;  // a bitmap that cannot be made fails the load once the reader is done
         }

@@ -19,6 +19,8 @@
 //   ball50      120 frames of a ball, 50 x 40 (rows padded to 52 bytes, mask rows not whole words)
 //   stripes64   120 frames of a disc of diagonal stripes, 64 x 64: busier, shorter LZW strings
 //   sprite10    10 frames of a ball, 100 x 100
+//   sprites240  240 frames of a ball, 100 x 100, wandering over a 640 x 480 screen, every disposal in turn
+//               (fewer than the reader's 256-frame limit, so that every reader decodes all of them)
 //   sprite2     2 frames of a ball, 100 x 100
 //   tall3       3 frames 100 x 200, the first opaque, the later ones transparent
 //   locals74    74 frames of stripes, 315 x 236, each with its own colour table
@@ -44,9 +46,10 @@ struct TKind {
 
 inline std::vector<TKind> BenchKinds() {
     std::vector<TKind> kinds;
-    for (const char* name : {"photo",     "anim40",   "optimised",  "icons",  "gradient", "wedge",  "drawing",
-                             "solid",     "checker",  "bigchecker", "dither", "onepixel", "ball64", "ball50",
-                             "stripes64", "sprite10", "sprite2",    "tall3",  "locals74", "wide1",  "interlaced1"}) {
+    for (const char* name :
+         {"photo",      "anim40",     "optimised", "icons",    "gradient", "wedge",      "drawing",   "solid",
+          "checker",    "bigchecker", "dither",    "onepixel", "ball64",   "ball50",     "stripes64", "sprite10",
+          "sprites240", "sprite2",    "tall3",     "locals74", "wide1",    "interlaced1"}) {
         TKind k{name, {}};
         if (k.name == "icons") {
             for (int i = 0; i < 200; ++i) {
@@ -111,6 +114,7 @@ inline void MakeBenchFiles(const std::string& dir) {
         {"ball50", 50, 40, 120, TSpriteLook::Ball, {}},
         {"stripes64", 64, 64, 120, TSpriteLook::Stripes, {}},
         {"sprite10", 100, 100, 10, TSpriteLook::Ball, {}},
+        {"sprites240", 100, 100, 240, TSpriteLook::Ball, {false, false, false, 640, 480, true}},
         {"sprite2", 100, 100, 2, TSpriteLook::Ball, {}},
         {"tall3", 100, 200, 3, TSpriteLook::Ball, {false, false, true}},
         {"locals74", 315, 236, 74, TSpriteLook::Stripes, {true, false, false}},

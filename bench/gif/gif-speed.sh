@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # bench/gif/gif-speed.sh [gif_speed options]: the GIF reader's speed in both builds, one after the other: the
 # native gif_speed, then the 32-bit one under Wine, each against the baseline reader and giflib, over the same
-# files (made by the native build into build/gif-bench).
+# files (made by the native build into build/gif-bench); under Wine the view control's load as well.
 # giflib's sources for the cross build come from Debian's source package (apt-get source, with a source list
 # of its own in the build folder, so the system's is left alone); without them the Wine run has no giflib.
 set -euo pipefail
@@ -38,7 +38,9 @@ echo "== native"
 
 echo "== 32-bit build under Wine"
 source scripts/wine-env.sh
+# The view's load makes device bitmaps, so Wine gets a display, as the plug-in has.
+start_private_display
 prepare_wine_prefix >/dev/null
 start_wineserver
-trap stop_wineserver EXIT
+trap 'stop_wineserver; stop_private_display' EXIT
 timeout 900 wine "$build/win32/gif_speed.exe" "$(winepath -w "$files")" "$@" </dev/null

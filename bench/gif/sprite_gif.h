@@ -1,7 +1,8 @@
 #pragma once
 // Sprite animations for the GIF benchmarks, written with the tests' own GIF writer: small frames that are
 // transparent (index 0) around a moving sprite, each with its own graphic control extension (restore to
-// background), as animation tools write them. Deterministic: the same arguments give the same bytes on
+// background, or every disposal in turn), as animation tools write them; the sprite can wander over a larger
+// logical screen. Deterministic: the same arguments give the same bytes on
 // every machine.
 //   ball     a shaded ball (flat rings of colour around a highlight, and an outline), as pixel art is drawn
 //   stripes  a disc of diagonal stripes three pixels wide: busier, so its LZW strings are shorter
@@ -17,6 +18,9 @@ struct TSpriteOptions {
     bool localPalettes = false;  // every frame with its own 16-colour table
     bool interlaced = false;
     bool firstOpaque = false;  // the first frame without transparency, as a background
+    int screenWidth = 0;       // a larger logical screen that the frames wander over; 0: the frames' size
+    int screenHeight = 0;
+    bool mixedDisposal = false;  // disposals none, keep, restore to background, restore to previous in turn
 };
 
 inline giftest::Bytes MakeSpriteAnimation(int width,
@@ -24,7 +28,9 @@ inline giftest::Bytes MakeSpriteAnimation(int width,
                                           int frames,
                                           TSpriteLook look,
                                           const TSpriteOptions& options = {}) {
-    giftest::GifBuilder b(width, height, 4);
+    const int screenWidth = std::max(width, options.screenWidth);
+    const int screenHeight = std::max(height, options.screenHeight);
+    giftest::GifBuilder b(screenWidth, screenHeight, 4);
     b.Loop(0);
     for (int i = 0; i < frames; ++i) {
         giftest::Picture p;
@@ -57,7 +63,10 @@ inline giftest::Bytes MakeSpriteAnimation(int width,
         o.localBits = options.localPalettes ? 4 : 0;
         o.interlaced = options.interlaced;
         o.lzw.codeSize = options.localPalettes ? 4 : 8;
-        b.Control(2, 4, opaque ? -1 : 0).Image(p, o);
+        // A path round the screen that reaches its edges.
+        o.left = static_cast<int>((screenWidth - width) * (0.5 + 0.5 * std::sin(t)));
+        o.top = static_cast<int>((screenHeight - height) * (0.5 + 0.5 * std::sin(3 * t + 1)));
+        b.Control(options.mixedDisposal ? i % 4 : 2, 4, opaque ? -1 : 0).Image(p, o);
     }
     return b.Trailer().bytes;
 }

@@ -62,6 +62,40 @@ TEST(GifBitmaps, PictureAndMask) {
     }
 }
 
+// A transparent frame is an 8-bit picture exactly when its mask marks the pixels that store the transparent index
+// and no others: a pixel that breaks this anywhere in a row of two whole groups of eight and a part is found, and
+// the mask's padding after the row does not count.
+TEST(GifBitmaps, EightBitPictureChecksEveryPixel) {
+    Picture p;
+    p.width = 21;
+    p.height = 2;
+    for (int i = 0; i < p.width * p.height; ++i) {
+        p.pixels.push_back(static_cast<std::uint8_t>(i * 7 % 5));
+    }
+    TGifStream s;
+    const Bytes d = GifBuilder(21, 2, 3).Control(0, 0, 3).Image(p).Trailer().bytes;
+    ASSERT_TRUE(s.DecodeData(d.data(), d.size()));
+    const TFrame& decoded = s.Frame(1);
+    ASSERT_TRUE(EightBitPicture(decoded));
+    TFrame padded = decoded;
+    for (int y = 0; y < 2; ++y) {
+        padded.MaskBits[static_cast<std::size_t>(y) * padded.MaskStride + 2] |= 0x07;
+        padded.MaskBits[static_cast<std::size_t>(y) * padded.MaskStride + 3] = 0xFF;
+    }
+    EXPECT_TRUE(EightBitPicture(padded)) << "have false with the mask's padding set, want true";
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 21; ++x) {
+            TFrame mask = decoded;
+            mask.MaskBits[static_cast<std::size_t>(y) * mask.MaskStride + (x >> 3)] ^= 0x80 >> (x & 7);
+            TFrame index = decoded;
+            std::uint8_t& v = index.Pixels[static_cast<std::size_t>(y) * index.PixelStride + x];
+            v = v == 3 ? 4 : 3;
+            EXPECT_FALSE(EightBitPicture(mask)) << "mask bit flipped at " << x << "," << y << ": have true, want false";
+            EXPECT_FALSE(EightBitPicture(index)) << "index changed at " << x << "," << y << ": have true, want false";
+        }
+    }
+}
+
 }  // namespace
 
 }  // namespace gif_bitmaps_test
