@@ -29,7 +29,8 @@ run() {
     stop_wineserver
     (cd "$work" && WINEDEBUG=+server xtrace -n -d "$real_display" -D :77 -o "$3.xtrace" -- env DISPLAY=:77 \
         wine player.exe "$1" --plugin-thread --seconds "$2" </dev/null >/dev/null 2>"$3.log") || true
-    { grep -oE "^[0-9a-f]{4}: [a-z_]+\(" "$3.log" || true; } | sed -E 's/^[0-9a-f]+: //; s/\($//' | sort | uniq -c >"$3.server"
+    # A request's line names it with its arguments; its reply's line repeats the name before " = ".
+    { grep -v ") = " "$3.log" | grep -oE "^[0-9a-f]{4}: [a-z_]+\(" || true; } | sed -E 's/^[0-9a-f]+: //; s/\($//' | sort | uniq -c >"$3.server"
     printf '%s x_requests\n%s x_errors\n' "$(grep -cE '^[0-9]+:<:' "$3.xtrace" || true)" \
         "$(grep -cE ':Error ' "$3.xtrace" || true)" >"$3.x"
     rm -f "$3.log" "$3.xtrace"
