@@ -25,18 +25,6 @@ Clock::time_point DeadlineAfter(int timeoutMs) {
 
 }  // namespace
 
-bool TDirectHandOver::ServeUntil(const std::function<bool()>& done, int timeoutMs) {
-    const auto deadline = DeadlineAfter(timeoutMs);
-    while (!done()) {
-        const int slice = RemainingMs(deadline);
-        if (slice == 0) {
-            return done();
-        }
-        TWorker::SleepFor(slice);
-    }
-    return true;
-}
-
 TQueuedHandOver::TQueuedHandOver() : ServingThread(TWorker::CurrentId()) {}
 
 TQueuedHandOver::~TQueuedHandOver() {
@@ -145,11 +133,6 @@ void TQueuedHandOver::Shutdown() {
         request->Finished.NotifyAll();
     }
     // Posted work is released here, unrun, together with whatever it captured.
-}
-
-bool TQueuedHandOver::IsShutDown() const {
-    std::lock_guard<TLock> guard(Lock);
-    return ShutDown;
 }
 
 int TQueuedHandOver::PendingCount() const {

@@ -28,18 +28,6 @@ public:
     virtual bool ServeUntil(const std::function<bool()>& done, int timeoutMs) = 0;
 };
 
-// Runs work at once on the calling thread: for tests and for code with no window thread. It
-// cannot queue, so Post refuses.
-class TDirectHandOver : public TFrameHandOver {
-public:
-    bool Run(const std::function<void()>& work) override {
-        work();
-        return true;
-    }
-    bool Post(std::function<void()>) override { return false; }
-    bool ServeUntil(const std::function<bool()>& done, int timeoutMs) override;
-};
-
 // A queue that the thread which created it serves. Every request that is queued is either run
 // or released: Shutdown cancels whatever is still queued (waiters in Run get false) and refuses
 // everything after it. Derived classes tell the serving thread about new work their own way
@@ -60,7 +48,6 @@ public:
     int Drain();
     // Cancels every queued request and refuses new ones. Idempotent.
     void Shutdown();
-    bool IsShutDown() const;
     bool OnServingThread() const { return TWorker::CurrentId() == ServingThread; }
     // Requests queued and not yet taken by the serving thread.
     int PendingCount() const;
