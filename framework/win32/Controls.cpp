@@ -7,19 +7,16 @@ void TPanel::SetColor(TColor color) {
 
 void TPanel::OnPaint(HDC dc, const RECT& /*area*/) {
     RECT r{0, 0, ClientWidth(), ClientHeight()};
-    // The controls exclude their rectangles from the clipping; that must not outlive this paint
-    // on a DC the window owns.
-    const int saved = SaveDC(dc);
-    GraphicControls.PaintAll(dc);
     {
         TGdiCanvas canvas(dc, r.right, r.bottom);
         canvas.Brush.Color = Color;
-        canvas.FillRect({r.left, r.top, r.right, r.bottom});
+        GraphicControls.FillUncovered(canvas, {r.left, r.top, r.right, r.bottom});
     }
     if (RaisedBevel) {
         DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
     }
-    RestoreDC(dc, saved);
+    // Last, and each over its whole rectangle: the controls cover whatever the edge drew there.
+    GraphicControls.PaintAll(dc);
 }
 
 void TPanel::OnMouseUp(TMouseButton button, int x, int y) {
