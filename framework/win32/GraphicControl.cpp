@@ -51,12 +51,11 @@ void TGraphicControl::SetParent(HWND parent, TGraphicControlList* list) {
     }
     ParentWindow = parent;
     List = list;
-    if (List == nullptr) {
-        Picture.reset();
-    }
     if (List != nullptr) {
         List->Add(this);
         InvalidateControl();
+    } else {
+        Picture.reset();
     }
 }
 
