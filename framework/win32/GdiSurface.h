@@ -129,9 +129,9 @@ public:
     // its rows goes on its own, reaching into memory that is not in the cache for few pixels.
     // Copies of 1 x 1 to 1000 x 700 pixels, with the caches taken between frames as the display's
     // frames find them, measured under Wine: a call about 1 us, a row about 25 ns, a pixel 0.2 to
-    // 0.4 ns. On the display's own frames (surface_present_bench, starfield, rockets and bars at
-    // 1024 x 768 and 1920 x 1080, calls of 1,000 to 4,000 pixels tried) the copies were quickest
-    // with a call counted as about 1,000 pixels and a row as 40.
+    // 0.4 ns. On the display's own frames (surface_present_bench: starfield, rockets and bars at
+    // 1024 x 768 and 1920 x 1080, a call counted as 128 to 8,192 pixels) the copies were quickest
+    // with a call counted as 640 to 1,024 pixels and a row as 32 to 40.
     static constexpr std::int64_t CallCost = 1024;
     static constexpr std::int64_t RowCost = 40;
 
