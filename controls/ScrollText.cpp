@@ -189,9 +189,17 @@ void TCustomScrollText::Paint(TCanvas& surface) {
         UpdateMetrics(surface);
         return;
     }
+    // Drawn on the off-screen canvas, which keeps its font from tick to tick: the surface is a new
+    // canvas at every paint, and giving it the font would create and delete one per tick.
     TCanvas& canvas = Offscreen->Canvas();
-    // Measured on the off-screen canvas, which keeps its font from tick to tick: the surface is a
-    // new canvas at every paint, and giving it the font would create and delete one per tick.
+    PaintPicture(canvas);
+    surface.CopyMode = TCopyMode::Copy;
+    surface.CopyRect({0, 0, w, h}, canvas, {0, 0, w, h});
+}
+
+void TCustomScrollText::PaintPicture(TCanvas& canvas) {
+    const int w = ControlWidth;
+    const int h = ControlHeight;
     UpdateMetrics(canvas);
     canvas.Brush.Color = Background;
     canvas.FillRect({0, 0, w, h});
@@ -202,8 +210,6 @@ void TCustomScrollText::Paint(TCanvas& surface) {
         DrawLine(canvas, origin.X, origin.Y, line);
         origin.Y = Clamp32(static_cast<std::int64_t>(origin.Y) + Block.LineHeight);
     }
-    surface.CopyMode = TCopyMode::Copy;
-    surface.CopyRect({0, 0, w, h}, canvas, {0, 0, w, h});
 }
 
 void TCustomScrollText::DrawLine(TCanvas& canvas, int x, int y, const std::string& line) {

@@ -107,6 +107,9 @@ public:
 
     // Draws the whole control on surface at (0, 0) through an off-screen bitmap.
     void Paint(TCanvas& surface);
+    // Draws the whole control straight on canvas at (0, 0): for a canvas that is off screen itself
+    // and kept from paint to paint, as the off-screen bitmap is.
+    void PaintPicture(TCanvas& canvas);
     // One step of the animation; the timer calls it.
     void TimerTick();
     void StartScroll(int startStep);

@@ -33,7 +33,9 @@ void TScrollText::SetBounds(int left, int top, int width, int height) {
 }
 
 void TScrollText::Paint(TCanvas& canvas) {
-    TCustomScrollText::Paint(canvas);
+    // The canvas is the control's own picture, off screen and kept from tick to tick: drawn on
+    // straight, not through a second off-screen bitmap and a copy more.
+    PaintPicture(canvas);
 }
 
 void TScrollText::ScrollTimerChanged() {

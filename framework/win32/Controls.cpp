@@ -7,19 +7,16 @@ void TPanel::SetColor(TColor color) {
 
 void TPanel::OnPaint(HDC dc, const RECT& /*area*/) {
     RECT r{0, 0, ClientWidth(), ClientHeight()};
-    // The controls exclude their rectangles from the clipping; that must not outlive this paint
-    // on a DC the window owns.
-    const int saved = SaveDC(dc);
-    GraphicControls.PaintAll(dc);
     {
         TGdiCanvas canvas(dc, r.right, r.bottom);
         canvas.Brush.Color = Color;
-        canvas.FillRect({r.left, r.top, r.right, r.bottom});
+        GraphicControls.FillUncovered(canvas, {r.left, r.top, r.right, r.bottom});
     }
     if (RaisedBevel) {
         DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
     }
-    RestoreDC(dc, saved);
+    // Last, and each over its whole rectangle: the controls cover whatever the edge drew there.
+    GraphicControls.PaintAll(dc);
 }
 
 void TPanel::OnMouseUp(TMouseButton button, int x, int y) {
@@ -31,13 +28,33 @@ void TPanel::OnMouseUp(TMouseButton button, int x, int y) {
 void TLabel::SetText(const std::string& text) {
     if (text != Caption) {
         Caption = text;
-        Invalidate();
+        PaintNow();
     }
 }
 
 void TLabel::SetColor(TColor color) {
     Color = color;
-    Invalidate();
+    PaintNow();
+}
+
+void TLabel::PaintNow() {
+    // Through the label's own DC, which has no clip: a paint through BeginPaint clips that DC to
+    // the update region and back, region work at every change of the clock's text (under Wine also
+    // X requests that the X server answers with errors). The whole label is painted, so all of it
+    // is valid.
+    if (Handle() == nullptr || !IsWindowVisible(Handle())) {
+        Invalidate();
+        return;
+    }
+    {
+        const WindowDc dc(Handle());
+        if (dc.Get() == nullptr) {
+            Invalidate();
+            return;
+        }
+        OnPaint(dc.Get(), {0, 0, ClientWidth(), ClientHeight()});
+    }
+    ValidateRect(Handle(), nullptr);
 }
 
 void TLabel::OnPaint(HDC dc, const RECT& /*area*/) {
@@ -99,8 +116,9 @@ void TPaintBox::Paint() {
     // The handler repaints the whole box, and its renderer then forgets everything it drew there:
     // the whole box goes to the window, however little the system asked for. A paint of only the
     // rows a moved box uncovers would leave the bars and blocks drawn elsewhere on screen, never
-    // to be erased. Validated first, so that the copy is not cut to the update region.
-    { const PaintDc dc(Handle()); }
+    // to be erased. Validated, not painted through BeginPaint, so that the copy is not cut to the
+    // update region and the window's DC gets no clip.
+    ValidateRect(Handle(), nullptr);
     if (OnPaintHandler) {
         OnPaintHandler();
         ControlCanvas->Present();

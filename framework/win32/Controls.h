@@ -47,6 +47,9 @@ protected:
     void OnMouseUp(TMouseButton button, int x, int y) override;
 
 private:
+    // Paints the label now when it is shown, else asks for a paint.
+    void PaintNow();
+
     std::string Caption;
 };
 

@@ -409,57 +409,47 @@ void TSurfaceCanvas::Changed(const TRect& r) {
     DirtyBottom = std::max(DirtyBottom, y1 + 1);
 }
 
-void TSurfaceCanvas::Gather(const TRect& box) {
+void TSurfaceCanvas::Gather(const TRect& run) {
     std::size_t best = Open.size();
-    std::int64_t bestWaste = WastePerRect;
+    std::int64_t bestWaste = CallCost;
     for (std::size_t i = 0; i < Open.size(); ++i) {
-        const std::int64_t waste = Waste(Open[i], box);
+        const std::int64_t waste = Waste(Open[i], run);
         if (waste <= bestWaste) {
             best = i;
             bestWaste = waste;
         }
     }
-    if (best == Open.size()) {
-        if (Open.size() == MostOpen) {
-            const auto highest = std::min_element(Open.begin(), Open.end(),
-                                                  [](const TRect& a, const TRect& b) { return a.Bottom < b.Bottom; });
-            Copies.push_back(*highest);
-            *highest = Open.back();
-            Open.pop_back();
-        }
-        Open.push_back(box);
+    if (best < Open.size()) {
+        Open[best] = Union(Open[best], run);
         return;
     }
-    // The grown rectangle may now be worth joining with others that stayed apart so far.
-    TRect grown = Union(Open[best], box);
-    Open[best] = Open.back();
-    Open.pop_back();
-    for (std::size_t i = 0; i < Open.size();) {
-        if (Waste(grown, Open[i]) <= WastePerRect) {
-            grown = Union(grown, Open[i]);
-            Open[i] = Open.back();
-            Open.pop_back();
-            i = 0;
-        } else {
-            ++i;
-        }
+    if (Open.size() == MostOpen) {
+        const auto highest = std::min_element(Open.begin(), Open.end(),
+                                              [](const TRect& a, const TRect& b) { return a.Bottom < b.Bottom; });
+        Copies.push_back(*highest);
+        *highest = Open.back();
+        Open.pop_back();
     }
-    Open.push_back(grown);
+    Open.push_back(run);
 }
 
 void TSurfaceCanvas::Present() {
     if (DirtyTop >= DirtyBottom) {
         return;
     }
-    // Down the tile rows, the tiles' boxes of changed pixels join into rectangles where copying
-    // the joint box costs less than one rectangle more; a rectangle that could only reach the
-    // row below at a higher cost than that is finished.
+    // One rule joins what changed into the rectangles that are copied: two areas go out as their
+    // joint box when that box costs no more than the call it saves (CopyCost). Down the tile rows,
+    // the tiles' boxes of a row join left to right into runs, and each run joins the open rectangle
+    // it wastes least with; a rectangle that could only reach the row below at more than a call's
+    // cost is finished. Each rectangle is then one plain copy. (A copy clipped to the rectangles
+    // would need a region built and selected into the window's DC every frame, and under Wine each
+    // clip becomes X requests that the X server answers with errors.)
     Open.clear();
     Copies.clear();
     for (int ty = DirtyTop; ty < DirtyBottom; ++ty) {
         const int rowTop = ty * TileHeight;
         for (std::size_t i = 0; i < Open.size();) {
-            if (Span(Open[i].Bottom, rowTop) * (Open[i].Width() + RowCost) > WastePerRect) {
+            if (Span(Open[i].Bottom, rowTop) * (Open[i].Width() + RowCost) > CallCost) {
                 Copies.push_back(Open[i]);
                 Open[i] = Open.back();
                 Open.pop_back();
@@ -468,75 +458,34 @@ void TSurfaceCanvas::Present() {
             }
         }
         TTileBox* row = Dirty.data() + static_cast<std::size_t>(ty) * TilesX;
+        TRect run;
         for (int tx = 0; tx < TilesX; ++tx) {
             TTileBox& box = row[tx];
             if (box.Right == 0) {
                 continue;
             }
             const int left = tx * TileWidth;
-            Gather({left + box.Left, rowTop + box.Top, left + box.Right, rowTop + box.Bottom});
+            const TRect changed{left + box.Left, rowTop + box.Top, left + box.Right, rowTop + box.Bottom};
             box = TTileBox{0, 0, 0, 0};
+            if (run.IsEmpty() || Waste(run, changed) <= CallCost) {
+                run = run.IsEmpty() ? changed : Union(run, changed);
+            } else {
+                Gather(run);
+                run = changed;
+            }
+        }
+        if (!run.IsEmpty()) {
+            Gather(run);
         }
     }
     Copies.insert(Copies.end(), Open.begin(), Open.end());
     DirtyTop = TilesY;
     DirtyBottom = 0;
-    if (TargetDc.Get() == nullptr) {
-        return;
-    }
-    // The rectangles go out in batches, each one copy clipped to its rectangles: a clip region is
-    // built in time that grows faster than its count.
-    for (std::size_t first = 0; first < Copies.size(); first += RectsPerCopy) {
-        CopyOut(first, std::min(Copies.size(), first + RectsPerCopy));
-    }
-}
-
-void TSurfaceCanvas::CopyOut(std::size_t first, std::size_t last) {
     const HDC window = TargetDc.Get();
-    const auto blit = [this, window](const TRect& r) {
+    if (window == nullptr) {
+        return;
+    }
+    for (const TRect& r : Copies) {
         BitBlt(window, r.Left, r.Top, r.Width(), r.Height(), Dc(), r.Left, r.Top, SRCCOPY);
-    };
-    if (last - first == 1) {
-        blit(Copies[first]);
-        return;
     }
-    if (last - first == 2) {
-        // Two rectangles cost less as two copies, or as one when what lies between them costs
-        // less than a call, than through a clip.
-        const TRect& a = Copies[first];
-        const TRect& b = Copies[first + 1];
-        if (Waste(a, b) <= WastePerCall) {
-            blit(Union(a, b));
-        } else {
-            blit(a);
-            blit(b);
-        }
-        return;
-    }
-    TRect bounds = Copies[first];
-    const std::size_t count = last - first;
-    RegionData.resize(sizeof(RGNDATAHEADER) + count * sizeof(RECT));
-    auto* data = reinterpret_cast<RGNDATA*>(RegionData.data());
-    auto* rects = reinterpret_cast<RECT*>(data->Buffer);
-    for (std::size_t i = 0; i < count; ++i) {
-        const TRect& r = Copies[first + i];
-        rects[i] = {r.Left, r.Top, r.Right, r.Bottom};
-        bounds = Union(bounds, r);
-    }
-    data->rdh.dwSize = sizeof(RGNDATAHEADER);
-    data->rdh.iType = RDH_RECTANGLES;
-    data->rdh.nCount = static_cast<DWORD>(count);
-    data->rdh.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
-    data->rdh.rcBound = {bounds.Left, bounds.Top, bounds.Right, bounds.Bottom};
-    const UniqueGdiObject region(ExtCreateRegion(nullptr, static_cast<DWORD>(RegionData.size()), data));
-    if (!region || SelectClipRgn(window, static_cast<HRGN>(region.Get())) == ERROR) {
-        // Without a clip the rectangles go one by one: slower, the same pixels.
-        for (std::size_t i = first; i < last; ++i) {
-            blit(Copies[i]);
-        }
-        return;
-    }
-    blit(bounds);
-    // The window's DC is the surface's own (CS_OWNDC): the next copy finds it unclipped again.
-    SelectClipRgn(window, nullptr);
 }

@@ -2,8 +2,43 @@
 
 #include <algorithm>
 
-#include "framework/win32/GdiCanvas.h"
+#include "framework/win32/GdiSurface.h"
 #include "framework/win32/Handles.h"
+
+namespace {
+
+// Calls fill with pieces that together cover area outside the rectangles of controls[from, end)
+// that are shown.
+template <typename TFill>
+void ForEachUncovered(const TRect& area,
+                      const std::vector<TGraphicControl*>& controls,
+                      std::size_t from,
+                      const TFill& fill) {
+    if (area.IsEmpty()) {
+        return;
+    }
+    for (std::size_t i = from; i < controls.size(); ++i) {
+        if (!controls[i]->Visible()) {
+            continue;
+        }
+        const TRect& c = controls[i]->Bounds();
+        const TRect hole{std::max(area.Left, c.Left), std::max(area.Top, c.Top), std::min(area.Right, c.Right),
+                         std::min(area.Bottom, c.Bottom)};
+        if (hole.IsEmpty()) {
+            continue;
+        }
+        ForEachUncovered({area.Left, area.Top, area.Right, hole.Top}, controls, i + 1, fill);
+        ForEachUncovered({area.Left, hole.Top, hole.Left, hole.Bottom}, controls, i + 1, fill);
+        ForEachUncovered({hole.Right, hole.Top, area.Right, hole.Bottom}, controls, i + 1, fill);
+        ForEachUncovered({area.Left, hole.Bottom, area.Right, area.Bottom}, controls, i + 1, fill);
+        return;
+    }
+    fill(area);
+}
+
+}  // namespace
+
+TGraphicControl::TGraphicControl() = default;
 
 TGraphicControl::~TGraphicControl() {
     SetParent(nullptr, nullptr);
@@ -19,6 +54,8 @@ void TGraphicControl::SetParent(HWND parent, TGraphicControlList* list) {
     if (List != nullptr) {
         List->Add(this);
         InvalidateControl();
+    } else {
+        Picture.reset();
     }
 }
 
@@ -61,15 +98,20 @@ void TGraphicControl::PaintOn(HDC dc) {
     if (!IsVisible || BoundsRect.IsEmpty()) {
         return;
     }
-    // The parent's DC may be its own (CS_OWNDC): every change made here is undone.
-    const int saved = SaveDC(dc);
-    IntersectClipRect(dc, BoundsRect.Left, BoundsRect.Top, BoundsRect.Right, BoundsRect.Bottom);
-    SetViewportOrgEx(dc, BoundsRect.Left, BoundsRect.Top, nullptr);
-    {
-        TGdiCanvas canvas(dc, BoundsRect.Width(), BoundsRect.Height());
-        Paint(canvas);
+    // Drawn in memory and copied whole: nothing reaches outside the rectangle, and the parent's
+    // DC needs no clip, which costs a region operation per paint (and under Wine requests to the X
+    // server that it answers with errors).
+    const int width = BoundsRect.Width();
+    const int height = BoundsRect.Height();
+    if (!Picture || Picture->Width() != width || Picture->Height() != height) {
+        Picture.reset();
+        Picture = std::make_unique<TDibCanvas>(width, height);
     }
-    RestoreDC(dc, saved);
+    if (!Picture->Valid()) {
+        return;
+    }
+    Paint(*Picture);
+    BitBlt(dc, BoundsRect.Left, BoundsRect.Top, width, height, Picture->Dc(), 0, 0, SRCCOPY);
 }
 
 TGraphicControlList::~TGraphicControlList() {
@@ -88,12 +130,12 @@ void TGraphicControlList::Remove(TGraphicControl* control) {
     Controls.erase(std::remove(Controls.begin(), Controls.end(), control), Controls.end());
 }
 
+void TGraphicControlList::FillUncovered(TCanvas& canvas, const TRect& area) const {
+    ForEachUncovered(area, Controls, 0, [&canvas](const TRect& r) { canvas.FillRect(r); });
+}
+
 void TGraphicControlList::PaintAll(HDC dc) {
     for (TGraphicControl* control : Controls) {
-        if (control->Visible() && !control->Bounds().IsEmpty()) {
-            control->PaintOn(dc);
-            const TRect& r = control->Bounds();
-            ExcludeClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
-        }
+        control->PaintOn(dc);
     }
 }

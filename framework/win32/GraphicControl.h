@@ -4,15 +4,17 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "framework/Graphics.h"
 
+class TDibCanvas;
 class TGraphicControlList;
 
 class TGraphicControl {
 public:
-    TGraphicControl() = default;
+    TGraphicControl();
     TGraphicControl(const TGraphicControl&) = delete;
     TGraphicControl& operator=(const TGraphicControl&) = delete;
     virtual ~TGraphicControl();
@@ -30,7 +32,7 @@ public:
     void InvalidateControl();
     // Paints the control now on its parent's surface.
     void Repaint();
-    // Paints the control on dc, a DC of the parent, clipped to the control's rectangle.
+    // Paints the control on dc, a DC of the parent: its whole rectangle and nothing outside it.
     void PaintOn(HDC dc);
 
 protected:
@@ -42,6 +44,8 @@ private:
     TGraphicControlList* List = nullptr;
     TRect BoundsRect;
     bool IsVisible = true;
+    // The control's picture, drawn here and then copied to the parent; kept while it has one.
+    std::unique_ptr<TDibCanvas> Picture;
 };
 
 // The windowless controls of one parent window, in painting order.
@@ -54,8 +58,10 @@ public:
 
     void Add(TGraphicControl* control);
     void Remove(TGraphicControl* control);
-    // Paints every visible control on dc, then removes their rectangles from dc's clipping, so
-    // that the parent's background fill does not flicker under them.
+    // Fills the parts of area that no shown control covers: the parent's background, which would
+    // flicker under the controls if it were painted there too.
+    void FillUncovered(TCanvas& canvas, const TRect& area) const;
+    // Paints every visible control on dc.
     void PaintAll(HDC dc);
 
 private:

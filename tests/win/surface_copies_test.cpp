@@ -172,8 +172,7 @@ TEST(SurfaceCopies, ScatteredChangesGoOutWithoutThePixelsBetweenThem) {
     for (const TRect& m : marks) {
         window.MarkOnScreen(m);
     }
-    // A pixel on every fifth row, in three columns far apart: each its own rectangle, more than one
-    // clipped copy takes.
+    // A pixel on every fifth row, in three columns far apart: many rectangles, each copied on its own.
     std::vector<TPoint> changed;
     for (int k = 0; k * 5 < Height; ++k) {
         changed.push_back({20 + (k % 3) * 300, k * 5});
@@ -186,6 +185,30 @@ TEST(SurfaceCopies, ScatteredChangesGoOutWithoutThePixelsBetweenThem) {
     for (std::size_t k = 0; k < changed.size(); ++k) {
         ASSERT_EQ(window.ScreenPixel(changed[k].X, changed[k].Y), RGBColor(255, static_cast<int>(k), 0))
             << "change " << k << " at " << changed[k].X << "," << changed[k].Y;
+    }
+}
+
+// Two changes go out as one copy of their joint box exactly when that box costs no more than the
+// call it saves: only then is a mark on screen between them copied over.
+TEST(SurfaceCopies, TwoChangesAreCopiedAsTheirJointBoxWhenThePixelsBetweenCostLessThanACall) {
+    // Stripes one tile row high and d apart: their joint box costs 16 x (d - 1 - RowCost) more.
+    const int widest = static_cast<int>(TSurfaceCanvas::CallCost / 16 + 1 + TSurfaceCanvas::RowCost);
+    const struct {
+        int Gap;
+        TColor Between;
+    } cases[] = {{widest, Ground}, {widest + 1, Mark}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE("gap " + std::to_string(test.Gap));
+        PlainWindow window(widest + 40, 48);
+        TSurfaceCanvas surface(window.Handle);
+        Ready(surface);
+        window.MarkOnScreen({10 + test.Gap / 2, 20, 12 + test.Gap / 2, 24});
+        surface.Brush.Color = Ink;
+        surface.FillRect({10, 16, 11, 32});
+        surface.FillRect({10 + test.Gap, 16, 11 + test.Gap, 32});
+        surface.Present();
+        EXPECT_EQ(window.ScreenPixel(10 + test.Gap / 2, 20), test.Between);
+        EXPECT_EQ(window.ScreenPixel(10 + test.Gap, 20), Ink);
     }
 }
 
