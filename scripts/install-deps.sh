@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake g++ googletest libgtest-dev libbenchmark-dev g++-mingw-w64-i686-win32 wine wine32:i386 xvfb
           fonts-wine fonts-liberation imagemagick sox libgif-dev zlib1g-dev clang libclang-rt-14-dev
-          valgrind python3 nsis libxinerama1:i386 xserver-xephyr)
+          valgrind python3 nsis libxinerama1:i386 xserver-xephyr xtrace)
 
 missing=()
 for p in "${packages[@]}"; do
