@@ -92,13 +92,7 @@ bool TForm1::Create() {
     HandOver = std::make_shared<TWindowHandOver>();
     Renderers = std::make_unique<TRenderers>(HandOver);
     // A visit for one renderer's frame also draws the others' frames that are about due.
-    HandOver->SetOnVisit([this] {
-        if (Renderers) {
-            Renderers->DrawDue();
-        }
-        TTimer::RunDue(Renderers && Renderers->AnyRunning() ? TTimer::TNextRunDue::WithinSlack
-                                                            : TTimer::TNextRunDue::Unknown);
-    });
+    HandOver->SetOnVisit([this] { RunDueWork(); });
     // Every window starts a fresh display: its renderers start at its own first render, whatever
     // an earlier window of this library did.
     DisplayState() = TDisplayState{};
@@ -383,13 +377,19 @@ void TForm1::RenderFrame(const winampVisModule& module) {
     // So are the frames about due: the thread is awake for this render anyway.
     if (Renderers) {
         Renderers->NoteRender();
+    }
+    RunDueWork();
+    PlayerWindow = static_cast<HWND>(module.hwndParent);
+    RefreshSongInfo();
+}
+
+void TForm1::RunDueWork() {
+    if (Renderers) {
         Renderers->DrawDue();
     }
     // While renderers run, their frames bring the thread back here or to a visit within a latency.
     TTimer::RunDue(Renderers && Renderers->AnyRunning() ? TTimer::TNextRunDue::WithinSlack
                                                         : TTimer::TNextRunDue::Unknown);
-    PlayerWindow = static_cast<HWND>(module.hwndParent);
-    RefreshSongInfo();
 }
 
 void TForm1::QueueRender(const winampVisModule& module) {

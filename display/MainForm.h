@@ -113,6 +113,9 @@ private:
     void StartRenderers();
     // Window thread: renders the latest frame QueueRender kept.
     void RenderQueuedFrame();
+    // Window thread, awake anyway (a render, a hand-over visit): draws the renderers' frames that
+    // are due and runs the timers' ticks that are.
+    void RunDueWork();
 
     TPanel MainPanel;
     TPanel HintPanel;

@@ -10,16 +10,10 @@ HANDLE PerMonitorAware() {
     return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3));
 }
 
-using TSetThreadDpiAwarenessContext = HANDLE(WINAPI*)(HANDLE);
-
 // Looked up at run time: a static import would keep the DLL from loading on systems without it.
-TSetThreadDpiAwarenessContext SetThreadAwareness() {
+FARPROC SetThreadAwareness() {
     const HMODULE user32 = GetModuleHandleA("user32.dll");
-    if (user32 == nullptr) {
-        return nullptr;
-    }
-    return reinterpret_cast<TSetThreadDpiAwarenessContext>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
+    return user32 != nullptr ? GetProcAddress(user32, "SetThreadDpiAwarenessContext") : nullptr;
 }
 
 TRect ToRect(const RECT& r) {
@@ -60,17 +54,18 @@ TRect DisplayMonitorRect(HWND player, int setting) {
     return ChosenMonitor(SystemMonitors(player), setting, primary);
 }
 
-TPerMonitorDpiScope::TPerMonitorDpiScope() {
-    if (const auto set = SetThreadAwareness()) {
-        Previous = set(PerMonitorAwareV2());
+TPerMonitorDpiScope::TPerMonitorDpiScope()
+    : SetAwareness(reinterpret_cast<TSetAwareness>(reinterpret_cast<void*>(SetThreadAwareness()))) {
+    if (SetAwareness != nullptr) {
+        Previous = SetAwareness(PerMonitorAwareV2());
         if (Previous == nullptr) {
-            Previous = set(PerMonitorAware());
+            Previous = SetAwareness(PerMonitorAware());
         }
     }
 }
 
 TPerMonitorDpiScope::~TPerMonitorDpiScope() {
     if (Previous != nullptr) {
-        SetThreadAwareness()(Previous);
+        SetAwareness(Previous);
     }
 }

@@ -26,9 +26,8 @@ public:
     TPerMonitorDpiScope(const TPerMonitorDpiScope&) = delete;
     TPerMonitorDpiScope& operator=(const TPerMonitorDpiScope&) = delete;
 
-    // Whether the thread is per-monitor aware within the scope.
-    bool Active() const { return Previous != nullptr; }
-
 private:
-    HANDLE Previous = nullptr;  // the thread's awareness before the scope; null when unchanged
+    using TSetAwareness = HANDLE(WINAPI*)(HANDLE);
+    TSetAwareness SetAwareness = nullptr;  // null where the system has no per-thread awareness
+    HANDLE Previous = nullptr;             // the thread's awareness before the scope; null when unchanged
 };
