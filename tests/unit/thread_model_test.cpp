@@ -316,6 +316,14 @@ namespace {
 
 using TClock = TEffectThread::TClock;
 
+// The frame clock's tests run on a fake clock: At(ms) is a time ms after its start, MsOf(t) the reverse.
+TFrameClock::TTime At(double ms) {
+    return TFrameClock::TTime{} + std::chrono::hours(1) + TFrameClock::Ms(ms);
+}
+double MsOf(TFrameClock::TTime t) {
+    return std::chrono::duration<double, std::milli>(t - At(0)).count();
+}
+
 double MsSince(TClock::time_point from) {
     return std::chrono::duration<double, std::milli>(TClock::now() - from).count();
 }
@@ -355,10 +363,8 @@ TEST(FrameClock, AFrameIsLeftToAWakeThatComesAnywayAndNeverDrawnMoreThan1MsEarly
         {"the earlier of a render and another's frame", true, 38.8, 39.6, 20, false, 39.3},
         {"another's frame that came and went", false, 26, 25, 27.1, true, 25},
     };
-    const auto at = [](double ms) { return TFrameClock::TTime{} + std::chrono::hours(1) + TFrameClock::Ms(ms); };
-    const auto ms = [&](TFrameClock::TTime t) { return std::chrono::duration<double, std::milli>(t - at(0)).count(); };
     const auto plan = [&](TFrameClock& clock, const void* who, double due, double now, double lagMs = 0) {
-        return clock.HandOverAt(who, at(due), lagMs, at(now));
+        return clock.HandOverAt(who, At(due), lagMs, At(now));
     };
     int other = 0;
     int self = 0;
@@ -366,24 +372,24 @@ TEST(FrameClock, AFrameIsLeftToAWakeThatComesAnywayAndNeverDrawnMoreThan1MsEarly
         SCOPED_TRACE(c.name);
         TFrameClock clock;
         for (int ms = 0; c.renders && ms <= 30; ms += 10) {
-            clock.NoteRender(at(ms));
+            clock.NoteRender(At(ms));
         }
         if (c.other >= 0) {
-            ASSERT_NEAR(ms(plan(clock, &other, c.other, c.now).At), c.other, 1e-3);
+            ASSERT_NEAR(MsOf(plan(clock, &other, c.other, c.now).At), c.other, 1e-3);
         }
         const TFrameClock::THandOver got = plan(clock, &self, c.due, c.now, c.lagMs);
         EXPECT_EQ(got.Now, c.wantNow);
-        EXPECT_NEAR(ms(got.At), c.wantAt, 1e-3);
+        EXPECT_NEAR(MsOf(got.At), c.wantAt, 1e-3);
         // The window thread, awake anyway, draws the frame no earlier either.
-        EXPECT_EQ(TFrameClock::DrawsNow(at(c.due), at(c.now)), c.due - c.now <= TFrameClock::EarlyMs);
+        EXPECT_EQ(TFrameClock::DrawsNow(At(c.due), At(c.now)), c.due - c.now <= TFrameClock::EarlyMs);
     }
     {
         SCOPED_TRACE("a renderer that leaves its frame to a wake is no wake for the others");
         TFrameClock clock;
         ASSERT_FALSE(plan(clock, &self, 25, 0).Now);
-        ASSERT_NEAR(ms(plan(clock, &other, 24.6, 0).At), 25.5, 1e-3) << "rides on self's frame";
+        ASSERT_NEAR(MsOf(plan(clock, &other, 24.6, 0).At), 25.5, 1e-3) << "rides on self's frame";
         int third = 0;
-        EXPECT_NEAR(ms(plan(clock, &third, 24.7, 0).At), 25.5, 1e-3);
+        EXPECT_NEAR(MsOf(plan(clock, &third, 24.7, 0).At), 25.5, 1e-3);
     }
 }
 
@@ -393,14 +399,12 @@ TEST(FrameClock, DrivenThroughJitteredRendersNoFrameIsEarlySkippedOrLongLate) {
     // wake draws what the clock says is due. Each frame is drawn exactly once, never more than
     // EarlyMs after the previous one's latency, and never later than the longest wait allows.
     using TTime = TFrameClock::TTime;
-    const auto at = [](double ms) { return TTime{} + std::chrono::hours(1) + TFrameClock::Ms(ms); };
-    const auto ms = [&](TTime t) { return std::chrono::duration<double, std::milli>(t - at(0)).count(); };
     struct TRenderer {
         double latency;
         TTime due;
         std::vector<double> starts;
     };
-    std::array<TRenderer, 2> renderers{{{20, at(20), {}}, {15, at(15), {}}}};
+    std::array<TRenderer, 2> renderers{{{20, At(20), {}}, {15, At(15), {}}}};
     TFrameClock clock;
     std::mt19937 random(7);
     std::uniform_real_distribution<double> jitter(-1.0, 1.0);
@@ -408,14 +412,14 @@ TEST(FrameClock, DrivenThroughJitteredRendersNoFrameIsEarlySkippedOrLongLate) {
     const auto drawDue = [&](TTime now, TRenderer* handedOver) {
         for (TRenderer& r : renderers) {
             if (&r == handedOver || TFrameClock::DrawsNow(r.due, now)) {
-                r.starts.push_back(ms(now));
+                r.starts.push_back(MsOf(now));
                 r.due = now + TFrameClock::Ms(r.latency);
             }
         }
     };
-    for (TTime now = at(0); now < at(10000);) {
+    for (TTime now = At(0); now < At(10000);) {
         // The next event: a render, or the earliest wake a renderer plans.
-        TTime next = at(nextRender);
+        TTime next = At(nextRender);
         TRenderer* waking = nullptr;
         for (TRenderer& r : renderers) {
             const TFrameClock::THandOver plan = clock.HandOverAt(&r, r.due, 0, now);
@@ -429,7 +433,7 @@ TEST(FrameClock, DrivenThroughJitteredRendersNoFrameIsEarlySkippedOrLongLate) {
         if (waking == nullptr) {
             clock.NoteRender(now);
             drawDue(now, nullptr);
-            nextRender = std::round(ms(now) / 10) * 10 + 10 + jitter(random);
+            nextRender = std::round(MsOf(now) / 10) * 10 + 10 + jitter(random);
         } else if (clock.HandOverAt(waking, waking->due, 0, now).Now) {
             drawDue(now, waking);
         }
